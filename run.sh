@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds in Release and starts BrannocPro with the
+# given arguments.
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/deps.sh
+bp_install "${BP_BUILD_PACKAGES[@]}"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build build/release --target BrannocPro
+exec build/release/BrannocPro "$@"

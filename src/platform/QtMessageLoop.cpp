@@ -1,0 +1,62 @@
+#include "platform/QtMessageLoop.h"
+
+#include "platform/core/Beep.h"
+#include "platform/core/Messages.h"
+
+#include <QApplication>
+#include <QObject>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+
+namespace win {
+namespace {
+
+// Lives in the loop's thread; drains the queue when woken and re-arms a
+// single-shot timer for the next due window timer.
+class TQtDispatcher : public QObject {
+public:
+    TQtDispatcher() {
+        Timer.setSingleShot(true);
+        Timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&Timer, &QTimer::timeout, this, [this] { Drain(); });
+    }
+
+    void Wake() {
+        if (Pending.exchange(true)) return;
+        QMetaObject::invokeMethod(this, [this] { Drain(); }, Qt::QueuedConnection);
+    }
+
+    void Drain() {
+        Pending = false;
+        ProcessMessages();
+        int due = NextTimerDueMs();
+        if (due >= 0)
+            Timer.start(due);
+        else
+            Timer.stop();
+    }
+
+    std::atomic<bool> Pending{false};
+    QTimer Timer;
+};
+
+thread_local TQtDispatcher* tDispatcher = nullptr;
+
+} // namespace
+
+void InstallQtMessageLoop() {
+    if (tDispatcher) return;
+    // Deliberately never freed: other threads may wake it at any time until
+    // the process ends, so it must outlive every poster.
+    auto* d = new TQtDispatcher;
+    tDispatcher = d;
+    SetThreadWaker([d] { d->Wake(); });
+    SetBeepHandler([](unsigned) {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance())) QApplication::beep();
+    });
+    d->Wake();
+}
+
+} // namespace win

@@ -1,0 +1,307 @@
+#include "platform/core/Messages.h"
+
+#include "platform/core/Ticks.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace win {
+namespace {
+
+// A SendMessage from another thread waits on one of these.
+struct TSyncSend {
+    std::mutex M;
+    std::condition_variable Cv;
+    bool Done = false;
+    LRESULT Result = 0;
+};
+
+struct TEntry {
+    TMessage Msg;
+    std::shared_ptr<TSyncSend> Sync;
+};
+
+struct TTimer {
+    HWND Wnd;
+    UINT_PTR Id;
+    UINT Elapse;
+    DWORD Due;
+};
+
+struct TThreadQueue {
+    std::mutex M;
+    std::condition_variable Cv;
+    std::deque<TEntry> Queue;
+    std::function<void()> Waker;
+    bool Quit = false;
+    int QuitCode = 0;
+    std::vector<TTimer> Timers; // touched by the owner thread only
+};
+
+struct TWindow {
+    std::weak_ptr<TThreadQueue> Owner;
+    std::shared_ptr<TWndMethod> Handler;
+};
+
+std::mutex gWinMutex;
+std::unordered_map<HWND, TWindow> gWindows;
+std::atomic<HWND> gNextHandle{1};
+
+thread_local std::shared_ptr<TThreadQueue> tQueue;
+
+TThreadQueue& OwnQueue() {
+    if (!tQueue) tQueue = std::make_shared<TThreadQueue>();
+    return *tQueue;
+}
+
+// Signed distance so the comparison survives the 32-bit tick wrap.
+int TicksUntil(DWORD due, DWORD now) { return static_cast<int>(due - now); }
+
+void Enqueue(TThreadQueue& q, TEntry entry) {
+    std::function<void()> waker;
+    {
+        std::lock_guard lock(q.M);
+        q.Queue.push_back(std::move(entry));
+        waker = q.Waker;
+    }
+    q.Cv.notify_all();
+    if (waker) waker();
+}
+
+void Dispatch(TEntry& e) {
+    std::shared_ptr<TWndMethod> handler;
+    {
+        std::lock_guard lock(gWinMutex);
+        auto it = gWindows.find(e.Msg.Hwnd);
+        if (it != gWindows.end()) handler = it->second.Handler;
+    }
+    if (handler && *handler) (*handler)(e.Msg);
+    if (e.Sync) {
+        std::lock_guard lock(e.Sync->M);
+        e.Sync->Result = e.Msg.Result;
+        e.Sync->Done = true;
+        e.Sync->Cv.notify_all();
+    }
+}
+
+int FireDueTimers(TThreadQueue& q) {
+    int fired = 0;
+    DWORD now = GetTickCount();
+    // Copy: a timer handler may set or kill timers.
+    std::vector<TTimer> due;
+    for (auto& t : q.Timers) {
+        if (TicksUntil(t.Due, now) <= 0) {
+            due.push_back(t);
+            t.Due = now + t.Elapse;
+        }
+    }
+    for (auto& t : due) {
+        // Skip a timer killed by an earlier handler of this round.
+        bool alive = false;
+        for (auto& cur : q.Timers)
+            if (cur.Wnd == t.Wnd && cur.Id == t.Id) alive = true;
+        if (!alive) continue;
+        TEntry e;
+        e.Msg = TMessage{t.Wnd, WM_TIMER, t.Id, 0, 0};
+        Dispatch(e);
+        ++fired;
+    }
+    return fired;
+}
+
+} // namespace
+
+HWND AllocateHWnd(TWndMethod handler) {
+    OwnQueue();
+    HWND h = gNextHandle.fetch_add(1);
+    std::lock_guard lock(gWinMutex);
+    gWindows[h] = TWindow{tQueue, std::make_shared<TWndMethod>(std::move(handler))};
+    return h;
+}
+
+void DeallocateHWnd(HWND wnd) {
+    if (!wnd) return;
+    std::shared_ptr<TThreadQueue> owner;
+    {
+        std::lock_guard lock(gWinMutex);
+        auto it = gWindows.find(wnd);
+        if (it == gWindows.end()) return;
+        owner = it->second.Owner.lock();
+        gWindows.erase(it);
+    }
+    if (owner && owner == tQueue) {
+        auto& timers = owner->Timers;
+        std::erase_if(timers, [wnd](const TTimer& t) { return t.Wnd == wnd; });
+    }
+}
+
+bool IsWindow(HWND wnd) {
+    std::lock_guard lock(gWinMutex);
+    return gWindows.count(wnd) != 0;
+}
+
+void SetWndMethod(HWND wnd, TWndMethod handler) {
+    std::lock_guard lock(gWinMutex);
+    auto it = gWindows.find(wnd);
+    if (it != gWindows.end())
+        it->second.Handler = std::make_shared<TWndMethod>(std::move(handler));
+}
+
+bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    std::shared_ptr<TThreadQueue> owner;
+    {
+        std::lock_guard lock(gWinMutex);
+        auto it = gWindows.find(wnd);
+        if (it == gWindows.end()) return false;
+        owner = it->second.Owner.lock();
+    }
+    if (!owner) return false;
+    Enqueue(*owner, TEntry{TMessage{wnd, msg, wParam, lParam, 0}, nullptr});
+    return true;
+}
+
+LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    std::shared_ptr<TThreadQueue> owner;
+    {
+        std::lock_guard lock(gWinMutex);
+        auto it = gWindows.find(wnd);
+        if (it == gWindows.end()) return 0;
+        owner = it->second.Owner.lock();
+    }
+    if (!owner) return 0;
+    TEntry e{TMessage{wnd, msg, wParam, lParam, 0}, nullptr};
+    if (owner == tQueue) {
+        Dispatch(e);
+        return e.Msg.Result;
+    }
+    auto sync = std::make_shared<TSyncSend>();
+    e.Sync = sync;
+    Enqueue(*owner, std::move(e));
+    std::unique_lock lock(sync->M);
+    sync->Cv.wait(lock, [&] { return sync->Done; });
+    return sync->Result;
+}
+
+void PostQuitMessage(int exitCode) {
+    auto& q = OwnQueue();
+    std::function<void()> waker;
+    {
+        std::lock_guard lock(q.M);
+        q.Quit = true;
+        q.QuitCode = exitCode;
+        waker = q.Waker;
+    }
+    q.Cv.notify_all();
+    if (waker) waker();
+}
+
+bool TakeQuit(int* exitCode) {
+    auto& q = OwnQueue();
+    std::lock_guard lock(q.M);
+    if (!q.Quit) return false;
+    q.Quit = false;
+    if (exitCode) *exitCode = q.QuitCode;
+    return true;
+}
+
+int ProcessMessages() {
+    auto& q = OwnQueue();
+    int handled = 0;
+    // Bounded, so a handler that keeps posting to itself cannot hold the
+    // caller here forever; the rest waits for the next call.
+    constexpr int kMaxPerCall = 100000;
+    while (handled < kMaxPerCall) {
+        TEntry e;
+        {
+            std::lock_guard lock(q.M);
+            if (q.Queue.empty()) break;
+            e = std::move(q.Queue.front());
+            q.Queue.pop_front();
+        }
+        Dispatch(e);
+        ++handled;
+    }
+    handled += FireDueTimers(q);
+    return handled;
+}
+
+int NextTimerDueMs() {
+    auto& q = OwnQueue();
+    if (q.Timers.empty()) return -1;
+    DWORD now = GetTickCount();
+    int best = -1;
+    for (auto& t : q.Timers) {
+        int d = TicksUntil(t.Due, now);
+        if (d < 0) d = 0;
+        if (best < 0 || d < best) best = d;
+    }
+    return best;
+}
+
+bool WaitMessage(int timeoutMs) {
+    auto& q = OwnQueue();
+    int timerMs = NextTimerDueMs();
+    int wait = timeoutMs;
+    if (timerMs >= 0 && (wait < 0 || timerMs < wait)) wait = timerMs;
+    std::unique_lock lock(q.M);
+    auto ready = [&] { return !q.Queue.empty() || q.Quit; };
+    if (ready()) return true;
+    if (wait < 0) {
+        q.Cv.wait(lock, ready);
+        return true;
+    }
+    if (q.Cv.wait_for(lock, std::chrono::milliseconds(wait), ready)) return true;
+    lock.unlock();
+    return NextTimerDueMs() == 0;
+}
+
+bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
+    auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        ProcessMessages();
+        if (pred()) return true;
+        auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - start)
+                           .count();
+        if (elapsed >= timeoutMs) return pred();
+        int left = timeoutMs - static_cast<int>(elapsed);
+        WaitMessage(left < 10 ? left : 10);
+    }
+}
+
+UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT elapseMs) {
+    if (!IsWindow(wnd)) return 0;
+    auto& q = OwnQueue();
+    DWORD due = GetTickCount() + elapseMs;
+    for (auto& t : q.Timers) {
+        if (t.Wnd == wnd && t.Id == id) {
+            t.Elapse = elapseMs;
+            t.Due = due;
+            if (q.Waker) q.Waker();
+            return id;
+        }
+    }
+    q.Timers.push_back(TTimer{wnd, id, elapseMs, due});
+    if (q.Waker) q.Waker();
+    return id;
+}
+
+bool KillTimer(HWND wnd, UINT_PTR id) {
+    auto& q = OwnQueue();
+    auto n = std::erase_if(q.Timers, [&](const TTimer& t) { return t.Wnd == wnd && t.Id == id; });
+    return n > 0;
+}
+
+void SetThreadWaker(std::function<void()> waker) {
+    auto& q = OwnQueue();
+    std::lock_guard lock(q.M);
+    q.Waker = std::move(waker);
+}
+
+} // namespace win

@@ -1,0 +1,114 @@
+#include "platform/core/Messages.h"
+#include "platform/core/Ticks.h"
+
+#include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using namespace win;
+
+TEST(Messages, PostedMessagesArriveInOrderOnTheOwnerThread) {
+    std::vector<WPARAM> got;
+    std::thread::id handlerThread;
+    HWND w = AllocateHWnd([&](TMessage& m) {
+        handlerThread = std::this_thread::get_id();
+        if (m.Msg == WM_USER + 1) got.push_back(m.WParam);
+    });
+    std::thread poster([&] {
+        for (WPARAM i = 0; i < 1000; ++i) ASSERT_TRUE(PostMessage(w, WM_USER + 1, i, 0));
+    });
+    poster.join();
+    EXPECT_TRUE(got.empty()) << "nothing runs before the owner pumps";
+    ProcessMessages();
+    ASSERT_EQ(got.size(), 1000u);
+    for (WPARAM i = 0; i < 1000; ++i) EXPECT_EQ(got[i], i);
+    EXPECT_EQ(handlerThread, std::this_thread::get_id());
+    DeallocateHWnd(w);
+}
+
+TEST(Messages, HandlesAreNeverReusedAndPostsToDeadWindowsAreDropped) {
+    int calls = 0;
+    HWND a = AllocateHWnd([&](TMessage&) { ++calls; });
+    EXPECT_TRUE(PostMessage(a, WM_USER, 0, 0));
+    DeallocateHWnd(a);
+    HWND b = AllocateHWnd([&](TMessage&) { calls += 100; });
+    EXPECT_NE(a, b);
+    EXPECT_FALSE(IsWindow(a));
+    EXPECT_FALSE(PostMessage(a, WM_USER, 0, 0));
+    ProcessMessages();
+    EXPECT_EQ(calls, 0) << "the queued message of the dead window must not reach the new one";
+    DeallocateHWnd(b);
+}
+
+TEST(Messages, SendMessageReturnsTheResultDirectlyAndAcrossThreads) {
+    HWND w = AllocateHWnd([](TMessage& m) { m.Result = static_cast<LRESULT>(m.WParam * 2); });
+    EXPECT_EQ(SendMessage(w, WM_USER, 21, 0), 42);
+    std::atomic<LRESULT> fromWorker{0};
+    std::thread worker([&] { fromWorker = SendMessage(w, WM_USER, 50, 0); });
+    EXPECT_TRUE(PumpUntil([&] { return fromWorker.load() != 0; }, 5000));
+    worker.join();
+    EXPECT_EQ(fromWorker.load(), 100);
+    DeallocateHWnd(w);
+    EXPECT_EQ(SendMessage(w, WM_USER, 1, 0), 0);
+}
+
+TEST(Messages, TimersFollowTheInjectedClock) {
+    DWORD now = 1000;
+    SetTickSource([&] { return now; });
+    std::vector<WPARAM> fired;
+    HWND w = AllocateHWnd([&](TMessage& m) {
+        if (m.Msg == WM_TIMER) fired.push_back(m.WParam);
+    });
+    SetTimer(w, 7, 100);
+    SetTimer(w, 9, 250);
+    ProcessMessages();
+    EXPECT_TRUE(fired.empty());
+    EXPECT_EQ(NextTimerDueMs(), 100);
+    now += 100;
+    ProcessMessages();
+    EXPECT_EQ(fired, (std::vector<WPARAM>{7}));
+    now += 150;
+    ProcessMessages();
+    EXPECT_EQ(fired, (std::vector<WPARAM>{7, 7, 9}));
+    EXPECT_TRUE(KillTimer(w, 7));
+    now += 1000;
+    ProcessMessages();
+    EXPECT_EQ(fired.back(), 9u);
+    DeallocateHWnd(w);
+    EXPECT_EQ(NextTimerDueMs(), -1) << "a destroyed window keeps no timers";
+    SetTickSource({});
+}
+
+TEST(Messages, TimersSurviveTheTickWrap) {
+    DWORD now = 0xFFFFFFF0u;
+    SetTickSource([&] { return now; });
+    int fired = 0;
+    HWND w = AllocateHWnd([&](TMessage& m) { fired += m.Msg == WM_TIMER; });
+    SetTimer(w, 1, 0x20);
+    now += 0x10; // wrapped to 0
+    ProcessMessages();
+    EXPECT_EQ(fired, 0);
+    now += 0x10;
+    ProcessMessages();
+    EXPECT_EQ(fired, 1);
+    DeallocateHWnd(w);
+    SetTickSource({});
+}
+
+TEST(Messages, WaitMessageWakesOnAPostFromAnotherThread) {
+    HWND w = AllocateHWnd([](TMessage&) {});
+    std::thread t([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        PostMessage(w, WM_USER, 0, 0);
+    });
+    EXPECT_TRUE(WaitMessage(5000));
+    EXPECT_EQ(ProcessMessages(), 1);
+    t.join();
+    PostQuitMessage(3);
+    int code = 0;
+    EXPECT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(code, 3);
+    EXPECT_FALSE(TakeQuit());
+    DeallocateHWnd(w);
+}
