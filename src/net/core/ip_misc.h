@@ -1,0 +1,16 @@
+// Small routines of the blocking TCP client: n-th substring search, dotted
+// address text.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// 1-based position of the n-th occurrence of sub in text. n > 0 counts from
+// the start (overlapping occurrences count); when fewer exist the result is
+// the length of text plus the number missing, a value past the end that
+// callers test. n < 0 counts from the end; 0 when fewer exist. n == 0 gives 0.
+// An empty sub never occurs.
+int FindNthOccurrence(std::string_view sub, std::string_view text, int n);
+
+// The four bytes of an IPv4 address in network order, first octet first.
+std::string IpToDottedText(std::uint32_t addrNetOrder);
