@@ -46,7 +46,9 @@ std::string TAnsiEncoder::CellToAnsi(const TCell& cell) {
             p += "22;";
             Bold = TBold::Off;
         }
-        p += "3" + std::to_string(n) + ";";
+        p += '3';
+        p += static_cast<char>('0' + n);
+        p += ';';
     }
     if (reset || cell.Bg != Prev.Bg) {
         int n = cell.Bg & 15;
@@ -57,7 +59,9 @@ std::string TAnsiEncoder::CellToAnsi(const TCell& cell) {
             }
             n -= 8;
         }
-        p += "4" + std::to_string(n) + ";";
+        p += '4';
+        p += static_cast<char>('0' + n);
+        p += ';';
     }
     Prev = cell;
     p.pop_back();
