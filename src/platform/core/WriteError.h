@@ -1,0 +1,25 @@
+// The one message a failed settings write gives: "無法寫入 " + full path +
+// "!", shown at most once per run however many writes fail afterwards.
+#pragma once
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace win {
+
+// Shows the write-error message for fileName (made absolute) the first time
+// it is called in a run; later calls do nothing. Safe from any thread.
+void ShowWriteErrorOnce(std::string_view fileName);
+
+// The text ShowWriteErrorOnce shows (UTF-8; the path as the file system has it).
+std::string WriteErrorText(std::string_view fileName);
+
+// Who shows the message: the programs install an error box; without a
+// handler the text goes to standard error. Returns the previous handler.
+using TWriteErrorHandler = std::function<void(const std::string& text)>;
+TWriteErrorHandler SetWriteErrorHandler(TWriteErrorHandler handler);
+
+// Arms the message again (tests; a run shows it once).
+void RearmWriteError();
+
+} // namespace win
