@@ -1,0 +1,223 @@
+// The byte-cell model of the terminal screen and the one write path through
+// which all text reaches it.
+//
+// One list of rows holds the scroll-back history (oldest first) followed by
+// the visible screen. Writers put bytes into cells with the current colours,
+// move the cursor, scroll the screen into the history and trim the history.
+// No drawing happens here: writes only touch cells, the cursor and the dirty
+// rectangle, and a host (the screen widget, or nothing when headless) is told
+// through TScreenHost what it has to show.
+#pragma once
+
+#include "screen/core/Row.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the buffer asks of, and tells, the control that shows it. Every
+// operation has a no-op default, so a headless buffer needs no host at all.
+// All calls are made with the render guard held by the calling thread.
+class TScreenHost {
+public:
+    virtual ~TScreenHost() = default;
+
+    // A vertical scroll bar is attached: its Max mirrors TopRow and its
+    // Position mirrors ViewRow. With one, new output leaves the view alone
+    // while the user has scrolled back more than a page (FollowCursor).
+    virtual bool HasScrollBar() const { return false; }
+    // TopRow changed: the scroll bar's Max follows it.
+    virtual void TopRowChanged(int /*topRow*/) {}
+    // ViewRow changed: the scroll bar's Position follows it. The buffer has
+    // already marked the whole view dirty.
+    virtual void ViewRowChanged(int /*viewRow*/) {}
+    // The cursor was placed by GotoXY: move the caret.
+    virtual void UpdateCaretPos() {}
+    // Cells were written and NeedRender is set: shorten the refresh timer so
+    // that the pause after the output is noticed quickly.
+    virtual void WriteMarked() {}
+    // Everything shown changed (history cleared, screen scrolled in place):
+    // render the whole view now. The buffer has already marked it all dirty.
+    virtual void RedrawScreen() {}
+    // Columns changed: drop the selection, recompute metrics, refresh.
+    virtual void ColumnsChanged() {}
+    // Rows changed: page step := Rows, drop the selection, recompute metrics,
+    // refresh.
+    virtual void RowsChanged() {}
+    // The screen rows moved in place by delta lines (+1 down, -1 up): links
+    // recorded on buffer lines at or below fromLine move with them.
+    virtual void LinesMoved(int /*fromLine*/, int /*delta*/) {}
+};
+
+// Mutual exclusion between a render and the writes that change cells. A
+// render holds it for its whole duration; every write holds it while it
+// changes cells, so a write waits for a render in progress and vice versa.
+// It is recursive: host callbacks made during a write may take it again on
+// the same thread. Meets BasicLockable/Lockable (std::lock_guard, try_lock).
+class TRenderGuard {
+public:
+    void lock() {
+        FMutex.lock();
+        ++FDepth;
+    }
+    bool try_lock() {
+        if (!FMutex.try_lock()) return false;
+        ++FDepth;
+        return true;
+    }
+    void unlock() {
+        --FDepth;
+        FMutex.unlock();
+    }
+    // True while some thread holds the guard (a hint; for tests and asserts).
+    bool IsHeld() const { return FDepth.load() > 0; }
+
+private:
+    std::recursive_mutex FMutex;
+    std::atomic<int> FDepth{0};
+};
+
+class TScreenBuffer {
+public:
+    using TRowList = std::deque<std::unique_ptr<TRow>>;
+    using TOnKeyWordEvent = std::function<void()>;
+
+    static constexpr int MinColumns = 1, MaxColumns = RowCells;
+    static constexpr int MinRows = 1, MaxRows = 200;
+    static constexpr int MinBufferRows = 25;
+
+    // 25 blank rows, 80 columns, AutoWrap on, colours 7 on 0.
+    explicit TScreenBuffer(TScreenHost* host = nullptr);
+    TScreenBuffer(const TScreenBuffer&) = delete;
+    TScreenBuffer& operator=(const TScreenBuffer&) = delete;
+
+    void SetHost(TScreenHost* host) { FHost = host ? host : &FNoHost; }
+    TScreenHost& Host() const { return *FHost; }
+
+    // ---- Writing ------------------------------------------------------------
+    // Writes bytes: CR, LF, TAB and BEL act, other bytes below 32 are
+    // ignored, every byte from 32 up goes into a cell. Ends with FollowCursor.
+    void WriteBuffer(const void* buffer, std::size_t len);
+    void WriteChar(std::uint8_t ch) { WriteBuffer(&ch, 1); }
+    // The text is written whole, whatever its length.
+    void WriteStr(std::string_view s) { WriteBuffer(s.data(), s.size()); }
+    // The text followed by CR LF.
+    void WriteLn(std::string_view s);
+
+    // Places the cursor, clamped to the screen, and moves the caret.
+    void GotoXY(int x, int y);
+    // Appends a blank row: the screen moves down one line, its top line
+    // becoming the newest history line. Trims the history.
+    void AddRow();
+    // Inserts a blank row just above the screen, then trims the history.
+    void InsertHistoryRow();
+    // Cursor one line down; at the bottom the screen scrolls (AddRow).
+    void NewLine();
+    // Brings the view back to the screen unless the user scrolled back more
+    // than a page with a scroll bar attached.
+    void FollowCursor();
+
+    // ---- Erasing --------------------------------------------------------------
+    // Scrolls the screen's text into the history and homes the cursor.
+    void ClearScreen();
+    void ClearEOL(); // cursor to end of line, in fixed colours 7 on 0
+    void ClearBOL(); // start of line up to the cell before the cursor
+    void ClearEOS(); // ClearEOL and every row below
+    void ClearBOS(); // ClearBOL and every row above
+    // Deletes every row above the screen.
+    void ClearHistory();
+
+    // ---- Rows and view ----------------------------------------------------------
+    const TRowList& RowList() const { return FRowList; }
+    int RowCount() const { return static_cast<int>(FRowList.size()); }
+    TRow& Row(int index) { return *FRowList[index]; }
+    const TRow& Row(int index) const { return *FRowList[index]; }
+    // Screen row y (0..Rows-1), i.e. list index TopRow + y.
+    TRow& ScreenRow(int y) { return *FRowList[FTopRow + y]; }
+    const TRow& ScreenRow(int y) const { return *FRowList[FTopRow + y]; }
+
+    int TopRow() const { return FTopRow; }
+    int ViewRow() const { return FViewRow; }
+    // Both clamp to the rows that exist (0..max(0, Count - Rows)).
+    void SetTopRow(int index);
+    void SetViewRow(int index);
+
+    // ---- Geometry properties ----------------------------------------------------
+    int Columns() const { return FColumns; }
+    int Rows() const { return FRows; }
+    int MaxBufferRows() const { return FMaxBufferRows; }
+    // Out-of-range values and non-changes are ignored.
+    void SetColumns(int value);
+    void SetRows(int value);
+    void SetMaxBufferRows(int value);
+
+    // ---- Keyword trigger ----------------------------------------------------------
+    const std::string& KeyWord() const { return FKeyWord; }
+    void SetKeyWord(std::string_view value);
+
+    // ---- Dirty rectangle ------------------------------------------------------------
+    // Empties the dirty rectangle (top Rows, bottom -1, left Columns,
+    // right -1); the render calls it when done.
+    void ResetDirty();
+    // Marks every cell of the view dirty and the buffer in need of a render.
+    void MarkAllDirty();
+    bool IsDirtyEmpty() const { return DirtyTop > DirtyBottom || DirtyLeft > DirtyRight; }
+
+    // ---- Public state ----------------------------------------------------------------
+    int CursorX = 0;            // 0..Columns-1 (may be beyond after Columns shrank)
+    int CursorY = 0;            // 0..Rows-1
+    std::uint8_t TextColor = 7; // foreground index 0..15 of new cells
+    std::uint8_t BackColor = 0; // background index 0..15 of new cells
+    bool Blink = false;
+    bool Underline = false;
+    bool AutoWrap = true;
+
+    int DirtyLeft = 0, DirtyTop = 0, DirtyRight = -1, DirtyBottom = -1;
+    bool NeedRender = false;
+    std::uint32_t LastWriteTick = 0; // win::GetTickCount of the last write
+
+    int TriggerCnt = 0; // how many more keyword matches fire
+    int KeyWordPos = 1; // 1-based position of the next keyword byte to match
+    TOnKeyWordEvent OnKeyWord;
+
+    TRenderGuard Rendering;
+
+private:
+    std::unique_ptr<TRow> NewRow();
+    void RecycleRow(std::unique_ptr<TRow> row);
+    void TrimHistory();
+    void UpdateTopRow() { SetTopRow(RowCount() - FRows); }
+    void MarkWritten();
+    void DirtyCell(int x, int y) {
+        if (x < DirtyLeft) DirtyLeft = x;
+        if (x > DirtyRight) DirtyRight = x;
+        if (y < DirtyTop) DirtyTop = y;
+        if (y > DirtyBottom) DirtyBottom = y;
+    }
+    void DirtyRows(int top, int bottom) {
+        if (top < DirtyTop) DirtyTop = top;
+        if (bottom > DirtyBottom) DirtyBottom = bottom;
+    }
+    bool KeyWordTest(std::uint8_t b);
+    void PutRun(const std::uint8_t* p, std::size_t n);
+    void EndOfLine();
+    void LineFeed();
+
+    TScreenHost FNoHost;
+    TScreenHost* FHost;
+    TRowList FRowList;
+    std::vector<std::unique_ptr<TRow>> FSpare; // trimmed rows kept for reuse
+    int FTopRow = 0;
+    int FViewRow = 0;
+    int FColumns = 80;
+    int FRows = 25;
+    int FMaxBufferRows = 1000;
+    std::string FKeyWord;
+};

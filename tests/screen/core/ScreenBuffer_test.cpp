@@ -1,0 +1,369 @@
+#include "screen/core/ScreenBuffer.h"
+
+#include "platform/core/Beep.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+namespace {
+
+std::string Text(const TRow& row, int from = 0, int to = RowCells) {
+    std::string s;
+    for (int x = from; x < to; ++x)
+        s += static_cast<char>(row.Cells[x].Char);
+    return s;
+}
+
+std::string Trimmed(const TRow& row) {
+    std::string s = Text(row);
+    s.erase(s.find_last_not_of(' ') + 1);
+    return s;
+}
+
+struct ScrollBarHost : TScreenHost {
+    bool HasScrollBar() const override { return true; }
+    void ViewRowChanged(int v) override { Position = v; }
+    void TopRowChanged(int t) override { Max = t; }
+    int Position = -1, Max = -1;
+};
+
+// A buffer the way the emulator sets it up: 24 rows, no wrapping.
+struct Buffer : ::testing::Test {
+    TScreenBuffer b;
+    void SetUp() override {
+        b.SetRows(24);
+        b.AutoWrap = false;
+    }
+};
+
+} // namespace
+
+TEST_F(Buffer, ConstructionLeavesOneHistoryRowAfterShrinkingTo24) {
+    EXPECT_EQ(b.RowCount(), 25);
+    EXPECT_EQ(b.TopRow(), 1);
+    EXPECT_EQ(b.ViewRow(), 1);
+}
+
+TEST_F(Buffer, WithoutAutoWrapTheLastColumnTakesTheOverflow) {
+    std::string s;
+    for (int i = 0; i < 100; ++i)
+        s += static_cast<char>('A' + i % 26);
+    b.WriteStr(s);
+    EXPECT_EQ(b.CursorX, 79);
+    EXPECT_EQ(b.CursorY, 0);
+    EXPECT_EQ(b.ScreenRow(0).Cells[79].Char, static_cast<std::uint8_t>('A' + 99 % 26));
+    EXPECT_EQ(b.ScreenRow(0).Cells[78].Char, static_cast<std::uint8_t>('A' + 78 % 26));
+    EXPECT_EQ(b.DirtyLeft, 0);
+    EXPECT_EQ(b.DirtyRight, 79);
+}
+
+TEST_F(Buffer, AutoWrapContinuesOnTheNextLineAndScrollsAtTheBottom) {
+    b.AutoWrap = true;
+    b.SetColumns(10);
+    b.GotoXY(0, 23);
+    b.WriteStr("0123456789abc");
+    EXPECT_EQ(b.CursorX, 3);
+    EXPECT_EQ(b.CursorY, 23);
+    EXPECT_EQ(Text(b.ScreenRow(22), 0, 10), "0123456789");
+    EXPECT_EQ(Text(b.ScreenRow(23), 0, 3), "abc");
+    EXPECT_EQ(b.RowCount(), 26);
+}
+
+TEST_F(Buffer, LineFeedOnTheBottomRowRecordsTwoHistoryRows) {
+    b.GotoXY(0, 23);
+    b.WriteStr("bottom");
+    b.GotoXY(0, 0);
+    b.WriteStr("top");
+    b.GotoXY(6, 23);
+    const int before = b.TopRow();
+    b.WriteChar(10);
+    EXPECT_EQ(b.TopRow(), before + 2);
+    // The copy of the line the cursor left, then the line that scrolled off.
+    EXPECT_EQ(Trimmed(b.Row(b.TopRow() - 2)), "bottom");
+    EXPECT_EQ(Trimmed(b.Row(b.TopRow() - 1)), "top");
+    EXPECT_EQ(b.CursorY, 23);
+    EXPECT_EQ(b.CursorX, 6) << "LF alone keeps the column";
+}
+
+TEST_F(Buffer, TabIsAFixedStepOfEight) {
+    b.GotoXY(3, 0);
+    b.WriteChar(9);
+    EXPECT_EQ(b.CursorX, 11);
+    b.GotoXY(75, 0);
+    b.WriteChar(9);
+    EXPECT_EQ(b.CursorX, 79);
+    EXPECT_EQ(b.CursorY, 0);
+    b.AutoWrap = true;
+    b.GotoXY(75, 0);
+    b.WriteChar(9);
+    EXPECT_EQ(b.CursorX, 0);
+    EXPECT_EQ(b.CursorY, 1);
+}
+
+TEST_F(Buffer, ControlBytesAreIgnoredAndBelBeeps) {
+    int beeps = 0;
+    win::SetBeepHandler([&](unsigned) { ++beeps; });
+    b.WriteStr(std::string("a\x01\x08\x0b\x0c\x1b\x07z", 8));
+    win::SetBeepHandler(nullptr);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(Trimmed(b.ScreenRow(0)), "az");
+}
+
+TEST_F(Buffer, CellsTakeTheCurrentAttributes) {
+    b.TextColor = 12;
+    b.BackColor = 3;
+    b.Blink = true;
+    b.Underline = true;
+    b.WriteChar(0xA4);
+    const TCell c = b.ScreenRow(0).Cells[0];
+    EXPECT_EQ(c.Char, 0xA4);
+    EXPECT_EQ(c.Fg, 12);
+    EXPECT_EQ(c.Bg, 3);
+    EXPECT_EQ(c.Blink, 1);
+    EXPECT_EQ(c.Underline, 1);
+}
+
+TEST_F(Buffer, KeyWordFiresAsOftenAsTriggerCntAllows) {
+    int fired = 0;
+    b.SetKeyWord("abc");
+    b.TriggerCnt = 2;
+    b.OnKeyWord = [&] { ++fired; };
+    b.WriteStr("ababcabc");
+    EXPECT_EQ(fired, 2);
+    b.WriteStr("abc abc");
+    EXPECT_EQ(fired, 2);
+    EXPECT_EQ(b.TriggerCnt, 0);
+}
+
+TEST_F(Buffer, KeyWordMatchingIgnoresControlBytesAndRestartsNaively) {
+    int fired = 0;
+    b.SetKeyWord("aab");
+    b.TriggerCnt = 5;
+    b.OnKeyWord = [&] { ++fired; };
+    b.WriteStr("aaab"); // naive restart: the overlap is not found
+    EXPECT_EQ(fired, 0);
+    b.WriteStr("a\r\na\tb");
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(Buffer, ClearScreenScrollsDownToTheLastTextRow) {
+    b.GotoXY(5, 3);
+    b.WriteStr("text");
+    const int count = b.RowCount();
+    b.ClearScreen();
+    EXPECT_EQ(b.RowCount(), count + 4);
+    EXPECT_EQ(b.CursorX, 0);
+    EXPECT_EQ(b.CursorY, 0);
+    EXPECT_EQ(Trimmed(b.Row(b.TopRow() - 1)), "     text");
+    for (int y = 0; y < 24; ++y)
+        EXPECT_EQ(Trimmed(b.ScreenRow(y)), "");
+}
+
+TEST_F(Buffer, ClearScreenRecoloursBlankRowsAndKeepsABlankScreenInPlace) {
+    b.TextColor = 2;
+    b.BackColor = 4;
+    const int count = b.RowCount();
+    b.ClearScreen();
+    EXPECT_EQ(b.RowCount(), count);
+    EXPECT_EQ(b.ScreenRow(23).Cells[0].Bg, 4);
+    EXPECT_EQ(b.ScreenRow(0).Cells[79].Fg, 2);
+}
+
+TEST_F(Buffer, EraseOperationsUseTheirColoursAndKeepTheirBounds) {
+    for (int y = 0; y < 24; ++y) {
+        b.GotoXY(0, y);
+        b.WriteStr(std::string(80, 'x'));
+    }
+    b.TextColor = 3;
+    b.BackColor = 5;
+    b.GotoXY(10, 5);
+    b.ClearEOL();
+    EXPECT_EQ(Text(b.ScreenRow(5), 9, 11), "x ");
+    EXPECT_EQ(b.ScreenRow(5).Cells[10].Fg, 7);
+    EXPECT_EQ(b.ScreenRow(5).Cells[10].Bg, 0);
+    b.GotoXY(10, 6);
+    b.ClearBOL();
+    EXPECT_EQ(Text(b.ScreenRow(6), 0, 11), "          x") << "the cursor cell stays";
+    EXPECT_EQ(b.ScreenRow(6).Cells[0].Bg, 5);
+    b.GotoXY(40, 20);
+    b.ClearEOS();
+    EXPECT_EQ(Text(b.ScreenRow(20), 39, 41), "x ");
+    EXPECT_EQ(Trimmed(b.ScreenRow(21)), "");
+    EXPECT_EQ(b.ScreenRow(23).Cells[0].Bg, 5);
+    EXPECT_EQ(b.ScreenRow(20).Cells[40].Bg, 0);
+    b.GotoXY(40, 2);
+    b.ClearBOS();
+    EXPECT_EQ(Trimmed(b.ScreenRow(0)), "");
+    EXPECT_EQ(Text(b.ScreenRow(2), 39, 41), " x");
+    EXPECT_EQ(b.DirtyTop, 0);
+    EXPECT_EQ(b.DirtyBottom, 23);
+}
+
+TEST_F(Buffer, HistoryIsTrimmedByTwoScreensPastTheLimit) {
+    for (int i = 0; i < 1024; ++i)
+        b.WriteStr("\n");
+    const int limit = 2 * 24 + 1000;
+    EXPECT_LE(b.RowCount(), limit);
+    for (int i = 0; i < 200; ++i) {
+        b.WriteStr("line\r\n");
+        ASSERT_LE(b.RowCount(), limit);
+        ASSERT_EQ(b.TopRow(), b.RowCount() - 24);
+        ASSERT_EQ(b.ViewRow(), b.TopRow());
+    }
+}
+
+TEST_F(Buffer, RepaintsWithoutLineFeedsAreTrimmedToo) {
+    for (int i = 0; i < 3000; ++i) {
+        b.GotoXY(0, 23);
+        b.WriteStr("x");
+        b.ClearScreen();
+        ASSERT_LE(b.RowCount(), 2 * 24 + 1000);
+    }
+    b.AutoWrap = true;
+    for (int i = 0; i < 2000; ++i)
+        b.WriteStr(std::string(80, 'w'));
+    EXPECT_LE(b.RowCount(), 2 * 24 + 1000);
+}
+
+TEST_F(Buffer, TrimmingNeverCutsIntoTheScreen) {
+    b.SetMaxBufferRows(25);
+    b.SetRows(200);
+    for (int i = 0; i < 2000; ++i) {
+        b.WriteStr("\n");
+        ASSERT_GE(b.RowCount(), 200);
+        ASSERT_EQ(b.TopRow(), b.RowCount() - 200);
+    }
+}
+
+TEST_F(Buffer, LongTextIsWrittenWhole) {
+    b.AutoWrap = true;
+    const std::string s(1000, 'q');
+    b.WriteLn(s);
+    b.WriteStr(s);
+    EXPECT_EQ(b.CursorX, 1000 % 80);
+}
+
+TEST_F(Buffer, OutOfRangePropertiesAreIgnored) {
+    b.SetRows(0);
+    b.SetRows(201);
+    b.SetColumns(81);
+    b.SetColumns(0);
+    b.SetMaxBufferRows(24);
+    EXPECT_EQ(b.Rows(), 24);
+    EXPECT_EQ(b.Columns(), 80);
+    EXPECT_EQ(b.MaxBufferRows(), 1000);
+}
+
+TEST_F(Buffer, RowsChangesAddRowsOrClampTheCursor) {
+    b.GotoXY(0, 20);
+    b.SetRows(10);
+    EXPECT_EQ(b.CursorY, 9);
+    EXPECT_EQ(b.TopRow(), b.RowCount() - 10);
+    const int count = b.RowCount();
+    b.SetRows(30);
+    EXPECT_EQ(b.RowCount(), count + 20);
+    EXPECT_EQ(b.TopRow(), b.RowCount() - 30);
+    EXPECT_EQ(b.ViewRow(), b.TopRow());
+}
+
+TEST_F(Buffer, GotoXYClamps) {
+    b.GotoXY(-5, 500);
+    EXPECT_EQ(b.CursorX, 0);
+    EXPECT_EQ(b.CursorY, 23);
+    b.GotoXY(1 << 30, -(1 << 30));
+    EXPECT_EQ(b.CursorX, 79);
+    EXPECT_EQ(b.CursorY, 0);
+}
+
+TEST(BufferView, NewOutputSnapsBackOnlyWithinOnePage) {
+    ScrollBarHost host;
+    TScreenBuffer b(&host);
+    b.SetRows(24);
+    for (int i = 0; i < 200; ++i)
+        b.WriteStr("\r\n");
+    ASSERT_EQ(b.ViewRow(), b.TopRow());
+    b.SetViewRow(b.TopRow() - 30);
+    b.WriteStr("more\r\n");
+    EXPECT_LT(b.ViewRow(), b.TopRow() - 24) << "scrolled back more than a page stays";
+    b.SetViewRow(b.TopRow() - 10);
+    b.WriteStr("more\r\n");
+    EXPECT_EQ(b.ViewRow(), b.TopRow());
+    EXPECT_EQ(host.Position, b.ViewRow());
+    EXPECT_EQ(host.Max, b.TopRow());
+}
+
+TEST(BufferView, ViewChangesMarkTheWholeViewDirtyWithoutAHost) {
+    TScreenBuffer b;
+    b.SetRows(24);
+    for (int i = 0; i < 100; ++i)
+        b.WriteStr("\r\n");
+    b.ResetDirty();
+    b.NeedRender = false;
+    b.SetViewRow(10);
+    EXPECT_TRUE(b.NeedRender);
+    EXPECT_EQ(b.DirtyTop, 0);
+    EXPECT_EQ(b.DirtyBottom, 23);
+    EXPECT_EQ(b.DirtyLeft, 0);
+    EXPECT_EQ(b.DirtyRight, 79);
+    b.SetViewRow(-3);
+    EXPECT_EQ(b.ViewRow(), 0);
+    b.SetViewRow(1 << 30);
+    EXPECT_EQ(b.ViewRow(), b.TopRow());
+}
+
+TEST(BufferView, TrimmingWhileScrolledBackKeepsShowingTheSameLines) {
+    ScrollBarHost host;
+    TScreenBuffer b(&host);
+    b.SetRows(24);
+    for (int i = 0; i < 400; ++i)
+        b.WriteStr("\n");
+    b.SetViewRow(500);
+    b.Row(500).Cells[0].Char = '#';
+    bool trimmed = false;
+    for (int i = 0; i < 300; ++i) { // until the marked line itself is trimmed
+        const int count = b.RowCount();
+        b.ResetDirty();
+        b.WriteStr("\n");
+        ASSERT_EQ(b.Row(b.ViewRow()).Cells[0].Char, '#') << "after " << i << " lines";
+        if (b.RowCount() < count) {
+            trimmed = true;
+            EXPECT_EQ(host.Position, b.ViewRow());
+            EXPECT_EQ(b.DirtyTop, 0);
+            EXPECT_EQ(b.DirtyBottom, 23);
+        }
+    }
+    EXPECT_TRUE(trimmed);
+}
+
+TEST(BufferView, ClearHistoryLeavesOnlyTheScreen) {
+    TScreenBuffer b;
+    b.SetRows(24);
+    for (int i = 0; i < 100; ++i)
+        b.WriteStr("x\r\n");
+    b.ClearHistory();
+    EXPECT_EQ(b.RowCount(), 24);
+    EXPECT_EQ(b.TopRow(), 0);
+    EXPECT_EQ(b.ViewRow(), 0);
+    b.GotoXY(0, 0);
+    b.WriteStr("\n");
+    EXPECT_EQ(b.TopRow(), 1);
+}
+
+TEST(BufferGuard, AWriteWaitsForARenderInProgress) {
+    TScreenBuffer b;
+    b.Rendering.lock();
+    std::atomic<bool> wrote{false};
+    std::thread writer([&] {
+        b.WriteStr("late");
+        wrote = true;
+    });
+    // While the render holds the guard the writer cannot have changed cells.
+    EXPECT_EQ(b.ScreenRow(0).Cells[0].Char, ' ');
+    EXPECT_FALSE(wrote.load());
+    b.Rendering.unlock();
+    writer.join();
+    EXPECT_TRUE(wrote.load());
+    EXPECT_EQ(Trimmed(b.ScreenRow(0)), "late");
+}
