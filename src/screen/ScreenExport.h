@@ -1,0 +1,30 @@
+// Getting screen text out through the desktop: code page 950 text to and
+// from the clipboard, and printing lines on a printer or into a PDF file.
+#pragma once
+#include <QFont>
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QPrinter;
+
+namespace screen {
+
+// Code page 950 bytes to text; a pair that does not convert becomes U+FFFD.
+QString Big5ToQString(std::string_view bytes);
+// Text to code page 950 bytes; a character without a Big5 form becomes '?'.
+std::string QStringToBig5(const QString& text);
+
+// Puts Big5 text (lines separated by CR LF) on the clipboard as the
+// desktop's plain text, lines separated by LF.
+void CopyBig5ToClipboard(const std::string& text);
+
+// Prints `title` and then one line per entry with `font`, as many lines per
+// page as fit. Returns the number of pages, 0 when the printer could not be
+// opened.
+int PrintTextLines(QPrinter& printer, const QFont& font, const QString& title,
+                   const std::vector<std::string>& lines);
+
+} // namespace screen
