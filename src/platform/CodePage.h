@@ -1,0 +1,17 @@
+// Code page 950 at the Qt boundary: Big5 bytes become QString where text
+// enters a widget, and typed QString text becomes Big5 bytes where it enters
+// a file or a screen. Pairs without a character show as U+FFFD; characters
+// that code page 950 lacks become "?".
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace win {
+
+QString Big5ToQString(std::string_view big5);
+QString Big5ToQString(const QByteArray& big5);
+std::string QStringToBig5(const QString& text);
+
+} // namespace win
