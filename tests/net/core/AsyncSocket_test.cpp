@@ -1,0 +1,266 @@
+// The socket component: send queue, resolution, state machine and events,
+// against a loopback server.
+#include "ScriptedServer.h"
+#include "net/core/AsyncSocket.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace net;
+
+namespace {
+
+// Records the component's events in order.
+struct TLog {
+    explicit TLog(TCustomAsyncSocket& s) {
+        s.OnSessionConnected = [this](TCustomAsyncSocket*, WORD e) {
+            Lines.push_back("connected " + std::to_string(e));
+        };
+        s.OnSessionClosed = [this](TCustomAsyncSocket*, WORD e) {
+            Lines.push_back("closed " + std::to_string(e));
+        };
+        s.OnDataAvailable = [this, &s](TCustomAsyncSocket*, WORD) {
+            char buf[4096];
+            int n = s.Receive(buf, sizeof buf);
+            if (n > 0) Data.append(buf, static_cast<std::size_t>(n));
+            if (n > 0 && Lines.back() != "data") Lines.push_back("data");
+        };
+    }
+    bool Has(const std::string& line) const {
+        for (auto& l : Lines)
+            if (l == line) return true;
+        return false;
+    }
+    std::vector<std::string> Lines{""};
+    std::string Data;
+};
+
+// Exposes the send queue and lets a test decide how much each send takes.
+class TProbeSocket : public TAsyncSocket {
+public:
+    std::vector<int> ChunkSizes() const {
+        std::vector<int> v;
+        for (auto& b : FBufList)
+            v.push_back(b->WrCount() - b->RdCount());
+        return v;
+    }
+    int Limit = -1; // bytes one send may take; -1 = no limit
+    std::vector<int> Sent;
+
+protected:
+    int SendRaw(const void* Data, int Len) override {
+        if (Limit == 0) {
+            win::wsock32::WSASetLastError(win::WSAEWOULDBLOCK);
+            return -1;
+        }
+        int n = Limit < 0 ? Len : std::min(Len, Limit);
+        n = TAsyncSocket::SendRaw(Data, n);
+        if (n > 0) Sent.push_back(n);
+        return n;
+    }
+};
+
+void Open(TCustomAsyncSocket& s, int port) {
+    s.SetProto("tcp");
+    s.SetAddr("127.0.0.1");
+    s.SetPort(std::to_string(port));
+    s.Connect();
+}
+
+std::string What(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ESocketException& e) {
+        return e.what();
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(SockBuf, WritePeekRemove) {
+    TBuffer b(0);
+    EXPECT_EQ(b.BufSize(), 1514);
+    TBuffer c(4);
+    EXPECT_EQ(c.Write("abcdef", 6), 4);
+    EXPECT_EQ(c.Write("x", 1), 0);
+    int len = 0;
+    EXPECT_EQ(std::string(c.Peek(len), 4), "abcd");
+    c.Remove(3);
+    const char* rest = c.Peek(len);
+    EXPECT_EQ(std::string(rest, static_cast<std::size_t>(len)), "d");
+    c.SetBufSize(8);
+    EXPECT_EQ(c.WrCount(), 4);
+    c.Remove(99);
+    EXPECT_EQ(c.Peek(len), nullptr);
+    EXPECT_EQ(len, 0);
+    EXPECT_EQ(c.WrCount(), 0);
+}
+
+TEST(AsyncSocket, ResolvesPortsProtocolsAndAddresses) {
+    EXPECT_EQ(SocketResolvePort("telnet", "tcp"), 23);
+    EXPECT_EQ(SocketResolvePort("23abc", "tcp"), 23);
+    EXPECT_EQ(What([] { SocketResolvePort("65536", "tcp"); }), "SocketResolvePort: Invalid Port.");
+    EXPECT_EQ(What([] { SocketResolvePort("", "tcp"); }), "SocketResolvePort: Invalid Port.");
+    EXPECT_EQ(What([] { SocketResolvePort("23", ""); }), "SocketResolvePort: Invalid Proto.");
+    EXPECT_EQ(What([] { SocketResolvePort("nosuchservice", "tcp"); }),
+              "SocketResolvePort: Cannot convert port 'nosuchservice', Error #11004");
+    EXPECT_EQ(SocketResolveProto("tcp"), 6);
+    EXPECT_EQ(SocketResolveProto("17"), 17);
+    EXPECT_EQ(SocketResolveHost(" 127.0.0.1 "), htonl(INADDR_LOOPBACK));
+    EXPECT_EQ(SocketResolveHost("255.255.255.255"), INADDR_NONE);
+    EXPECT_EQ(What([] { SocketResolveHost(""); }), "SocketResolveHost: '' Invalid Hostname.");
+    EXPECT_TRUE(IsDottedIp(" 1.2.3.4"));
+    EXPECT_FALSE(IsDottedIp("1.2.3"));
+    EXPECT_FALSE(IsDottedIp("1.2.3.256"));
+    EXPECT_FALSE(IsDottedIp("1..3.4"));
+    EXPECT_EQ(WinsockErrorText(10065), "No route to host");
+    EXPECT_EQ(WinsockErrorText(12345), "Not a WinSock error");
+
+    TAsyncSocket s;
+    s.SetAddr("127.0.0.1");
+    s.SetPort("nosuchservice");
+    EXPECT_EQ(What([&] { s.Connect(); }),
+              "connect: SocketResolvePort: Cannot convert port 'nosuchservice', Error #11004");
+    TAsyncSocket t;
+    t.SetAddr("127.0.0.1");
+    t.SetPort("70000");
+    EXPECT_EQ(What([&] { t.Connect(); }), "connect: SocketResolvePort: Invalid Port.");
+    TAsyncSocket u;
+    EXPECT_EQ(What([&] { u.Connect(); }), "Connect: No Port Specified");
+}
+
+TEST(AsyncSocket, SendBeforeConnectIsRefused) {
+    TAsyncSocket s;
+    EXPECT_EQ(What([&] { s.SendStr("x"); }),
+              "Error 10057 in function Send\r\nSocket is not connected");
+    bool errorFired = false;
+    s.OnError = [&](TCustomAsyncSocket*) { errorFired = true; };
+    EXPECT_EQ(s.SendStr("x"), -1);
+    EXPECT_TRUE(errorFired);
+    EXPECT_EQ(s.LastError(), 10057);
+}
+
+TEST(AsyncSocket, ExchangesDataAndQueuesInChunks) {
+    std::string received;
+    bptest::TScriptedServer server([&](int fd, int) {
+        bptest::SendAll(fd, "hello");
+        bptest::ReadExactly(fd, 3000, received);
+        bptest::SendAll(fd, "done");
+        bptest::SleepMs(100);
+    });
+    TProbeSocket s;
+    TLog log(s);
+    Open(s, server.Port());
+    EXPECT_EQ(s.State(), wsConnecting);
+    EXPECT_EQ(What([&] { s.SetPort("1"); }), "Cannot change Port if not closed");
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Data == "hello"; }, 5000));
+    EXPECT_EQ(s.State(), wsConnected);
+
+    // Nothing may be sent yet: the queue keeps 1460-byte chunks.
+    s.Limit = 0;
+    std::string payload(3000, 'p');
+    for (int i = 0; i < 3000; ++i)
+        payload[static_cast<std::size_t>(i)] = static_cast<char>('a' + i % 26);
+    EXPECT_EQ(s.SendStr(payload), 3000);
+    EXPECT_EQ(s.ChunkSizes(), (std::vector<int>{1460, 1460, 80}));
+    EXPECT_FALSE(s.AllSent());
+    // A partial send leaves the rest for the next FD_WRITE.
+    s.Limit = 1000;
+    bool sent = false;
+    s.OnDataSent = [&](TCustomAsyncSocket*, WORD) { sent = true; };
+    win::PostMessage(s.Handle(), WM_ASYNCSELECT, s.HSocket(),
+                     win::WSAMAKESELECTREPLY(win::FD_WRITE, 0));
+    win::ProcessMessages();
+    EXPECT_EQ(s.Sent, (std::vector<int>{1000}));
+    s.Limit = -1;
+    win::PostMessage(s.Handle(), WM_ASYNCSELECT, s.HSocket(),
+                     win::WSAMAKESELECTREPLY(win::FD_WRITE, 0));
+    ASSERT_TRUE(win::PumpUntil([&] { return sent && log.Data == "hellodone"; }, 5000));
+    EXPECT_EQ(received, payload);
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Has("closed 0"); }, 5000));
+    EXPECT_EQ(s.State(), wsClosed);
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"", "connected 0", "data", "closed 0"}));
+}
+
+TEST(AsyncSocket, DataPendingAtCloseComesFirst) {
+    bptest::TScriptedServer server(
+        [&](int fd, int) { bptest::SendAll(fd, std::string(100000, 'z')); });
+    TAsyncSocket s;
+    s.ComponentOptions = wsoNoReceiveLoop;
+    TLog log(s);
+    // Read slowly: small reads, one per message.
+    s.OnDataAvailable = [&](TCustomAsyncSocket*, WORD) {
+        char buf[100];
+        int n = s.Receive(buf, sizeof buf);
+        if (n > 0) log.Data.append(buf, static_cast<std::size_t>(n));
+    };
+    Open(s, server.Port());
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Has("closed 0"); }, 10000));
+    EXPECT_EQ(log.Data.size(), 100000u);
+    EXPECT_EQ(log.Lines.back(), "closed 0");
+}
+
+TEST(AsyncSocket, RefusedConnectReportsThenCloses) {
+    TAsyncSocket s;
+    TLog log(s);
+    Open(s, bptest::UnusedPort());
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Has("closed 0"); }, 5000));
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"", "connected 10061", "closed 0"}));
+    EXPECT_EQ(s.State(), wsClosed);
+    // Closing resets the address: it must be given again.
+    EXPECT_EQ(What([&] { s.Connect(); }), "Connect: No Port Specified");
+}
+
+TEST(AsyncSocket, ReadBeforeConnectStillConnectsOnce) {
+    bptest::TScriptedServer server([&](int fd, int) {
+        bptest::SendAll(fd, "abc");
+        bptest::SleepMs(200);
+    });
+    TAsyncSocket s;
+    TLog log(s);
+    Open(s, server.Port());
+    // An FD_READ handled first: the component connects, then reads.
+    ASSERT_TRUE(win::PumpUntil([&] { return server.Accepted() == 1; }, 5000));
+    win::SendMessage(s.Handle(), WM_ASYNCSELECT, s.HSocket(),
+                     win::WSAMAKESELECTREPLY(win::FD_READ, 0));
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Has("closed 0"); }, 5000));
+    int connects = 0;
+    for (auto& l : log.Lines)
+        connects += l == "connected 0";
+    EXPECT_EQ(connects, 1);
+    EXPECT_EQ(log.Lines[1], "connected 0");
+    EXPECT_EQ(log.Data, "abc");
+}
+
+TEST(AsyncSocket, PeerResetAndConnectFromAnotherThread) {
+    bptest::TScriptedServer server([&](int fd, int) {
+        bptest::SendAll(fd, "x");
+        bptest::SleepMs(100);
+        bptest::ResetClose(fd);
+    });
+    TAsyncSocket s;
+    TLog log(s);
+    s.SetAddr("127.0.0.1");
+    s.SetPort(server.PortStr());
+    std::string error;
+    std::thread worker([&] { error = What([&] { s.Connect(); }); });
+    worker.join();
+    EXPECT_EQ(error, "");
+    ASSERT_TRUE(
+        win::PumpUntil([&] { return log.Has("closed 10054") || log.Has("closed 0"); }, 5000));
+    EXPECT_EQ(log.Lines[1], "connected 0");
+    EXPECT_EQ(s.State(), wsClosed);
+}
+
+TEST(AsyncSocket, BackgroundExceptionAbortsUnlessKept) {
+    TAsyncSocket s;
+    std::string seen;
+    bool keep = true;
+    s.OnBgException = [&](TCustomAsyncSocket*, const std::exception& e, bool& canClose) {
+        seen = e.what();
+        canClose = !keep;
+    };
+    win::SendMessage(s.Handle(), WM_TRIGGER_EXCEPTION, 0, 0);
+    EXPECT_EQ(seen, "Test exception in AsyncSocket");
+}

@@ -1,0 +1,156 @@
+#include "ScriptedServer.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace bptest {
+namespace {
+
+int Listen127(int& port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) throw std::runtime_error("socket");
+    int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 16) != 0) {
+        ::close(fd);
+        throw std::runtime_error("bind/listen");
+    }
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+    return fd;
+}
+
+long long NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool WaitReadable(int fd, long long deadline) {
+    for (;;) {
+        long long left = deadline - NowMs();
+        if (left <= 0) return false;
+        pollfd p{fd, POLLIN, 0};
+        int rc = ::poll(&p, 1, static_cast<int>(left));
+        if (rc > 0) return true;
+        if (rc < 0 && errno != EINTR) return false;
+    }
+}
+
+} // namespace
+
+TScriptedServer::TScriptedServer(TScript script) : FScript(std::move(script)) {
+    FListen = Listen127(FPort);
+    if (::pipe(FStop) != 0) throw std::runtime_error("pipe");
+    FThread = std::thread([this] { Run(); });
+}
+
+TScriptedServer::~TScriptedServer() {
+    char c = 'x';
+    if (::write(FStop[1], &c, 1) < 0) {
+    }
+    FThread.join();
+    ::close(FListen);
+    ::close(FStop[0]);
+    ::close(FStop[1]);
+}
+
+void TScriptedServer::Run() {
+    for (int index = 0;; ++index) {
+        pollfd p[2] = {{FListen, POLLIN, 0}, {FStop[0], POLLIN, 0}};
+        if (::poll(p, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (p[1].revents) return;
+        int fd = ::accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) continue;
+        ++FAccepted;
+        try {
+            FScript(fd, index);
+        } catch (...) {
+        }
+        ::close(fd);
+        ++FDone;
+    }
+}
+
+bool SendAll(int fd, const std::string& bytes) {
+    std::size_t off = 0;
+    while (off < bytes.size()) {
+        ssize_t n = ::send(fd, bytes.data() + off, bytes.size() - off, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        off += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool ReadUntil(int fd, const std::string& pattern, std::string& got, int timeoutMs) {
+    long long deadline = NowMs() + timeoutMs;
+    while (got.find(pattern) == std::string::npos) {
+        if (!WaitReadable(fd, deadline)) return false;
+        char buf[4096];
+        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0) return false;
+        got.append(buf, static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool ReadExactly(int fd, std::size_t n, std::string& got, int timeoutMs) {
+    long long deadline = NowMs() + timeoutMs;
+    got.clear();
+    while (got.size() < n) {
+        if (!WaitReadable(fd, deadline)) return false;
+        char buf[4096];
+        std::size_t want = std::min(sizeof buf, n - got.size());
+        ssize_t r = ::recv(fd, buf, want, 0);
+        if (r <= 0) return false;
+        got.append(buf, static_cast<std::size_t>(r));
+    }
+    return true;
+}
+
+std::string ReadToEnd(int fd, int timeoutMs) {
+    long long deadline = NowMs() + timeoutMs;
+    std::string got;
+    for (;;) {
+        if (!WaitReadable(fd, deadline)) return got;
+        char buf[4096];
+        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0) return got;
+        got.append(buf, static_cast<std::size_t>(n));
+    }
+}
+
+void ResetClose(int fd) {
+    linger l{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    ::shutdown(fd, SHUT_RD);
+}
+
+void SleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+int UnusedPort() {
+    int port = 0;
+    int fd = Listen127(port);
+    ::close(fd);
+    return port;
+}
+
+} // namespace bptest
