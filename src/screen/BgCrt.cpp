@@ -395,12 +395,14 @@ void TBgCrt::UpdateBackground() {
         FMirror->Bitmap() = FScreenBack->Bitmap();
     }
     {
+        // A new background is not output: the render still waits for the
+        // pause after the last write, not after this call.
         std::lock_guard<TRenderGuard> g(FScreen.Rendering);
+        const std::uint32_t lastWrite = FScreen.LastWriteTick;
         FScreen.MarkAllDirty();
-        FScreen.NeedRender = true;
+        FScreen.LastWriteTick = lastWrite;
     }
     FFullRepaint = true;
-    WriteMarked();
     if (OnScreenShoot) OnScreenShoot(this);
 }
 
