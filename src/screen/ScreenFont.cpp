@@ -1,5 +1,7 @@
 #include "screen/ScreenFont.h"
 
+#include "screen/core/BlockGlyphs.h"
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
@@ -81,6 +83,8 @@ void TQtGlyphRasterizer::Rasterize(TPixelBuffer& out, std::uint8_t lead, std::ui
                                    TBgr fg, TBgr bg) {
     const QString text = CellText(lead, trail);
     if (text.isEmpty() || text == QLatin1String(" ")) return;
+    const QList<uint> cps = text.toUcs4();
+    if (cps.size() == 1 && DrawBlockGlyph(out, char32_t(cps[0]), fg)) return;
     QImage image(out.Width(), out.Height(), QImage::Format_RGB32);
     image.fill(QColor(bg.R, bg.G, bg.B));
     {
