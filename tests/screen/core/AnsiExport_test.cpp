@@ -2,6 +2,7 @@
 
 #include "screen/core/RowsFixture.h"
 #include "screen/core/Selection.h"
+#include "screen/core/VtInterpreter.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -15,51 +16,17 @@ TCell C(char ch, int fg, int bg, int blink = 0, int ul = 0) {
                  static_cast<std::uint8_t>(ul)};
 }
 
-// A small SGR replayer with the colour rules of a BBS terminal: 1 makes the
-// foreground bright, an empty or 0 parameter resets.
-std::vector<std::vector<TCell>> Replay(const std::string& s) {
-    std::vector<std::vector<TCell>> out(1);
-    int fg = 7, bg = 0, blink = 0, ul = 0;
-    bool bold = false;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\x1b' && i + 1 < s.size() && s[i + 1] == '[') {
-            size_t m = s.find('m', i);
-            std::string p = s.substr(i + 2, m - i - 2);
-            std::vector<std::string> params;
-            size_t start = 0;
-            for (;;) {
-                size_t semi = p.find(';', start);
-                params.push_back(p.substr(start, semi - start));
-                if (semi == std::string::npos) break;
-                start = semi + 1;
-            }
-            for (auto& q : params) {
-                int n = q.empty() ? 0 : std::stoi(q);
-                if (n == 0) {
-                    fg = 7, bg = 0, blink = 0, ul = 0, bold = false;
-                } else if (n == 1) {
-                    bold = true;
-                    fg |= 8;
-                } else if (n == 22) {
-                    bold = false;
-                    fg &= 7;
-                } else if (n == 4) {
-                    ul = 1;
-                } else if (n == 5) {
-                    blink = 1;
-                } else if (n >= 30 && n <= 37) {
-                    fg = (n - 30) | (bold ? 8 : 0);
-                } else if (n >= 40 && n <= 47) {
-                    bg = n - 40;
-                }
-            }
-            i = m;
-        } else if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
-            out.emplace_back();
-            ++i;
-        } else {
-            out.back().push_back(C(s[i], fg, bg, blink, ul));
-        }
+// Replays copied text on a fresh screen through the interpreter and returns
+// the first `count` cells of each written line.
+std::vector<std::vector<TCell>> Replay(const std::string& s,
+                                       const std::vector<std::vector<TCell>>& shape) {
+    TScreenBuffer screen;
+    TVtInterpreter vt(screen);
+    vt.ProcessBuffer(s);
+    std::vector<std::vector<TCell>> out;
+    for (size_t y = 0; y < shape.size(); ++y) {
+        const TRow& row = screen.ScreenRow(static_cast<int>(y));
+        out.emplace_back(row.Cells, row.Cells + shape[y].size());
     }
     return out;
 }
@@ -91,7 +58,7 @@ TEST(AnsiExport, CopyWithColoursReplaysToTheSameCells) {
          C('e', 3, 0, 1, 0), C('f', 3, 2, 0, 0), C('g', 12, 2, 0, 0), C('h', 4, 2, 0, 1)},
         {C('\xA4', 1, 6), C('\x61', 1, 6), C(' ', 7, 0), C('z', 9, 0, 1, 0)},
     };
-    auto replayed = Replay(CellsToAnsi(lines));
+    auto replayed = Replay(CellsToAnsi(lines), lines);
     ASSERT_EQ(replayed.size(), lines.size());
     for (size_t i = 0; i < lines.size(); ++i)
         EXPECT_TRUE(SameCells(replayed[i], lines[i])) << "line " << i;
