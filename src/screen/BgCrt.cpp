@@ -62,6 +62,7 @@ TBgCrt::TBgCrt(QWidget* parent)
       FBgTable(DefaultBgColors.data()), FOwnDisplay(this) {
     resize(200, 150);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true); // links under the mouse are framed
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_InputMethodEnabled);
     FFont = MakeScreenFont(DefaultScreenFace(), 12);

@@ -12,7 +12,9 @@
 #include "screen/ScreenFont.h"
 #include "screen/core/Background.h"
 #include "screen/core/CellRenderer.h"
+#include "screen/core/LinkScanner.h"
 #include "screen/core/ScreenBuffer.h"
+#include "screen/core/Selection.h"
 
 #include <QFont>
 #include <QImage>
@@ -24,7 +26,9 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <vector>
 
+class QPrinter;
 class QScrollBar;
 class QPainter;
 
@@ -159,6 +163,9 @@ public:
 
     // ---- Hyperlink colours (detection and mouse live with the selection code) ----
     bool Hyperlink = true;
+    // Called when a link is clicked, with its text and kind (0 web, 1 FTP,
+    // 2 e-mail). The text is whatever the host put on the screen: whoever
+    // opens it hands it to the program as one argument, never to a shell.
     TOnHyperlinkEvent OnHyperlink;
     TColor OnHyperlinkTextColor = 0xFFFFFF;
     TColor OnHyperlinkBackColor = 0x0000FF;
@@ -240,12 +247,62 @@ public:
     // Blinking pauses while a selection is shown (the selection code sets it).
     bool SelectionShown = false;
 
+    // ---- Selection, links and text export (BgCrtSelection.cpp, BgCrtExport.cpp) ----
+    // The link under the mouse (empty text when none) and its kind.
+    std::string HoverLinkText;
+    int HoverLinkKind = 0;
+    // The links found in the shown rows at the last render.
+    const std::vector<THyperlinkInfo>& Hyperlinks() const { return FLinks; }
+    // Records a link after cutting trailing '.', ',' and ';'.
+    void AddHyperlink(int col, int line, const std::string& text, int kind);
+
+    // Selects from (left, top) to (right, bottom), view coordinates.
+    void SetSelection(int left, int top, int right, int bottom);
+    void ClearSelection();
+    // The selection with SelectionShown as its shown state.
+    screen::TSelection Selection() const;
+    int SelLeft() const { return FSel.SelLeft(); }
+    int SelTop() const { return FSel.SelTop(); }
+    int SelRight() const { return FSel.SelRight(); }
+    int SelBottom() const { return FSel.SelBottom(); }
+    bool BlockMode() const { return FSel.BlockMode; }
+    bool Selecting() const { return FSel.Selecting; }
+    // Rows from..to of the buffer (clamped to what exists); read them with
+    // the render guard held.
+    std::vector<const TRow*> BufferRows(int from, int to) const;
+    // View cell under a point of the control, clamped to the screen.
+    QPoint CellAt(QPoint pos) const;
+
+    // Text out of the screen: lines of the rows' bytes, trailing blanks cut,
+    // to the clipboard (desktop text) or to a file (Big5, CR LF, byte for
+    // byte; EFileError on failure), or printed with PrinterFont.
+    void CopyScreen();
+    void CopyBuffer();
+    void CopySelection();
+    void SaveScreenToFile(const std::string& fileName);
+    void SaveBufferToFile(const std::string& fileName);
+    // On the default printer; false when there is none or it fails.
+    bool PrintScreen();
+    bool PrintBuffer();
+    // On the given printer (or PDF file); returns the pages printed.
+    int PrintScreen(QPrinter& printer);
+    int PrintBuffer(QPrinter& printer);
+
+    // A typed byte for the host; the session sends it. The screen itself
+    // only brings the view back to the cursor.
+    virtual void KeyPress(char& key);
+
 protected:
     // Hooks for the selection and hyperlink code: called after every render
     // with the render guard held (scan the links of the view), and at the end
     // of every paint (draw the selection inversion, link underlines, frames).
-    virtual void AfterRender() {}
-    virtual void PaintOverlay(QPainter& /*painter*/, const QRect& /*dirty*/) {}
+    virtual void AfterRender();
+    virtual void PaintOverlay(QPainter& painter, const QRect& dirty);
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -279,6 +336,16 @@ private:
     void BlinkStep();
     void DoRedraw();
     void EnsureOwnDisplaySize();
+
+    void SetHoverLink(int index);
+    int LinkAt(int col, int viewLine) const;
+    std::vector<QRect> LinkRects(const THyperlinkInfo& link) const;
+    int PrintRows(QPrinter& printer, int from, int to, const QString& what);
+
+    screen::TSelection FSel;
+    std::vector<THyperlinkInfo> FLinks;
+    int FHoverLink = -1;
+    int FPressedLink = -1;
 
     TScreenBuffer FScreen;
     const TColor* FFgTable;
