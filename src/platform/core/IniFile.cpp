@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <mutex>
 
 namespace win {
 namespace {
@@ -307,6 +308,10 @@ TIniText TIniFile::Load() const {
 }
 
 template <class F> void TIniFile::Update(F change) {
+    // Read, change and replace is one step for the whole process, so two
+    // threads writing keys of the same file never lose each other's key.
+    static std::mutex updateMutex;
+    std::lock_guard lock(updateMutex);
     std::string before;
     // An unreadable file throws here: rewriting it from nothing would lose
     // every key it holds.

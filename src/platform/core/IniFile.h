@@ -78,7 +78,8 @@ private:
 
 // A profile file by name, in the shape the forms use. Reading never fails
 // (a missing or unreadable file reads as empty); writing throws
-// EIniFileException when the file cannot be written.
+// EIniFileException when the file cannot be written. Writes from several
+// threads of the process are serialised.
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace win;
 using Strings = std::vector<std::string>;
@@ -200,6 +201,27 @@ TEST_F(IniFileTest, ReplacesAtomicallyKeepingModeAndLinks) {
     struct stat st {};
     ASSERT_EQ(stat(Path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+static std::string Name(char prefix, int n) {
+    std::string s(1, prefix);
+    s += std::to_string(n);
+    return s;
+}
+
+TEST_F(IniFileTest, WritersOnSeveralThreadsKeepEveryKey) {
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 4; ++w)
+        writers.emplace_back([this, w] {
+            TIniFile ini(Path);
+            for (int k = 0; k < 25; ++k)
+                ini.WriteInteger(Name('T', w), Name('k', k), k);
+        });
+    for (auto& t : writers)
+        t.join();
+    TIniFile ini(Path);
+    for (int w = 0; w < 4; ++w)
+        EXPECT_EQ(ini.ReadSection(Name('T', w)).size(), 25u) << w;
 }
 
 TEST(WriteError, ShownOnceWithFullPath) {
