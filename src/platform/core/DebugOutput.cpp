@@ -1,0 +1,32 @@
+#include "platform/core/DebugOutput.h"
+
+#include <mutex>
+
+namespace win {
+namespace {
+
+struct TDebugSink {
+    std::mutex M;
+    std::function<void(const std::string&)> Handler;
+};
+
+TDebugSink& Sink() {
+    static auto* s = new TDebugSink; // outlives every thread that writes
+    return *s;
+}
+
+} // namespace
+
+void OutputDebugString(const std::string& text) {
+    auto& s = Sink();
+    std::lock_guard lock(s.M);
+    if (s.Handler) s.Handler(text);
+}
+
+void SetDebugOutputHandler(std::function<void(const std::string&)> handler) {
+    auto& s = Sink();
+    std::lock_guard lock(s.M);
+    s.Handler = std::move(handler);
+}
+
+} // namespace win
