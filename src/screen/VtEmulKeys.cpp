@@ -63,7 +63,10 @@ bool TCustomVtEmul::AppKeyDown(QKeyEvent& event) {
         return true;
     }
     case screen::TKeyAction::Scroll:
-        SetViewRow(scroll.ViewRow);
+        if (scroll.ViewRow != ViewRow()) {
+            SetViewRow(scroll.ViewRow);
+            RedrawScreen();
+        }
         return false;
     case screen::TKeyAction::PassOn:
     case screen::TKeyAction::LeaveAlone:

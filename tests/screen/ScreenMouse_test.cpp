@@ -152,3 +152,33 @@ TEST_F(ScreenMouse, PrintedHistoryHasAsManyPagesAsItsLinesNeed) {
     EXPECT_EQ(Emul.PrintBuffer(*printer), want);
     EXPECT_EQ(pagesIn(QStringLiteral("buffer.pdf")), want);
 }
+
+TEST(ScreenLinks, UnderlineAndFrameStayInsideTheTextArea) {
+    TRecordingEmul emul;
+    emul.resize(emul.CellWidth() * 80 + 40, emul.CellHeight() * 24 + 40); // margins all round
+    ASSERT_TRUE(ShowActive(emul));
+    emul.Render();
+    ASSERT_GT(emul.MarginX(), 0);
+    ASSERT_GT(emul.MarginY(), 0);
+    emul.GotoXY(0, 0);
+    emul.WriteStr("www.example.org");
+    emul.GotoXY(55, 23);
+    emul.WriteStr("ftp://files.example.org/x");
+    emul.Render();
+    ASSERT_EQ(emul.Hyperlinks().size(), 2u);
+    const QRect area(emul.MarginX(), emul.MarginY(), emul.TextAreaWidth(), emul.TextAreaHeight());
+    auto outsideIsBlack = [&](const QImage& img) {
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (!area.contains(x, y) && (img.pixel(x, y) & 0xFFFFFF) != 0) return false;
+        return true;
+    };
+    for (QPoint cell : {QPoint(3, 0), QPoint(75, 23), QPoint(1, 12)}) {
+        QTest::mouseMove(&emul, emul.Cell(cell.x(), cell.y()));
+        EXPECT_TRUE(outsideIsBlack(emul.grab().toImage())) << cell.x();
+    }
+    EXPECT_EQ(emul.HoverLinkText, "");
+    QTest::mouseMove(&emul, emul.Cell(75, 23));
+    EXPECT_EQ(emul.HoverLinkText, "ftp://files.example.org/x");
+    EXPECT_EQ(emul.HoverLinkKind, 1);
+}
