@@ -1,5 +1,6 @@
 #include "screen/BgCrt.h"
 
+#include "platform/core/Big5.h"
 #include "platform/core/Ticks.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QScrollBar>
 #include <QThread>
 
-#include <iconv.h>
 #include <mutex>
 
 const std::array<TColor, 16> DefaultFgColors = {
@@ -26,33 +26,6 @@ constexpr int BusyRefreshMs = 3;
 
 bool Elapsed(std::uint32_t now, std::uint32_t since, unsigned ms) {
     return std::uint32_t(now - since) > ms;
-}
-
-// Clipboard text as the Big5 bytes screens hold; characters without a Big5
-// form become '?'.
-std::string ToBig5(const QString& text) {
-    std::string out;
-    iconv_t cd = iconv_open("CP950", "UTF-8");
-    if (cd == iconv_t(-1)) {
-        out = text.toLatin1().toStdString();
-        return out;
-    }
-    for (const QChar *p = text.constData(), *end = p + text.size(); p < end;) {
-        int len = (p->isHighSurrogate() && p + 1 < end) ? 2 : 1;
-        QByteArray utf8 = QString(p, len).toUtf8();
-        p += len;
-        char buf[8];
-        char* ip = utf8.data();
-        char* op = buf;
-        size_t il = size_t(utf8.size()), ol = sizeof buf;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(cd, &ip, &il, &op, &ol) == size_t(-1))
-            out += '?';
-        else
-            out.append(buf, size_t(op - buf));
-    }
-    iconv_close(cd);
-    return out;
 }
 
 } // namespace
@@ -691,7 +664,7 @@ void TBgCrt::Paste() {
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines[i];
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-        const std::string bytes = ToBig5(line);
+        const std::string bytes = win::Utf8ToBig5(line.toStdString());
         if (i + 1 < lines.size())
             WriteLn(bytes);
         else

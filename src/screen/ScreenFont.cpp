@@ -1,14 +1,12 @@
 #include "screen/ScreenFont.h"
 
+#include "platform/core/Big5.h"
 #include "screen/core/BlockGlyphs.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
-
-#include <cstring>
-#include <iconv.h>
 
 QString DefaultScreenFace() {
     return QStringLiteral("細明體");
@@ -38,35 +36,10 @@ QFont MakeScreenFont(const QString& face, int pointSize) {
     return PrepareScreenFont(font);
 }
 
-namespace {
-
-// One converter per thread: glyphs are rasterised on the GUI thread, but a
-// tool may draw elsewhere.
-struct TBig5Decoder {
-    iconv_t Cd = iconv_t(-1);
-    TBig5Decoder() { Cd = iconv_open("UTF-8", "CP950"); }
-    ~TBig5Decoder() {
-        if (Cd != iconv_t(-1)) iconv_close(Cd);
-    }
-    QString Decode(std::uint8_t lead, std::uint8_t trail) {
-        if (Cd == iconv_t(-1)) return QString(QChar(0xFFFD));
-        char in[2] = {char(lead), char(trail)};
-        char out[16];
-        char* ip = in;
-        char* op = out;
-        size_t il = 2, ol = sizeof out;
-        iconv(Cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(Cd, &ip, &il, &op, &ol) == size_t(-1) || il != 0) return QString(QChar(0xFFFD));
-        return QString::fromUtf8(out, int(op - out));
-    }
-};
-
-} // namespace
-
 QString CellText(std::uint8_t lead, std::uint8_t trail) {
     if (trail) {
-        thread_local TBig5Decoder decoder;
-        return decoder.Decode(lead, trail);
+        const char32_t c = win::Big5PairToUnicode(lead, trail);
+        return QString::fromUcs4(&c, 1);
     }
     if (lead >= 32 && lead < 127) return QString(QChar(lead));
     return {};
