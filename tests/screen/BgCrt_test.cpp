@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QThread>
+
+#include <atomic>
 #include <set>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -393,4 +397,33 @@ TEST_F(TScreenFixture, ScrollBarFollowsTheBufferAndScrollsTheView) {
     bar.setValue(3);
     EXPECT_EQ(s.ViewRow(), 3);
     EXPECT_TRUE(s.Screen().NeedRender);
+}
+
+TEST_F(TScreenFixture, AWorkerThreadWritesWhileTheGuiThreadRenders) {
+    win::SetTickSource({}); // real time: the worker and the ticks interleave freely
+    TVtEmul s;
+    QScrollBar bar(Qt::Vertical);
+    s.SetScrollBar(&bar);
+    Prepare(s, 40, 10);
+    s.SetInterval(0);
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        for (int i = 0; i < 300; ++i) {
+            if (i % 100 == 0) s.ClearScreen();
+            s.WriteLn("\xB3\x73\xBD\x75\xA4\xA4 connecting " + std::to_string(i));
+            s.GotoXY(i % 40, i % 10);
+        }
+        done = true;
+    });
+    while (!done) {
+        s.RefreshTimerTick();
+        QApplication::processEvents();
+    }
+    worker.join();
+    Settle();
+    QThread::msleep(2);
+    s.RefreshTimerTick();
+    EXPECT_FALSE(s.Screen().NeedRender);
+    EXPECT_EQ(bar.maximum(), s.TopRow());
+    EXPECT_EQ(s.CursorY(), 9);
 }
