@@ -1,7 +1,5 @@
 #include "screen/core/AnsiExport.h"
 
-#include "screen/core/RowsFixture.h"
-#include "screen/core/Selection.h"
 #include "screen/core/VtInterpreter.h"
 
 #include <cstring>
@@ -62,17 +60,4 @@ TEST(AnsiExport, CopyWithColoursReplaysToTheSameCells) {
     ASSERT_EQ(replayed.size(), lines.size());
     for (size_t i = 0; i < lines.size(); ++i)
         EXPECT_TRUE(SameCells(replayed[i], lines[i])) << "line " << i;
-}
-
-TEST(AnsiExport, SelectionCellsKeepBlanksAndFollowTheSelection) {
-    TRows rows({"ab  ", "cd"});
-    TSelection s;
-    s.Anchor = {1, 1};
-    s.End = {2, 0};
-    s.Shown = true;
-    auto cells = SelectionCells(rows.View(), 4, s);
-    ASSERT_EQ(cells.size(), 2u);
-    EXPECT_EQ(cells[0].size(), 2u); // columns 2..3 of row 0, blanks kept
-    EXPECT_EQ(cells[1].size(), 2u);
-    EXPECT_EQ(cells[1][1].Char, 'd');
 }

@@ -52,24 +52,6 @@ TEST_F(KeyTableTest, FunctionKeyEntryMatchesExactShiftOnly) {
     EXPECT_EQ(Press(112, 59, true).Action, TKeyAction::PassOn);
 }
 
-TEST_F(KeyTableTest, KeypadEntriesNeedNumLockAndArrowsNeedScrollLockOff) {
-    Table[0] = Entry(72, true, 0, false, "8!");
-    Table[1] = Entry(72, false, 0, true, "\x1b[A");
-    auto d = Press(104, 72); // keypad 8, Num Lock on
-    ASSERT_EQ(d.Action, TKeyAction::SendEntry);
-    EXPECT_EQ(d.Entry->Text(), "8!");
-    d = Press(VkUp, 72, true); // the Up key
-    ASSERT_EQ(d.Action, TKeyAction::SendEntry);
-    EXPECT_EQ(d.Entry->Text(), "\x1b[A");
-    d = Press(VkUp, 72, false); // keypad 8 with Num Lock off is looked up as extended
-    ASSERT_EQ(d.Action, TKeyAction::SendEntry);
-    EXPECT_EQ(d.Entry->Text(), "\x1b[A");
-    EXPECT_EQ(Press(VkUp, 72, true, ssCtrl).Action, TKeyAction::Scroll);
-    EXPECT_EQ(Scroll.ViewRow, 499);
-    EXPECT_EQ(Press(VkUp, 72, true, 0, false, true).Action, TKeyAction::Scroll);
-    EXPECT_EQ(Scroll.ViewRow, 498);
-}
-
 TEST_F(KeyTableTest, LettersWithCtrlCapsLockAndShift) {
     EXPECT_EQ(Press('C', 46, false, ssCtrl).Letter, 3);
     EXPECT_EQ(Press('C', 46).Letter, 'c');

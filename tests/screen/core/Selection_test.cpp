@@ -20,27 +20,19 @@ TSelection Sel(int ac, int ar, int ec, int er, bool block) {
 const std::vector<std::string> Screen = {"0123456789", "abcdefghij", "ABCDEFGHIJ"};
 } // namespace
 
-TEST(Selection, StreamRunsInTextOrderWhicheverWayItWasDragged) {
+TEST(Selection, StreamInTextOrderEitherWayBlockAsRectangle) {
     TRows rows(Screen);
-    std::vector<std::string> want = {"6789", "abcdefghij", "ABC"};
-    // Dragged down and right, then up and left: the same cells.
-    EXPECT_EQ(SelectionLines(rows.View(), 10, Sel(6, 0, 2, 2, false)), want);
-    EXPECT_EQ(SelectionLines(rows.View(), 10, Sel(2, 2, 6, 0, false)), want);
-    // Within one row, right to left.
+    std::vector<std::string> stream = {"6789", "abcdefghij", "ABC"};
+    EXPECT_EQ(SelectionLines(rows.View(), 10, Sel(6, 0, 2, 2, false)), stream);
+    EXPECT_EQ(SelectionLines(rows.View(), 10, Sel(2, 2, 6, 0, false)), stream);
     EXPECT_EQ(SelectionLines(rows.View(), 10, Sel(5, 1, 2, 1, false)),
               std::vector<std::string>{"cdef"});
-}
-
-TEST(Selection, BlockIsTheRectangleOfTheEndPoints) {
-    TRows rows(Screen);
-    std::vector<std::string> want = {"2345", "cdef", "CDEF"};
-    EXPECT_EQ(SelectionLines(rows.View(), 10, Sel(5, 2, 2, 0, true)), want);
-    EXPECT_EQ(SelectionLines(rows.View(), 10, Sel(2, 0, 5, 2, true)), want);
-    TSelection s = Sel(5, 2, 2, 0, true);
-    EXPECT_TRUE(s.Contains(3, 1, 10));
-    EXPECT_FALSE(s.Contains(6, 1, 10));
-    s.Shown = false;
-    EXPECT_TRUE(SelectionLines(rows.View(), 10, s).empty());
+    std::vector<std::string> block = {"2345", "cdef", "CDEF"};
+    EXPECT_EQ(SelectionLines(rows.View(), 10, Sel(5, 2, 2, 0, true)), block);
+    EXPECT_EQ(SelectionLines(rows.View(), 10, Sel(2, 0, 5, 2, true)), block);
+    TSelection hidden = Sel(5, 2, 2, 0, true);
+    hidden.Shown = false;
+    EXPECT_TRUE(SelectionLines(rows.View(), 10, hidden).empty());
 }
 
 TEST(Selection, TwoCellCharactersAreTakenWhole) {
