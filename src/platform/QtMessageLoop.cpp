@@ -53,8 +53,15 @@ void InstallQtMessageLoop() {
     auto* d = new TQtDispatcher;
     tDispatcher = d;
     SetThreadWaker([d] { d->Wake(); });
+    // The bell may ring on any thread (a worker writing to a screen); the
+    // desktop bell is the GUI thread's, so other threads queue it there.
     SetBeepHandler([](unsigned) {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance())) QApplication::beep();
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+        if (!app) return;
+        if (QThread::currentThread() == app->thread())
+            QApplication::beep();
+        else
+            QMetaObject::invokeMethod(app, [] { QApplication::beep(); }, Qt::QueuedConnection);
     });
     d->Wake();
 }
