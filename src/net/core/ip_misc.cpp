@@ -1,5 +1,9 @@
 #include "net/core/ip_misc.h"
 
+#include "platform/core/Winsock.h"
+
+#include <cstring>
+
 int FindNthOccurrence(std::string_view sub, std::string_view text, int n) {
     const int len = static_cast<int>(text.size());
     if (n == 0) return 0;
@@ -27,4 +31,51 @@ std::string IpToDottedText(std::uint32_t addrNetOrder) {
     const auto* b = reinterpret_cast<const unsigned char*>(&addrNetOrder);
     return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
            std::to_string(b[3]);
+}
+
+namespace {
+
+bool gStarted = false;
+
+// Starts the library with the program and cleans it up at its end.
+struct TWinsockUnit {
+    TWinsockUnit() { StartWinsock(); }
+    ~TWinsockUnit() { StopWinsock(); }
+} gWinsockUnit;
+
+} // namespace
+
+void StartWinsock() {
+    if (gStarted) return;
+    win::WSADATA data;
+    const int rc = win::wsock32::WSAStartup(0x0101, &data);
+    // Only the library's refusals leave it unstarted.
+    gStarted = rc != win::WSAEINVAL && rc != win::WSASYSNOTREADY && rc != win::WSAVERNOTSUPPORTED;
+}
+
+void StopWinsock() {
+    if (!gStarted) return;
+    gStarted = false;
+    win::wsock32::WSACleanup();
+}
+
+bool WinsockStarted() {
+    return gStarted;
+}
+
+std::uint32_t ResolveHostAddress(std::string_view name) {
+    constexpr std::uint32_t None = 0xFFFFFFFFu;
+    if (name.empty()) return None;
+    try {
+        const std::string n(name);
+        std::uint32_t a = win::wsock32::inet_addr(n.c_str());
+        if (a != None) return a;
+        const hostent* h = win::wsock32::gethostbyname(n.c_str());
+        if (h && h->h_length > 0 && h->h_addr_list && h->h_addr_list[0]) {
+            std::memcpy(&a, h->h_addr_list[0], sizeof a);
+            return a;
+        }
+    } catch (...) {
+    }
+    return None;
 }

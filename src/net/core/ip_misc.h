@@ -14,3 +14,13 @@ int FindNthOccurrence(std::string_view sub, std::string_view text, int n);
 
 // The four bytes of an IPv4 address in network order, first octet first.
 std::string IpToDottedText(std::uint32_t addrNetOrder);
+
+// IPv4 address in network order of a dotted address or a host name;
+// 0xFFFFFFFF (INADDR_NONE) when the name is empty or cannot be resolved.
+std::uint32_t ResolveHostAddress(std::string_view name);
+
+// The socket library is started (version 1.1) when the program starts and
+// cleaned up when it ends; these run then and are safe to call again.
+void StartWinsock();
+void StopWinsock();
+bool WinsockStarted();
