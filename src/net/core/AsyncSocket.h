@@ -259,10 +259,17 @@ protected:
     std::vector<char> FDnsLookupBuffer;
 };
 
+} // namespace net
+
+// The layers between: SOCKS client, line mode, synchronous waits.
+#include "net/core/SyncSocket.h"
+
+namespace net {
+
 // The published end of the class chain.
-class TAsyncSocket : public TCustomAsyncSocket {
+class TAsyncSocket : public TCustomSyncSocket {
 public:
-    using TCustomAsyncSocket::TCustomAsyncSocket;
+    TAsyncSocket() = default;
 };
 
 } // namespace net
