@@ -36,7 +36,9 @@ bool ToInt(const char* s, int lo, int hi, int& out) {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    // Qt would take options such as --style for itself: it sees none of ours.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
 
     int rows = 24, columns = 80, size = 12, style = int(bsStretched), transparency = 60;
     bool blinkHidden = false;
