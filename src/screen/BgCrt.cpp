@@ -533,7 +533,9 @@ void TBgCrt::SetDisplay(bool v) {
 void TBgCrt::SetCursorVisible(bool v) {
     if (v == FCursorVisible) return;
     FCursorVisible = v;
+    if (!v) HideCursor();
     CreateCursor();
+    if (v) ShowCursor();
 }
 
 void TBgCrt::SetCursorHeight(int v) {

@@ -427,3 +427,37 @@ TEST_F(TScreenFixture, AWorkerThreadWritesWhileTheGuiThreadRenders) {
     EXPECT_EQ(bar.maximum(), s.TopRow());
     EXPECT_EQ(s.CursorY(), 9);
 }
+
+TEST_F(TScreenFixture, LazyRefreshDefersGeometryAndBackgroundChanges) {
+    TBgCrt s;
+    Prepare(s, 10, 3);
+    s.SetLazyRefresh(true);
+    s.SetColumns(20);
+    s.SetTranspColor(0x0000FF);
+    EXPECT_TRUE(s.NeedRefreshLater());
+    EXPECT_EQ(s.TextAreaWidth(), 10 * s.CellWidth()); // metrics not yet recomputed
+    s.SetLazyRefresh(false);
+    EXPECT_FALSE(s.NeedRefreshLater());
+    EXPECT_EQ(s.TextAreaWidth(), std::min(20 * s.CellWidth(), s.width()));
+    EXPECT_TRUE(s.UsesBackgroundRenderer());
+}
+
+TEST_F(TScreenFixture, ACaretPictureCoversTheWholeCell) {
+    TBgCrt s;
+    Prepare(s, 10, 3);
+    QImage glyph(3, 3, QImage::Format_RGB32);
+    glyph.fill(Qt::white);
+    s.SetCursorGlyph(glyph);
+    Focus(s);
+    s.GotoXY(2, 1);
+    Settle();
+    EXPECT_EQ(s.CaretRect(), s.CellRect(2, 1));
+    const QImage shown = s.grab().toImage();
+    const TBgr bg = Bg(s, 0);
+    const QColor inverted(255 - bg.R, 255 - bg.G, 255 - bg.B);
+    EXPECT_EQ(shown.pixelColor(s.CellRect(2, 1).topLeft()), inverted);
+    EXPECT_EQ(shown.pixelColor(s.CellRect(2, 1).bottomRight()), inverted);
+    s.SetCursorVisible(false);
+    Focus(s);
+    EXPECT_FALSE(s.CaretShown());
+}
