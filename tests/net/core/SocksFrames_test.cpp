@@ -17,22 +17,6 @@ TVerdict Judge(TVerdict (*f)(const std::uint8_t*, std::size_t), const std::strin
 }
 } // namespace
 
-TEST(SocksFrames, RequestsAreByteExact) {
-    EXPECT_EQ(Socks5Greeting(MethodNone), Bytes({5, 1, 0}));
-    EXPECT_EQ(Socks5Greeting(MethodUserPass), Bytes({5, 1, 2}));
-    EXPECT_EQ(Socks5ConnectRequest("hello", 23),
-              Bytes({5, 1, 0, 3, 5, 'h', 'e', 'l', 'l', 'o', 0, 23}));
-    EXPECT_EQ(Socks5UserPassRequest("ab", "xyz"), Bytes({1, 2, 'a', 'b', 3, 'x', 'y', 'z'}));
-    EXPECT_EQ(Socks5UserPassRequest("", ""), Bytes({1, 0, 0}));
-    EXPECT_EQ(Socks4AConnectRequest(23, "", "hello"),
-              Bytes({4, 1, 0, 23, 0, 0, 0, 1, 0, 'h', 'e', 'l', 'l', 'o', 0}));
-    const std::uint8_t addr[4] = {127, 0, 0, 1};
-    std::uint32_t netOrder;
-    std::memcpy(&netOrder, addr, 4);
-    EXPECT_EQ(Socks4ConnectRequest(0x1234, netOrder, "me"),
-              Bytes({4, 1, 0x12, 0x34, 127, 0, 0, 1, 'm', 'e', 0}));
-}
-
 TEST(SocksFrames, LongFieldsAreRefusedInsteadOfOverrunOrWrapped) {
     const std::string n255(255, 'h'), n256(256, 'h'), n200(200, 'x');
     EXPECT_EQ(CheckRequest("5", n255, "", "", false), "");

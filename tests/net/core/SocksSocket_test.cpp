@@ -349,8 +349,9 @@ protected:
                             << "external: lo\n"
                             << "clientmethod: none\n"
                             << "socksmethod: " << method << "\n"
-                            << "user.privileged: root\n"
-                            << "user.unprivileged: nobody\n"
+                            << (geteuid() == 0 ? "user.privileged: root\n"
+                                                 "user.unprivileged: nobody\n"
+                                               : "")
                             << "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
                             << "socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 protocol: tcp }\n";
         Proxy = std::make_unique<TChildProcess>(
