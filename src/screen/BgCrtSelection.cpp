@@ -130,9 +130,11 @@ void TBgCrt::mousePressEvent(QMouseEvent* event) {
         return;
     }
     setFocus(Qt::MouseFocusReason);
-    const QPoint cell = CellAt(event->position().toPoint());
+    const QPoint pos = event->position().toPoint();
+    const QPoint cell = CellAt(pos);
+    const QRect area(MarginX(), MarginY(), TextAreaWidth(), TextAreaHeight());
     ClearSelection();
-    SetHoverLink(LinkAt(cell.x(), cell.y()));
+    SetHoverLink(area.contains(pos) ? LinkAt(cell.x(), cell.y()) : -1);
     if (FHoverLink >= 0) {
         // A click on a link opens it; it does not start a selection.
         FPressedLink = FHoverLink;

@@ -131,6 +131,11 @@ TKeyDown KeyDownFromEvent(const QKeyEvent& e, bool scrollLock) {
     d.Extended = sc.Extended;
     // On the keypad a digit (or the decimal point) means Num Lock is on.
     d.VK = VirtualKeyFromScan(sc, keypad && IsKeypadDigitKey(e.key()));
+    // Letters and digits of the main block follow the keyboard layout, as
+    // their virtual keys always have; the scan code stays the key's place.
+    const int k = e.key();
+    if (!keypad && ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)))
+        d.VK = static_cast<std::uint8_t>(k);
     const QString text = e.text();
     d.CapsLock = !(d.Shift & ssShift) && text.size() == 1 && text[0] >= QLatin1Char('A') &&
                  text[0] <= QLatin1Char('Z');

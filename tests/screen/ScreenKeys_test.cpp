@@ -73,12 +73,14 @@ TEST_F(ScreenKeys, LettersTypedTextAndTheWindowsShortcuts) {
     QApplication::sendEvent(A, &caps);
     QTest::keyClick(A, Qt::Key_5);
     QTest::keyClick(A, Qt::Key_Return);
+    QTest::keyClick(A, Qt::Key_Tab); // typed, not a focus move
+    EXPECT_TRUE(A->hasFocus());
     EXPECT_EQ(A->Typed, std::string("\x03"
-                                    "cC5\r"));
+                                    "cC5\r\t"));
     QInputMethodEvent ime;
     ime.setCommitString(QStringLiteral("中"));
     QApplication::sendEvent(A, &ime);
-    EXPECT_EQ(A->Typed.substr(5), "\xA4\xA4");
+    EXPECT_EQ(A->Typed.substr(6), "\xA4\xA4");
 }
 
 TEST_F(ScreenKeys, KeypadEntriesAndScrollKeys) {
