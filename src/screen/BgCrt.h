@@ -251,6 +251,7 @@ public:
     // The link under the mouse (empty text when none) and its kind.
     std::string HoverLinkText;
     int HoverLinkKind = 0;
+    int HoverLinkCol = -1, HoverLinkLine = -1; // its first cell (buffer row)
     // The links found in the shown rows at the last render.
     const std::vector<THyperlinkInfo>& Hyperlinks() const { return FLinks; }
     // Records a link after cutting trailing '.', ',' and ';'.

@@ -78,6 +78,7 @@ void TBgCrt::AfterRender() {
     if (hadHover && FHoverLink < 0) {
         HoverLinkText.clear();
         HoverLinkKind = 0;
+        HoverLinkCol = HoverLinkLine = -1;
         unsetCursor();
     }
 }
@@ -113,10 +114,13 @@ void TBgCrt::SetHoverLink(int index) {
     if (index >= 0) {
         HoverLinkText = FLinks[index].Text;
         HoverLinkKind = FLinks[index].Kind;
+        HoverLinkCol = FLinks[index].Col;
+        HoverLinkLine = FLinks[index].Line;
         setCursor(Qt::PointingHandCursor);
     } else {
         HoverLinkText.clear();
         HoverLinkKind = 0;
+        HoverLinkCol = HoverLinkLine = -1;
         unsetCursor();
     }
     update();

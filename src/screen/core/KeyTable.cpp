@@ -58,6 +58,11 @@ TKeyDecision DecideKey(const TKeyDown& key, const TKeyTable& table, TScrollState
         d.Action = TKeyAction::LeaveAlone;
         return d;
     }
+    if (key.Shift & ssAlt) {
+        // Alt keys are system keys: the window's shortcuts and menus own them.
+        d.Action = TKeyAction::LeaveAlone;
+        return d;
+    }
     if (key.Scan == 0x52 && (key.Shift == ssCtrl || key.Shift == ssShift)) {
         // Ctrl+Ins and Shift+Ins are the copy and paste keys of the menus.
         d.Action = TKeyAction::LeaveAlone;
@@ -102,8 +107,7 @@ TKeyDecision DecideKey(const TKeyDown& key, const TKeyTable& table, TScrollState
         break;
     }
     lookup(key.Extended, key.Shift);
-    if (d.Entry || key.VK < 'A' || key.VK > 'Z' || (key.Shift & ssAlt))
-        return d; // Alt+letter belongs to the window's shortcuts
+    if (d.Entry || key.VK < 'A' || key.VK > 'Z') return d;
     d.Action = TKeyAction::Letter;
     if (key.Shift & ssCtrl)
         d.Letter = static_cast<char>(key.VK & 31);

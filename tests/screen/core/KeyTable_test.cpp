@@ -58,7 +58,8 @@ TEST_F(KeyTableTest, LettersWithCtrlCapsLockAndShift) {
     EXPECT_EQ(Press('C', 46, false, 0, true).Letter, 'C');
     EXPECT_EQ(Press('C', 46, false, ssShift).Letter, 'C');
     EXPECT_EQ(Press('C', 46).Action, TKeyAction::Letter);
-    EXPECT_EQ(Press('C', 46, false, ssAlt).Action, TKeyAction::PassOn);
+    Table[5] = Entry(46, false, ssAlt, false, "alt");
+    EXPECT_EQ(Press('C', 46, false, ssAlt).Action, TKeyAction::LeaveAlone);
     EXPECT_EQ(Press('1', 2).Action, TKeyAction::PassOn);
     Table[0] = Entry(46, false, ssCtrl, false, "copy");
     EXPECT_EQ(Press('C', 46, false, ssCtrl).Action, TKeyAction::SendEntry);
