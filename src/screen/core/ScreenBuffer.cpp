@@ -139,9 +139,27 @@ void TScreenBuffer::MarkAllDirty() {
 
 // The caller holds the render guard, so a render in progress has finished.
 void TScreenBuffer::MarkWritten() {
+    if (FBatchDepth > 0) {
+        NeedRender = true;
+        FBatchMarked = true;
+        return;
+    }
     LastWriteTick = win::GetTickCount();
     NeedRender = true;
     FHost->WriteMarked();
+}
+
+void TScreenBuffer::BeginUpdate() {
+    Rendering.lock();
+    ++FBatchDepth;
+}
+
+void TScreenBuffer::EndUpdate() {
+    if (--FBatchDepth == 0 && FBatchMarked) {
+        FBatchMarked = false;
+        MarkWritten();
+    }
+    Rendering.unlock();
 }
 
 // ---- Write path ------------------------------------------------------------------

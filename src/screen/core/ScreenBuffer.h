@@ -134,6 +134,22 @@ public:
     // Deletes every row above the screen.
     void ClearHistory();
 
+    // A batch of writes: holds the render guard throughout and marks the
+    // buffer written (tick, NeedRender, host notice) once at its end instead
+    // of at every write. Batches nest. TWriteBatch is the scoped form.
+    void BeginUpdate();
+    void EndUpdate();
+    class TWriteBatch {
+    public:
+        explicit TWriteBatch(TScreenBuffer& s) : FScreen(s) { FScreen.BeginUpdate(); }
+        ~TWriteBatch() { FScreen.EndUpdate(); }
+        TWriteBatch(const TWriteBatch&) = delete;
+        TWriteBatch& operator=(const TWriteBatch&) = delete;
+
+    private:
+        TScreenBuffer& FScreen;
+    };
+
     // ---- Rows and view ----------------------------------------------------------
     const TRowList& RowList() const { return FRowList; }
     int RowCount() const { return static_cast<int>(FRowList.size()); }
@@ -220,4 +236,6 @@ private:
     int FRows = 25;
     int FMaxBufferRows = 1000;
     std::string FKeyWord;
+    int FBatchDepth = 0;
+    bool FBatchMarked = false;
 };

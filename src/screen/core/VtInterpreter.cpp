@@ -107,11 +107,19 @@ void TVtInterpreter::ProcessChar(std::uint8_t b) {
 }
 
 void TVtInterpreter::ProcessBuffer(const std::uint8_t* data, std::size_t len) {
-    if (!data) return;
+    if (!data || len == 0) return;
+    TScreenBuffer::TWriteBatch batch(FScreen);
     const std::uint8_t* p = data;
     const std::uint8_t* const end = data + len;
     while (p < end) {
-        if (!InEscape) {
+        if (InEscape && FEscLen > 0 && FEsc[0] == '[') {
+            // Parameters of a CSI sequence: collected here without the full
+            // dispatch; the byte that would fill the buffer goes through
+            // ProcessChar, which drops the sequence.
+            while (p < end && IsParamByte(*p) && FEscLen < EscBufferSize - 1)
+                FEsc[FEscLen++] = *p++;
+            if (p == end) break;
+        } else if (!InEscape) {
             const std::uint8_t* q = p;
             while (q < end && TextByte[*q])
                 ++q;
