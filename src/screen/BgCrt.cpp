@@ -736,7 +736,15 @@ void TBgCrt::focusOutEvent(QFocusEvent* event) {
     HideCursor();
 }
 
+bool TBgCrt::focusNextPrevChild(bool) {
+    return false;
+}
+
 void TBgCrt::keyPressEvent(QKeyEvent* event) {
     FollowCursor();
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+        event->accept(); // kept here, or the window would move the focus on
+        return;
+    }
     QWidget::keyPressEvent(event);
 }

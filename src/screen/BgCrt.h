@@ -311,6 +311,9 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // The screen wants every key, Tab and Backtab included: they never move
+    // the focus away from it.
+    bool focusNextPrevChild(bool next) override;
 
     // TScreenHost: the engine's calls, possibly from a worker thread.
     bool HasScrollBar() const override { return FScrollBar != nullptr; }

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QScrollBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -460,4 +462,17 @@ TEST_F(TScreenFixture, ACaretPictureCoversTheWholeCell) {
     s.SetCursorVisible(false);
     Focus(s);
     EXPECT_FALSE(s.CaretShown());
+}
+
+TEST_F(TScreenFixture, TabStaysWithTheScreen) {
+    QWidget window;
+    auto* s = new TBgCrt(&window);
+    auto* other = new QLineEdit(&window);
+    other->move(0, 200);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    s->setFocus();
+    QTest::keyClick(s, Qt::Key_Tab);
+    EXPECT_TRUE(s->hasFocus());
 }
