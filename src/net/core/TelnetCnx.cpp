@@ -2,6 +2,7 @@
 
 #include "platform/core/DebugOutput.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -60,6 +61,7 @@ std::string TelnetOptionName(std::uint8_t option) {
 }
 
 void TnTrace(const std::string& Text) {
+    if (!win::DebugOutputEnabled()) return;
     unsigned n = ++gTraceCount;
     char num[8];
     std::snprintf(num, sizeof num, "%04X", n & 0xFFFF);
@@ -144,8 +146,28 @@ void TTelnetCnx::SocketDataAvailable(WORD) {
 
 void TTelnetCnx::ProcessBytes(const char* Buffer, int Len) {
     if (!Buffer) return;
-    for (int i = 0; i < Len; ++i)
-        ProcessByte(static_cast<std::uint8_t>(Buffer[i]));
+    const auto* p = reinterpret_cast<const std::uint8_t*>(Buffer);
+    int i = 0;
+    while (i < Len) {
+        if (FVerb != 0 || FSubNegotiation || FIacSeen) {
+            ProcessByte(p[i++]);
+            continue;
+        }
+        // Plain data up to the next byte that means something to the parser
+        // (IAC and the command bytes 244..248, all from 244 up) goes into
+        // the data buffer in one piece.
+        int run = i;
+        while (run < Len && p[run] < tn::IP)
+            ++run;
+        while (i < run) {
+            int n = std::min(run - i, DataBufferSize - FBufferCnt);
+            std::memcpy(FBuffer + FBufferCnt, p + i, static_cast<std::size_t>(n));
+            FBufferCnt += n;
+            i += n;
+            if (FBufferCnt >= DataBufferSize) FlushData();
+        }
+        if (i < Len) ProcessByte(p[i++]);
+    }
     FlushData();
 }
 
@@ -230,10 +252,21 @@ void TTelnetCnx::FlushData() {
     FBufferCnt = 0;
     if (!OnDataAvailable) return;
     // The handler gets its own NUL-terminated copy: it may connect again or
-    // feed bytes back through ProcessBytes without disturbing this one.
-    std::vector<char> copy(FBuffer, FBuffer + count);
+    // feed bytes back through ProcessBytes without disturbing this one. The
+    // copy's storage is reused unless a handler is already using it.
+    std::vector<char> nested;
+    std::vector<char>& copy = FInFlush ? nested : FCopy;
+    copy.assign(FBuffer, FBuffer + count);
     copy.push_back('\0');
-    OnDataAvailable(this, copy.data(), count);
+    const bool outer = !FInFlush;
+    FInFlush = true;
+    try {
+        OnDataAvailable(this, copy.data(), count);
+    } catch (...) {
+        if (outer) FInFlush = false;
+        throw;
+    }
+    if (outer) FInFlush = false;
 }
 
 void TTelnetCnx::SendOptionReply(std::uint8_t Verb, std::uint8_t Option) {

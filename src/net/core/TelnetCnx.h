@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace net {
 
@@ -105,6 +106,8 @@ private:
     bool FSubNegotiation = false;
     std::string FSubBuffer;
     std::array<int, 256> FReplyCounts{};
+    std::vector<char> FCopy;
+    bool FInFlush = false;
 };
 
 // Telnet names for trace lines.

@@ -1,5 +1,6 @@
 #include "platform/core/DebugOutput.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace win {
@@ -7,6 +8,7 @@ namespace {
 
 struct TDebugSink {
     std::mutex M;
+    std::atomic<bool> Enabled{false};
     std::function<void(const std::string&)> Handler;
 };
 
@@ -27,6 +29,11 @@ void SetDebugOutputHandler(std::function<void(const std::string&)> handler) {
     auto& s = Sink();
     std::lock_guard lock(s.M);
     s.Handler = std::move(handler);
+    s.Enabled = static_cast<bool>(s.Handler);
+}
+
+bool DebugOutputEnabled() {
+    return Sink().Enabled.load(std::memory_order_relaxed);
 }
 
 } // namespace win

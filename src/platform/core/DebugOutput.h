@@ -7,6 +7,8 @@
 namespace win {
 
 void OutputDebugString(const std::string& text);
+// True while a handler is installed (callers may skip formatting otherwise).
+bool DebugOutputEnabled();
 // Replaces the handler (any thread may write; calls are serialised).
 // An empty function discards the output again.
 void SetDebugOutputHandler(std::function<void(const std::string&)> handler);

@@ -26,6 +26,7 @@ struct TSock {
     bool CloseSent = false;
     bool ResetSeen = false;
     bool InEpoll = false;
+    std::uint32_t Registered = 0; // events given to epoll while InEpoll
 };
 
 class TReactor final : public TSocketReactor {
@@ -226,6 +227,8 @@ private:
             s.InEpoll = false;
             return;
         }
+        // Every recv re-arms FD_READ; only a change reaches the kernel.
+        if (s.InEpoll && s.Registered == want) return;
         epoll_event ev{};
         ev.events = want;
         ev.data.u64 = h;
@@ -234,6 +237,7 @@ private:
         } else if (::epoll_ctl(Epoll, EPOLL_CTL_ADD, s.Fd, &ev) == 0) {
             s.InEpoll = true;
         }
+        s.Registered = want;
     }
 
     static int SocketError(int fd) {
