@@ -47,6 +47,7 @@ void TScreenBuffer::RecycleRow(std::unique_ptr<TRow> row) {
 }
 
 void TScreenBuffer::SetTopRow(int index) {
+    std::lock_guard guard(Rendering);
     index = std::clamp(index, 0, std::max(0, RowCount() - FRows));
     if (index == FTopRow) return;
     FTopRow = index;
@@ -54,6 +55,7 @@ void TScreenBuffer::SetTopRow(int index) {
 }
 
 void TScreenBuffer::SetViewRow(int index) {
+    std::lock_guard guard(Rendering);
     index = std::clamp(index, 0, std::max(0, RowCount() - FRows));
     if (index == FViewRow) return;
     FViewRow = index;
@@ -423,10 +425,12 @@ void TScreenBuffer::SetRows(int value) {
 
 void TScreenBuffer::SetMaxBufferRows(int value) {
     if (value < MinBufferRows) return;
+    std::lock_guard guard(Rendering);
     FMaxBufferRows = value;
 }
 
 void TScreenBuffer::SetKeyWord(std::string_view value) {
+    std::lock_guard guard(Rendering);
     FKeyWord.assign(value);
     KeyWordPos = 1;
 }

@@ -24,7 +24,9 @@
 
 // What the buffer asks of, and tells, the control that shows it. Every
 // operation has a no-op default, so a headless buffer needs no host at all.
-// All calls are made with the render guard held by the calling thread.
+// Calls come with the render guard held by the calling thread, except
+// UpdateCaretPos: GotoXY takes no guard of its own (the cursor is two ints),
+// so it has the guard only when the caller holds it (a write batch).
 class TScreenHost {
 public:
     virtual ~TScreenHost() = default;

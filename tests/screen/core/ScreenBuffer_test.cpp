@@ -59,49 +59,6 @@ TEST_F(Buffer, WithoutAutoWrapTheLastColumnTakesTheOverflow) {
     EXPECT_EQ(b.DirtyRight, 79);
 }
 
-TEST_F(Buffer, AutoWrapContinuesOnTheNextLineAndScrollsAtTheBottom) {
-    b.AutoWrap = true;
-    b.SetColumns(10);
-    b.GotoXY(0, 23);
-    b.WriteStr("0123456789abc");
-    EXPECT_EQ(b.CursorX, 3);
-    EXPECT_EQ(b.CursorY, 23);
-    EXPECT_EQ(Text(b.ScreenRow(22), 0, 10), "0123456789");
-    EXPECT_EQ(Text(b.ScreenRow(23), 0, 3), "abc");
-    EXPECT_EQ(b.RowCount(), 26);
-}
-
-TEST_F(Buffer, LineFeedOnTheBottomRowRecordsTwoHistoryRows) {
-    b.GotoXY(0, 23);
-    b.WriteStr("bottom");
-    b.GotoXY(0, 0);
-    b.WriteStr("top");
-    b.GotoXY(6, 23);
-    const int before = b.TopRow();
-    b.WriteChar(10);
-    EXPECT_EQ(b.TopRow(), before + 2);
-    // The copy of the line the cursor left, then the line that scrolled off.
-    EXPECT_EQ(Trimmed(b.Row(b.TopRow() - 2)), "bottom");
-    EXPECT_EQ(Trimmed(b.Row(b.TopRow() - 1)), "top");
-    EXPECT_EQ(b.CursorY, 23);
-    EXPECT_EQ(b.CursorX, 6) << "LF alone keeps the column";
-}
-
-TEST_F(Buffer, TabIsAFixedStepOfEight) {
-    b.GotoXY(3, 0);
-    b.WriteChar(9);
-    EXPECT_EQ(b.CursorX, 11);
-    b.GotoXY(75, 0);
-    b.WriteChar(9);
-    EXPECT_EQ(b.CursorX, 79);
-    EXPECT_EQ(b.CursorY, 0);
-    b.AutoWrap = true;
-    b.GotoXY(75, 0);
-    b.WriteChar(9);
-    EXPECT_EQ(b.CursorX, 0);
-    EXPECT_EQ(b.CursorY, 1);
-}
-
 TEST_F(Buffer, ControlBytesAreIgnoredAndBelBeeps) {
     int beeps = 0;
     win::SetBeepHandler([&](unsigned) { ++beeps; });
