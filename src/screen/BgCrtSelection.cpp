@@ -83,6 +83,11 @@ void TBgCrt::AfterRender() {
     }
 }
 
+void TBgCrt::LinesMoved(int fromLine, int delta) {
+    for (auto& l : FLinks)
+        if (l.Line >= fromLine) l.Line += delta;
+}
+
 int TBgCrt::LinkAt(int col, int viewLine) const {
     const int line = ViewRow() + viewLine;
     for (int i = 0; i < static_cast<int>(FLinks.size()); ++i)

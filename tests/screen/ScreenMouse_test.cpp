@@ -89,6 +89,13 @@ TEST_F(ScreenMouse, LinksAreFoundHoveredAndReportedWhenClicked) {
     EXPECT_EQ(opened[0].first, "sysop@bbs.example.org");
     EXPECT_EQ(opened[0].second, 2);
     EXPECT_FALSE(Emul.SelectionShown); // a link click selects nothing
+    // The screen scrolls up in place: the links move with their lines.
+    const int line = Emul.Hyperlinks()[0].Line;
+    Emul.Interpreter().ScrollScreenUp();
+    EXPECT_EQ(Emul.Hyperlinks()[0].Line, line - 1);
+    Emul.Render();
+    ASSERT_EQ(Emul.Hyperlinks().size(), 2u);
+    EXPECT_EQ(Emul.Hyperlinks()[0].Line, line - 1);
     // Detection off: nothing is found at the next render.
     Emul.Hyperlink = false;
     Emul.Render();
