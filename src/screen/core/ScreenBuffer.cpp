@@ -109,6 +109,7 @@ void TScreenBuffer::NewLine() {
 }
 
 void TScreenBuffer::FollowCursor() {
+    if (FViewRow == FTopRow) return; // already showing the screen
     if (FHost->HasScrollBar()) {
         if (FViewRow >= FTopRow - FRows) SetViewRow(FTopRow);
     } else {

@@ -1,6 +1,5 @@
 #include "screen/core/VtInterpreter.h"
 
-
 #include <gtest/gtest.h>
 
 #include <string>
