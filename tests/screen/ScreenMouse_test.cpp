@@ -103,10 +103,16 @@ TEST_F(ScreenMouse, LinksAreFoundHoveredAndReportedWhenClicked) {
 }
 
 TEST_F(ScreenMouse, ScreenAndHistoryExportByteForByte) {
-    for (int i = 0; i < 40; ++i)
-        Emul.WriteStr("\r\nline " + std::to_string(i) + " \xA4\xA4   ");
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
+    Emul.SaveScreenToFile(dir.filePath("first.txt").toStdString());
+    std::string want = "0123456789\r\nabcdefghij\r\nABCDEFGHIJ\r\n";
+    for (int r = 3; r < Emul.Rows(); ++r)
+        want += "\r\n";
+    EXPECT_EQ(ReadFile(dir.filePath("first.txt")), want);
+
+    for (int i = 0; i < 40; ++i)
+        Emul.WriteStr("\r\nline " + std::to_string(i) + " \xA4\xA4   ");
     Emul.SaveScreenToFile(dir.filePath("screen.txt").toStdString());
     std::string screen = ReadFile(dir.filePath("screen.txt"));
     std::string last = "line 39 \xA4\xA4\r\n";
