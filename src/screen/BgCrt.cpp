@@ -447,6 +447,11 @@ void TBgCrt::RefreshTimerTick() {
             }
             FScreen.LastWriteTick = now;
         }
+        if (!FScreen.NeedRender && FRefreshTimer.interval() != IdleRefreshMs) {
+            // A timer switch queued by a write that was rendered meanwhile.
+            FFastPending = false;
+            FRefreshTimer.setInterval(IdleRefreshMs);
+        }
     }
     if (Elapsed(now, FLastBlink, FBlinkInterval) && !SelectionShown) BlinkStep();
     const TNotifyEvent* events[3] = {&OnTimer1, &OnTimer2, &OnTimer3};
