@@ -113,31 +113,6 @@ void TLoopbackServer::Run() {
     }
 }
 
-void Relay(int fd, std::uint16_t port) {
-    int out = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a = Loopback(port);
-    if (connect(out, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        close(out);
-        return;
-    }
-    char buf[4096];
-    for (;;) {
-        pollfd p[2] = {{fd, POLLIN, 0}, {out, POLLIN, 0}};
-        if (poll(p, 2, IoTimeoutMs) <= 0) break;
-        bool done = false;
-        for (int i = 0; i < 2 && !done; ++i) {
-            if (!p[i].revents) continue;
-            ssize_t r = recv(p[i].fd, buf, sizeof buf, 0);
-            if (r <= 0)
-                done = true;
-            else
-                WriteAll(p[1 - i].fd, std::string(buf, static_cast<std::size_t>(r)));
-        }
-        if (done) break;
-    }
-    close(out);
-}
-
 void Echo(int fd) {
     char buf[4096];
     while (WaitReadable(fd, IoTimeoutMs)) {

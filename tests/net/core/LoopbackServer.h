@@ -39,9 +39,6 @@ private:
     std::thread Thread_;
 };
 
-// Relays bytes both ways between fd and a new connection to 127.0.0.1:port
-// until either side closes.
-void Relay(int fd, std::uint16_t port);
 // Sends back everything it receives until the peer closes.
 void Echo(int fd);
 

@@ -143,6 +143,12 @@ TEST(SocksSocket, Socks5FramesAndSession) {
     EXPECT_EQ(proxy.ConnectRequest(), Bytes({5, 1, 0, 3, 5, 'h', 'e', 'l', 'l', 'o', 0, 23}));
     EXPECT_EQ(c.Log, (std::vector<std::string>{"socks-connected 0", "connected 0", "data"}));
     EXPECT_TRUE(c.RoundTrip("ping through the proxy"));
+    try {
+        c.S.SetSocksLevel("4");
+        FAIL() << "changed while connected";
+    } catch (const ESocketException& e) {
+        EXPECT_STREQ(e.what(), "Can't change socks level if not closed");
+    }
     c.S.Close();
     EXPECT_EQ(c.Log.back(), "closed 0");
     EXPECT_EQ(c.S.SocksServer(), "") << "set again for each connection";
