@@ -54,8 +54,9 @@ std::string Socks5ReplyText(std::uint8_t code);
 std::string CheckRequest(std::string_view level, std::string_view host, std::string_view usercode,
                          std::string_view password, bool authenticate);
 
-// Request builders. The callers check lengths with CheckRequest first; the
-// builders cut nothing and never write outside the string they return.
+// Request builders. The callers check lengths with CheckRequest first; a
+// field that was not checked and is too long for its length byte is cut to
+// 255 bytes, so a length byte never wraps.
 std::string Socks5Greeting(std::uint8_t method);
 std::string Socks5UserPassRequest(std::string_view usercode, std::string_view password);
 std::string Socks5ConnectRequest(std::string_view host, std::uint16_t port);
