@@ -324,3 +324,24 @@ TEST(BufferGuard, AWriteWaitsForARenderInProgress) {
     EXPECT_TRUE(wrote.load());
     EXPECT_EQ(Trimmed(b.ScreenRow(0)), "late");
 }
+
+TEST(BufferGuard, ABatchMarksTheBufferWrittenOnceAtItsEnd) {
+    struct CountingHost : TScreenHost {
+        void WriteMarked() override { ++Marks; }
+        int Marks = 0;
+    } host;
+    TScreenBuffer b(&host);
+    {
+        TScreenBuffer::TWriteBatch batch(b);
+        b.WriteStr("one\r\n");
+        b.WriteStr("two");
+        b.ClearEOL();
+        EXPECT_TRUE(b.Rendering.IsHeld());
+        EXPECT_TRUE(b.NeedRender);
+        EXPECT_EQ(host.Marks, 0);
+    }
+    EXPECT_EQ(host.Marks, 1);
+    EXPECT_FALSE(b.Rendering.IsHeld());
+    b.WriteStr("three");
+    EXPECT_EQ(host.Marks, 2);
+}
