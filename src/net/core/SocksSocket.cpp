@@ -92,7 +92,14 @@ void TCustomSocksSocket::FireSocksAuthState(int AuthState) {
 // ---- connecting -----------------------------------------------------------------------
 
 void TCustomSocksSocket::Connect() {
+    if (FHSocket != win::INVALID_SOCKET && FState != wsClosed) {
+        // Refused by the base ("already in use"); the live session is left alone.
+        TCustomAsyncSocket::Connect();
+        return;
+    }
     if (!FSocksServerAssigned) {
+        // A direct connection, also after a proxy attempt that failed early.
+        FSocksState = socksStateNone;
         TCustomAsyncSocket::Connect();
         return;
     }

@@ -143,6 +143,8 @@ TEST(SocksSocket, Socks5FramesAndSession) {
     EXPECT_EQ(proxy.ConnectRequest(), Bytes({5, 1, 0, 3, 5, 'h', 'e', 'l', 'l', 'o', 0, 23}));
     EXPECT_EQ(c.Log, (std::vector<std::string>{"socks-connected 0", "connected 0", "data"}));
     EXPECT_TRUE(c.RoundTrip("ping through the proxy"));
+    EXPECT_THROW(c.S.Connect(), ESocketException) << "already in use";
+    EXPECT_TRUE(c.RoundTrip("the session goes on"));
     try {
         c.S.SetSocksLevel("4");
         FAIL() << "changed while connected";
