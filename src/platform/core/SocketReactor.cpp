@@ -26,7 +26,11 @@ struct TSock {
     bool CloseSent = false;
     bool ResetSeen = false;
     bool InEpoll = false;
-    std::uint32_t Registered = 0; // events given to epoll while InEpoll
+    // The registration is one-shot: the kernel disables it when it reports
+    // an event, so a socket whose events are all posted costs no call at
+    // all until the owner re-arms it.
+    bool Armed = false;
+    std::uint32_t Registered = 0; // events of the registration while Armed
 };
 
 class TReactor final : public TSocketReactor {
@@ -223,20 +227,25 @@ private:
             }
         }
         if (want == 0) {
-            if (s.InEpoll) ::epoll_ctl(Epoll, EPOLL_CTL_DEL, s.Fd, nullptr);
-            s.InEpoll = false;
+            // Disabled registrations report nothing, not even hang-ups.
+            if (s.InEpoll && s.Armed) {
+                ::epoll_ctl(Epoll, EPOLL_CTL_DEL, s.Fd, nullptr);
+                s.InEpoll = false;
+            }
+            s.Armed = false;
             return;
         }
         // Every recv re-arms FD_READ; only a change reaches the kernel.
-        if (s.InEpoll && s.Registered == want) return;
+        if (s.InEpoll && s.Armed && s.Registered == want) return;
         epoll_event ev{};
-        ev.events = want;
+        ev.events = want | EPOLLONESHOT;
         ev.data.u64 = h;
         if (s.InEpoll) {
             ::epoll_ctl(Epoll, EPOLL_CTL_MOD, s.Fd, &ev);
         } else if (::epoll_ctl(Epoll, EPOLL_CTL_ADD, s.Fd, &ev) == 0) {
             s.InEpoll = true;
         }
+        s.Armed = s.InEpoll;
         s.Registered = want;
     }
 
@@ -268,7 +277,12 @@ private:
         case TMode::Connected: {
             if (s.ReadArmed && (ev & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR))) {
                 char probe;
-                ssize_t n = ::recv(s.Fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+                // Plain input is data (at worst already read by the owner,
+                // whose recv then reports would-block); only an end or an
+                // error needs a look at what is left.
+                ssize_t n = (ev & (EPOLLRDHUP | EPOLLHUP | EPOLLERR))
+                                ? ::recv(s.Fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT)
+                                : 1;
                 if (n > 0) {
                     // Data first; the end of the stream is seen once it has
                     // been read.
@@ -319,6 +333,7 @@ private:
                 std::lock_guard lock(M);
                 auto it = Socks.find(h);
                 if (it == Socks.end()) continue; // closed meanwhile
+                it->second.Armed = false;        // one-shot: disabled by the kernel
                 Handle(h, it->second, evs[i].events);
                 UpdateLocked(h, it->second);
             }

@@ -208,3 +208,39 @@ TEST(TelnetCnx, FloodAndResetMidStream) {
     EXPECT_EQ(log.Events.substr(0, 6), "C0X0C0");
     EXPECT_FALSE(c.IsConnected());
 }
+
+TEST(TelnetCnx, SplitCommandsAndNegotiationLoopOverTheWire) {
+    std::string replies, loopReplies;
+    bptest::TScriptedServer server([&](int fd, int) {
+        // IAC at the end of one read, the rest in the next; a sub-negotiation
+        // in three reads; IAC IAC inside data.
+        const std::string pieces[] = {"a" + B({255}), B({253, 24}),  B({255, 250}),
+                                      B({24, 1}),     B({255, 240}), B({255, 255}) + "b"};
+        for (const auto& p : pieces) {
+            bptest::SendAll(fd, p);
+            bptest::SleepMs(30);
+        }
+        bptest::ReadUntil(fd, B({255, 240}), replies);
+        // A peer that asks again after every answer.
+        std::string got;
+        for (int round = 0; round < 200; ++round) {
+            bptest::SendAll(fd, B({255, 251, 31}));
+            if (!bptest::ReadExactly(fd, 3, got, 300)) break;
+            loopReplies += got;
+        }
+        bptest::SendAll(fd, "end");
+        bptest::SleepMs(100);
+    });
+    TTelnetCnx c;
+    TSessionLog log(c);
+    c.Host = "127.0.0.1";
+    c.Port = server.PortStr();
+    c.Connect();
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Events == "C0X0"; }, 20000));
+    EXPECT_EQ(log.Data, "a" + B({255}) + "bend");
+    EXPECT_EQ(replies, B({255, 251, 24, 255, 250, 24, 0}) + "VT100" + B({255, 240}));
+    // Answered for a while, then no more: the loop ends.
+    EXPECT_GT(loopReplies.size(), 0u);
+    EXPECT_LT(loopReplies.size(), 3u * 200);
+    EXPECT_EQ(loopReplies.substr(0, 3), B({255, 254, 31}));
+}
