@@ -70,7 +70,7 @@ TEST_F(Fixture, RunStartsAtTheLeadOfASplitCharacter) {
 TEST_F(Fixture, OpaquePairsAndSplitHalves) {
     Put(0, 0xA4, 15, 1); // same colours: one two-cell glyph
     Put(1, 0x40, 15, 1);
-    Put(2, 0xA4, 14, 4); // split: left half yellow on blue, right half white on red
+    Put(2, 0xA4, 14, 4); // split: left half light cyan on blue, right half white on red
     Put(3, 0x40, 15, 1);
     Put(4, 0x81, 15, 0); // 0x81 is an ordinary single cell
     Put(9, 0xA4, 15, 0); // a lead byte in the last column is a single cell
