@@ -327,6 +327,10 @@ void TBgCrt::SetGlyph(TMyBitmap* picture) {
         ChooseRenderer();
 }
 
+void TBgCrt::GlyphChanged() {
+    if (FGlyphVisible) BackgroundChanged();
+}
+
 void TBgCrt::SetMirror(TMyBitmap* bitmap) {
     FMirror = bitmap;
     FFullRepaint = true;

@@ -146,6 +146,8 @@ public:
     void SetGlyphVisible(bool v);
     TMyBitmap* Glyph() const { return FGlyph; }
     void SetGlyph(TMyBitmap* picture);
+    // The owner changed the picture in place: rebuilds while it is shown.
+    void GlyphChanged();
     TMyBitmap* Mirror() const { return FMirror; }
     void SetMirror(TMyBitmap* bitmap);
     TMyBitmap* ScreenBack() const { return FScreenBack; }
