@@ -310,6 +310,11 @@ TEST_F(TScreenFixture, BlackCellsShowThePictureAndOtherBackgroundsCoverIt) {
     EXPECT_EQ(Colours(s, 1, 0), std::set<std::uint32_t>{BgrToColor(pic)});
     EXPECT_FALSE(Colours(s, 2, 0).count(BgrToColor(pic)));
     EXPECT_TRUE(Colours(s, 2, 0).count(s.BgColorTable()[4]));
+
+    picture.Bitmap().Fill(TBgr{1, 2, 3}); // changed in place by the owner
+    s.GlyphChanged();
+    Render(s);
+    EXPECT_EQ(Px(s, s.CellRect(1, 0).left(), s.CellRect(1, 0).top()), (TBgr{1, 2, 3}));
 }
 
 TEST_F(TScreenFixture, BackgroundRebuildsOnlyWhenItCanAndClampsItsSize) {
