@@ -3,6 +3,7 @@
 #include "platform/core/Ticks.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFocusEvent>
 #include <QFontInfo>
 #include <QLineEdit>
@@ -480,4 +481,22 @@ TEST_F(TScreenFixture, TabStaysWithTheScreen) {
     s->setFocus();
     QTest::keyClick(s, Qt::Key_Tab);
     EXPECT_TRUE(s->hasFocus());
+}
+
+TEST_F(TScreenFixture, PasteWritesClipboardLinesAsBig5) {
+    TBgCrt s;
+    Prepare(s, 20, 5);
+    QApplication::clipboard()->setText(QStringLiteral("ab\r\n中文"));
+    s.Paste();
+    EXPECT_FALSE(s.ScrollLazy);
+    const TRow& first = s.Screen().ScreenRow(0);
+    const TRow& second = s.Screen().ScreenRow(1);
+    EXPECT_EQ(first.Cells[0].Char, 'a');
+    EXPECT_EQ(first.Cells[1].Char, 'b');
+    EXPECT_EQ(second.Cells[0].Char, 0xA4);
+    EXPECT_EQ(second.Cells[1].Char, 0xA4);
+    EXPECT_EQ(second.Cells[2].Char, 0xA4);
+    EXPECT_EQ(second.Cells[3].Char, 0xE5);
+    EXPECT_EQ(s.CursorY(), 1); // the last line has no line end
+    EXPECT_EQ(s.CursorX(), 4);
 }
