@@ -36,8 +36,17 @@ std::unique_ptr<TRow> TScreenBuffer::NewRow() {
     } else {
         row = std::make_unique<TRow>();
     }
-    FillCells(row->Cells, 0, RowCells, TextColor, BackColor);
+    std::memcpy(row->Cells, BlankRow(TextColor, BackColor).Cells, sizeof(TRow::Cells));
     return row;
+}
+
+const TRow& TScreenBuffer::BlankRow(std::uint8_t fg, std::uint8_t bg) {
+    if (fg != FBlankFg || bg != FBlankBg) {
+        FillCells(FBlank.Cells, 0, RowCells, fg, bg);
+        FBlankFg = fg;
+        FBlankBg = bg;
+    }
+    return FBlank;
 }
 
 void TScreenBuffer::RecycleRow(std::unique_ptr<TRow> row) {
@@ -354,8 +363,9 @@ void TScreenBuffer::ClearEOS() {
     std::lock_guard guard(Rendering);
     ClearEOL();
     if (CursorY + 1 < FRows) {
+        const TRow& blank = BlankRow(TextColor, BackColor);
         for (int y = CursorY + 1; y < FRows; ++y)
-            FillCells(ScreenRow(y).Cells, 0, RowCells, TextColor, BackColor);
+            ScreenRow(y) = blank;
         DirtyTop = std::min(DirtyTop, CursorY + 1);
         DirtyBottom = FRows - 1;
         DirtyLeft = 0;
@@ -368,8 +378,9 @@ void TScreenBuffer::ClearBOS() {
     std::lock_guard guard(Rendering);
     ClearBOL();
     if (CursorY > 0) {
+        const TRow& blank = BlankRow(TextColor, BackColor);
         for (int y = 0; y < CursorY; ++y)
-            FillCells(ScreenRow(y).Cells, 0, RowCells, TextColor, BackColor);
+            ScreenRow(y) = blank;
         DirtyTop = 0;
         DirtyBottom = std::max(DirtyBottom, CursorY - 1);
         DirtyLeft = 0;

@@ -209,6 +209,9 @@ public:
 
 private:
     std::unique_ptr<TRow> NewRow();
+    // A blank row in the given colours, kept so that whole rows are blanked
+    // by one copy.
+    const TRow& BlankRow(std::uint8_t fg, std::uint8_t bg);
     void RecycleRow(std::unique_ptr<TRow> row);
     void TrimHistory();
     void UpdateTopRow() { SetTopRow(RowCount() - FRows); }
@@ -238,6 +241,8 @@ private:
     int FRows = 25;
     int FMaxBufferRows = 1000;
     std::string FKeyWord;
+    TRow FBlank;
+    int FBlankFg = -1, FBlankBg = -1;
     int FBatchDepth = 0;
     bool FBatchMarked = false;
 };

@@ -113,12 +113,18 @@ void TVtInterpreter::ProcessBuffer(const std::uint8_t* data, std::size_t len) {
     const std::uint8_t* const end = data + len;
     while (p < end) {
         if (InEscape && FEscLen > 0 && FEsc[0] == '[') {
-            // Parameters of a CSI sequence: collected here without the full
-            // dispatch; the byte that would fill the buffer goes through
-            // ProcessChar, which drops the sequence.
+            // Parameters of a CSI sequence are collected here without the
+            // full dispatch, and the final byte acts at once. A parameter
+            // byte that would fill the buffer, and ESC, go through
+            // ProcessChar (dropped, respectively restarted).
             while (p < end && IsParamByte(*p) && FEscLen < EscBufferSize - 1)
                 FEsc[FEscLen++] = *p++;
             if (p == end) break;
+            if (!IsParamByte(*p) && *p != Esc) {
+                ProcessEscape(*p++);
+                EndEscape();
+                continue;
+            }
         } else if (!InEscape) {
             const std::uint8_t* q = p;
             while (q < end && TextByte[*q])
@@ -194,21 +200,25 @@ void TVtInterpreter::ProcessEscape(std::uint8_t final) {
 
 void TVtInterpreter::Csi(std::uint8_t final) {
     TScreenBuffer& s = FScreen;
-    int n = 0;
-    GetEscParam(2, n);
-    const int count = n == 0 ? 1 : n;
+    // The first parameter; an absent or zero count means 1.
+    auto first = [this] {
+        int n = 0;
+        GetEscParam(2, n);
+        return n;
+    };
+    auto count = [&] { return std::max(1, first()); };
     switch (final) {
     case 'A':
-        s.GotoXY(s.CursorX, s.CursorY - count);
+        s.GotoXY(s.CursorX, s.CursorY - count());
         break;
     case 'B':
-        s.GotoXY(s.CursorX, s.CursorY + count);
+        s.GotoXY(s.CursorX, s.CursorY + count());
         break;
     case 'C':
-        s.GotoXY(s.CursorX + count, s.CursorY);
+        s.GotoXY(s.CursorX + count(), s.CursorY);
         break;
     case 'D':
-        s.GotoXY(s.CursorX - count, s.CursorY);
+        s.GotoXY(s.CursorX - count(), s.CursorY);
         break;
     case 'H':
     case 'f': {
@@ -221,10 +231,11 @@ void TVtInterpreter::Csi(std::uint8_t final) {
         s.GotoXY(col - 1, row - 1);
         break;
     }
-    case 'J':
+    case 'J': {
         s.TextColor = 7;
         s.BackColor = 0;
         s.Blink = false;
+        const int n = first();
         if (n == 0)
             s.ClearEOS();
         else if (n == 1)
@@ -232,6 +243,7 @@ void TVtInterpreter::Csi(std::uint8_t final) {
         else if (n == 2)
             s.ClearScreen();
         break;
+    }
     case 'K':
         s.ClearEOL();
         break;
