@@ -3,6 +3,7 @@
 #include "ScriptedServer.h"
 #include "net/core/AsyncSocket.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -241,16 +242,68 @@ TEST(AsyncSocket, PeerResetAndConnectFromAnotherThread) {
     });
     TAsyncSocket s;
     TLog log(s);
-    s.SetAddr("127.0.0.1");
+    s.SetAddr("localhost");
     s.SetPort(server.PortStr());
+    // The owner thread keeps handling its messages while another thread
+    // connects: the connect's outcome must not be overwritten by it.
+    std::atomic<bool> done{false};
     std::string error;
-    std::thread worker([&] { error = What([&] { s.Connect(); }); });
+    std::thread worker([&] {
+        error = What([&] { s.Connect(); });
+        done = true;
+    });
+    ASSERT_TRUE(win::PumpUntil(
+        [&] { return done && (log.Has("closed 10054") || log.Has("closed 0")); }, 5000));
     worker.join();
     EXPECT_EQ(error, "");
-    ASSERT_TRUE(
-        win::PumpUntil([&] { return log.Has("closed 10054") || log.Has("closed 0"); }, 5000));
     EXPECT_EQ(log.Lines[1], "connected 0");
+    EXPECT_EQ(log.Data, "x");
     EXPECT_EQ(s.State(), wsClosed);
+}
+
+TEST(AsyncSocket, ListenAcceptAndDup) {
+    TAsyncSocket listener;
+    listener.SetAddr("127.0.0.1");
+    listener.SetPort("0");
+    std::unique_ptr<TAsyncSocket> served;
+    listener.OnSessionAvailable = [&](TCustomAsyncSocket*, WORD) {
+        served = std::make_unique<TAsyncSocket>();
+        served->Dup(listener.Accept());
+        served->SendStr("from server");
+    };
+    listener.Listen();
+    EXPECT_EQ(listener.State(), wsListening);
+    TAsyncSocket client;
+    TLog log(client);
+    Open(client, std::stoi(listener.GetSockPort()));
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Data == "from server"; }, 5000));
+    EXPECT_EQ(served->State(), wsConnected);
+    EXPECT_EQ(served->GetPeerAddr(), "127.0.0.1");
+    EXPECT_EQ(client.GetPeerPort(), listener.GetSockPort());
+    served->Close();
+    ASSERT_TRUE(
+        win::PumpUntil([&] { return log.Has("closed 0") || log.Has("closed 10054"); }, 5000));
+}
+
+TEST(AsyncSocket, AsynchronousLookups) {
+    TAsyncSocket s;
+    std::vector<WORD> done;
+    s.OnDnsLookupDone = [&](TCustomAsyncSocket*, WORD e) { done.push_back(e); };
+    s.DnsLookup(" 10.1.2.3 ");
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(s.DnsResult(), "10.1.2.3");
+    s.DnsLookup("localhost");
+    ASSERT_TRUE(win::PumpUntil([&] { return done.size() == 2; }, 5000));
+    EXPECT_EQ(done[1], 0);
+    EXPECT_EQ(s.DnsResult(), "127.0.0.1");
+    // A cancelled look-up reports 10004 at once and nothing afterwards.
+    s.DnsLookup("localhost");
+    s.CancelDnsLookup();
+    ASSERT_EQ(done.size(), 3u);
+    EXPECT_EQ(done[2], 10004);
+    win::PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(done.size(), 3u);
+    EXPECT_EQ(What([&] { s.DnsLookup(""); }), "DNS lookup: invalid host name.");
 }
 
 TEST(AsyncSocket, BackgroundExceptionAbortsUnlessKept) {
