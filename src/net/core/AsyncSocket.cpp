@@ -28,11 +28,11 @@ struct TProc {
     X(WSACleanup)                                                                                  \
     X(WSASetLastError)                                                                             \
     X(WSAGetLastError)                                                                             \
-    X(WSACancelAsyncRequest) X(WSAAsyncGetHostByName) X(WSAAsyncGetHostByAddr) X(WSAAsyncSelect)   \
-        X(getservbyname) X(getprotobyname) X(gethostbyname) X(socket) X(shutdown) X(setsockopt)    \
-            X(sendto) X(send) X(ntohs) X(listen) X(ioctlsocket) X(inet_ntoa) X(inet_addr) X(htons) \
-                X(getsockname) X(getpeername) X(connect) X(closesocket) X(bind) X(accept) X(recv)  \
-                    X(recvfrom)
+    X(WSACancelAsyncRequest)                                                                       \
+    X(WSAAsyncGetHostByName) X(WSAAsyncGetHostByAddr) X(WSAAsyncSelect) X(getservbyname)           \
+        X(getprotobyname) X(gethostbyname) X(socket) X(shutdown) X(setsockopt) X(sendto) X(send)   \
+            X(ntohs) X(listen) X(ioctlsocket) X(inet_ntoa) X(inet_addr) X(htons) X(getsockname)    \
+                X(getpeername) X(connect) X(closesocket) X(bind) X(accept) X(recv) X(recvfrom)
 
 #define BP_DECLARE_PROC(n) TProc gProc_##n{#n};
 BP_PROCS(BP_DECLARE_PROC)
@@ -971,6 +971,15 @@ void TCustomAsyncSocket::TryToSend() {
 int TCustomAsyncSocket::Send(const void* Data, int Len) {
     std::lock_guard lock(FLock);
     if (FState != wsConnected) {
+        if (FState == wsConnecting) {
+            // Refused the same way, but the connect under way is left alone:
+            // closing its handle here would leave the owner waiting for an
+            // outcome that never comes.
+            FLastError = win::WSAENOTCONN;
+            RaiseError("Error " + std::to_string(win::WSAENOTCONN) + " in function Send\r\n" +
+                       WinsockErrorText(win::WSAENOTCONN));
+            return -1;
+        }
         WS(WSASetLastError)(win::WSAENOTCONN);
         SocketError("Send");
         return -1;
@@ -1053,7 +1062,7 @@ void TCustomAsyncSocket::Listen() {
         FSelectEvent = win::FD_READ | win::FD_WRITE;
     }
     if (WS(WSAAsyncSelect)(FHSocket, FWindowHandle, WM_ASYNCSELECT, FSelectEvent) != 0) {
-        SocketError("WSAASyncSelect");
+        SocketError("WSAAsyncSelect");
         return;
     }
     ChangeState(FType == SOCK_STREAM ? wsListening : wsConnected);

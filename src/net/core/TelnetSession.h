@@ -11,6 +11,7 @@
 #include "screen/core/ScreenBuffer.h"
 #include "screen/core/VtInterpreter.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -89,8 +90,9 @@ private:
     TScreenBuffer& FScreen;
     TVtInterpreter& FVt;
     TTelnetCnx FCnx;
-    bool FIsConnecting = false;
-    WORD FError = 0;
+    // Written by Connect, possibly on a worker thread, read by the owner.
+    std::atomic<bool> FIsConnecting{false};
+    std::atomic<WORD> FError{0};
     std::string FHeadString;
     // Quoted-printable decoder.
     bool FQpAfterEquals = false;

@@ -317,3 +317,19 @@ TEST(AsyncSocket, BackgroundExceptionAbortsUnlessKept) {
     win::SendMessage(s.Handle(), WM_TRIGGER_EXCEPTION, 0, 0);
     EXPECT_EQ(seen, "Test exception in AsyncSocket");
 }
+
+TEST(AsyncSocket, SendWhileConnectingKeepsTheConnect) {
+    bptest::TScriptedServer server([&](int fd, int) {
+        bptest::SendAll(fd, "ok");
+        bptest::SleepMs(100);
+    });
+    TAsyncSocket s;
+    TLog log(s);
+    Open(s, server.Port());
+    ASSERT_EQ(s.State(), wsConnecting);
+    EXPECT_EQ(What([&] { s.SendStr("early"); }),
+              "Error 10057 in function Send\r\nSocket is not connected");
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Has("closed 0"); }, 5000));
+    EXPECT_EQ(log.Lines[1], "connected 0");
+    EXPECT_EQ(log.Data, "ok");
+}
