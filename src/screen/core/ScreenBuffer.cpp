@@ -79,7 +79,8 @@ void TScreenBuffer::SetViewRow(int index) {
 // never cut into, whatever MaxBufferRows and Rows are.
 void TScreenBuffer::TrimHistory() {
     const int count = RowCount();
-    if (count <= 2 * FRows + FMaxBufferRows) return;
+    // In 64 bits: MaxBufferRows has no upper bound of its own.
+    if (count <= 2LL * FRows + FMaxBufferRows) return;
     const int drop = std::min(2 * FRows, count - FRows);
     if (drop <= 0) return;
     for (int i = 0; i < drop; ++i) {

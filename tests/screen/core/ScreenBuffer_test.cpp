@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <thread>
 
@@ -211,6 +212,9 @@ TEST_F(Buffer, OutOfRangePropertiesAreIgnored) {
     EXPECT_EQ(b.Rows(), 24);
     EXPECT_EQ(b.Columns(), 80);
     EXPECT_EQ(b.MaxBufferRows(), 1000);
+    b.SetMaxBufferRows(INT_MAX); // no limit, and no overflow in the trim test
+    b.WriteStr("\n\n");
+    EXPECT_EQ(b.TopRow(), b.RowCount() - 24);
 }
 
 TEST_F(Buffer, RowsChangesAddRowsOrClampTheCursor) {
