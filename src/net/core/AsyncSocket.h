@@ -234,7 +234,8 @@ protected:
     int FLastError = 0;
     std::string FAddrStr, FPortStr, FProtoStr = "tcp";
     std::string FLocalAddr = "0.0.0.0", FLocalPortStr = "0";
-    TSocketState FState = wsClosed;
+    // Read from any thread (IsConnected on the owner while a worker connects).
+    std::atomic<TSocketState> FState{wsClosed};
     int FReadCount = 0;
     int FFlushTimeout = 60;
     int FSendFlags = wsSendNormal;

@@ -178,6 +178,7 @@ TEST(AsyncSocket, ExchangesDataAndQueuesInChunks) {
     win::PostMessage(s.Handle(), WM_ASYNCSELECT, s.HSocket(),
                      win::WSAMAKESELECTREPLY(win::FD_WRITE, 0));
     ASSERT_TRUE(win::PumpUntil([&] { return sent && log.Data == "hellodone"; }, 5000));
+    ASSERT_TRUE(win::PumpUntil([&] { return server.Idle(); }, 5000));
     EXPECT_EQ(received, payload);
     ASSERT_TRUE(win::PumpUntil([&] { return log.Has("closed 0"); }, 5000));
     EXPECT_EQ(s.State(), wsClosed);

@@ -166,14 +166,16 @@ TEST(TelnetCnx, ReconnectAfterStreamCutInsideSubnegotiation) {
     c.Host = "127.0.0.1";
     c.Port = server.PortStr();
     c.Connect();
-    ASSERT_TRUE(win::PumpUntil([&] { return log.Events == "C0X0"; }, 5000));
+    ASSERT_TRUE(win::PumpUntil(
+        [&] { return log.Events == "C0X0" && server.Accepted() == 1 && server.Idle(); }, 5000));
     EXPECT_EQ(replies[0], B({255, 251, 24}));
     EXPECT_EQ(log.Data, "one");
     EXPECT_NE(log.Display.find("Remote has closed"), std::string::npos);
     // The next connection starts with a fresh parser: its first bytes are
     // not taken for the end of the old sub-negotiation.
     c.Connect();
-    ASSERT_TRUE(win::PumpUntil([&] { return log.Events == "C0X0C0X0"; }, 5000));
+    ASSERT_TRUE(win::PumpUntil(
+        [&] { return log.Events == "C0X0C0X0" && server.Accepted() == 2 && server.Idle(); }, 5000));
     EXPECT_EQ(log.Data, "onetwo");
     EXPECT_EQ(replies[1], B({255, 250, 24, 0}) + "VT100" + B({255, 240}));
 }
@@ -236,7 +238,7 @@ TEST(TelnetCnx, SplitCommandsAndNegotiationLoopOverTheWire) {
     c.Host = "127.0.0.1";
     c.Port = server.PortStr();
     c.Connect();
-    ASSERT_TRUE(win::PumpUntil([&] { return log.Events == "C0X0"; }, 20000));
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Events == "C0X0" && server.Idle(); }, 20000));
     EXPECT_EQ(log.Data, "a" + B({255}) + "bend");
     EXPECT_EQ(replies, B({255, 251, 24, 255, 250, 24, 0}) + "VT100" + B({255, 240}));
     // Answered for a while, then no more: the loop ends.
