@@ -194,11 +194,31 @@ private:
         ev.events = EPOLLIN;
         ev.data.u64 = 0; // handle 0 is never given out: the wake-up descriptor
         ::epoll_ctl(Epoll, EPOLL_CTL_ADD, Wake, &ev);
-        // Runs for the rest of the process; the table it reads is never freed.
-        std::thread([this] { Run(); }).detach();
+        const int ep = Epoll;
+        Thread = std::thread([this, ep] { Run(ep); });
         return true;
     }
 
+public:
+    void StopIfIdle() override {
+        std::thread t;
+        int ep = -1, wake = -1;
+        {
+            std::lock_guard lock(M);
+            if (Epoll < 0 || !Socks.empty()) return;
+            std::uint64_t one = 1;
+            if (::write(Wake, &one, sizeof one) != sizeof one) return;
+            t = std::move(Thread);
+            ep = Epoll;
+            wake = Wake;
+            Epoll = Wake = -1;
+        }
+        if (t.joinable()) t.join();
+        ::close(ep);
+        ::close(wake);
+    }
+
+private:
     void Post(SOCKET h, const TSock& s, long event, int error) {
         if (!(s.Mask & event) || !s.Wnd) return;
         PostMessage(s.Wnd, s.Msg, static_cast<WPARAM>(h),
@@ -314,22 +334,19 @@ private:
         }
     }
 
-    void Run() {
+    // The thread's loop over its own epoll set; a write to its wake-up
+    // descriptor ends it.
+    void Run(int ep) {
         epoll_event evs[64];
         for (;;) {
-            int n = ::epoll_wait(Epoll, evs, 64, -1);
+            int n = ::epoll_wait(ep, evs, 64, -1);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 return;
             }
             for (int i = 0; i < n; ++i) {
                 SOCKET h = evs[i].data.u64;
-                if (h == 0) {
-                    std::uint64_t v;
-                    while (::read(Wake, &v, sizeof v) > 0) {
-                    }
-                    continue;
-                }
+                if (h == 0) return; // told to stop
                 std::lock_guard lock(M);
                 auto it = Socks.find(h);
                 if (it == Socks.end()) continue; // closed meanwhile
@@ -345,6 +362,7 @@ private:
     SOCKET NextHandle = 0x100;
     int Epoll = -1;
     int Wake = -1;
+    std::thread Thread;
 };
 
 } // namespace

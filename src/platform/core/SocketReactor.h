@@ -39,10 +39,14 @@ public:
     virtual void AfterRecv(SOCKET s, int err) = 0;
     virtual void AfterSend(SOCKET s, int err) = 0;
     virtual void AfterAccept(SOCKET s) = 0;
+    // Ends the reactor thread when no socket is open (the next socket that
+    // asks for notifications starts it again).
+    virtual void StopIfIdle() = 0;
 };
 
 // The process's reactor; its thread starts with the first socket that asks
-// for notifications.
+// for notifications and ends when the library is cleaned up with no socket
+// left open.
 TSocketReactor& SocketReactor();
 
 } // namespace win

@@ -375,6 +375,7 @@ int WSACleanup() {
         return SOCKET_ERROR;
     }
     --gStartups;
+    if (gStartups == 0) SocketReactor().StopIfIdle();
     return 0;
 }
 
