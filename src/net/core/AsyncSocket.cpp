@@ -24,15 +24,15 @@ struct TProc {
     std::atomic<win::FARPROC> Addr{nullptr};
 };
 
-#define BP_PROCS(X)                                                                                \
-    X(WSACleanup)                                                                                  \
-    X(WSASetLastError)                                                                             \
-    X(WSAGetLastError)                                                                             \
-    X(WSACancelAsyncRequest)                                                                       \
-    X(WSAAsyncGetHostByName) X(WSAAsyncGetHostByAddr) X(WSAAsyncSelect) X(getservbyname)           \
-        X(getprotobyname) X(gethostbyname) X(socket) X(shutdown) X(setsockopt) X(sendto) X(send)   \
-            X(ntohs) X(listen) X(ioctlsocket) X(inet_ntoa) X(inet_addr) X(htons) X(getsockname)    \
-                X(getpeername) X(connect) X(closesocket) X(bind) X(accept) X(recv) X(recvfrom)
+// clang-format off
+#define BP_PROCS(X)                                                                      \
+    X(WSACleanup) X(WSASetLastError) X(WSAGetLastError) X(WSACancelAsyncRequest)         \
+    X(WSAAsyncGetHostByName) X(WSAAsyncGetHostByAddr) X(WSAAsyncSelect)                  \
+    X(getservbyname) X(getprotobyname) X(gethostbyname) X(socket) X(shutdown)            \
+    X(setsockopt) X(sendto) X(send) X(ntohs) X(listen) X(ioctlsocket) X(inet_ntoa)       \
+    X(inet_addr) X(htons) X(getsockname) X(getpeername) X(connect) X(closesocket)        \
+    X(bind) X(accept) X(recv) X(recvfrom)
+// clang-format on
 
 #define BP_DECLARE_PROC(n) TProc gProc_##n{#n};
 BP_PROCS(BP_DECLARE_PROC)
