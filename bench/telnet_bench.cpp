@@ -68,6 +68,19 @@ void BM_InterpreterOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_InterpreterOnly)->Unit(benchmark::kMillisecond);
 
+// The same bytes in the pieces one socket read delivers (at most 2048).
+void BM_InterpreterIn2KPieces(benchmark::State& state) {
+    const std::string data = BbsStream(4 << 20);
+    TScreenBuffer screen;
+    TVtInterpreter vt(screen);
+    for (auto _ : state)
+        for (std::size_t off = 0; off < data.size(); off += 2048)
+            vt.ProcessBuffer(std::string_view(data).substr(off, 2048));
+    state.SetBytesProcessed(static_cast<long long>(state.iterations()) *
+                            static_cast<long long>(data.size()));
+}
+BENCHMARK(BM_InterpreterIn2KPieces)->Unit(benchmark::kMillisecond);
+
 // A peer on 127.0.0.1 that sends the stream to every connection and closes.
 class TPeer {
 public:
