@@ -832,7 +832,13 @@ void TCustomAsyncSocket::ReceiveLoop(WORD Error, TAsyncSocketOptions Options) {
     for (;;) {
         if (FHSocket == win::INVALID_SOCKET) return;
         FLastError = 0;
-        if (!FireDataAvailable(Error)) {
+        // A handler that leaves the pending bytes where they are would
+        // otherwise keep this loop going forever: a round that consumed
+        // nothing ends it (the bytes stay for a later read).
+        const auto readBefore = FReadCount;
+        bool handled = FireDataAvailable(Error);
+        if (handled && FReadCount == readBefore) return;
+        if (!handled) {
             char junk[1024];
             if (Receive(junk, sizeof junk) < 0 && FLastError == win::WSAEWOULDBLOCK) {
                 FLastError = 0;

@@ -337,3 +337,23 @@ TEST(AsyncSocket, SendWhileConnectingKeepsTheConnect) {
     EXPECT_EQ(log.Lines[1], "connected 0");
     EXPECT_EQ(log.Data, "ok");
 }
+
+TEST(AsyncSocket, AHandlerThatReadsNothingDoesNotHoldTheLoop) {
+    bptest::TScriptedServer server([&](int fd, int) {
+        bptest::SendAll(fd, "pending");
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    });
+    TAsyncSocket s;
+    int rounds = 0;
+    // The receive loop is on; a handler that leaves the bytes pending must
+    // not be called again and again (the abort only stops a runaway loop).
+    s.OnDataAvailable = [&](TCustomAsyncSocket*, WORD) {
+        if (++rounds > 50) s.Abort();
+    };
+    Open(s, server.Port());
+    ASSERT_TRUE(win::PumpUntil([&] { return rounds >= 1; }, 10000));
+    win::PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(rounds, 1);
+    char buf[16];
+    EXPECT_EQ(s.Receive(buf, sizeof buf), 7) << "the bytes stay for a later read";
+}
