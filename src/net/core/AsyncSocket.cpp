@@ -427,40 +427,31 @@ void TCustomAsyncSocket::ChangeState(TSocketState NewState) {
 
 // ---- setters ------------------------------------------------------------------
 
-void TCustomAsyncSocket::SetAddr(const std::string& Value) {
+// Address, port and protocol follow one rule: only while closed; the same
+// value again changes nothing; a new one must be resolved at the next connect.
+void TCustomAsyncSocket::AssignRemote(const char* What, const std::string& Value, std::string& Str,
+                                      bool& Assigned, bool& Resolved) {
     if (FState != wsClosed) {
-        RaiseError("Cannot change Addr if not closed");
+        RaiseError(std::string("Cannot change ") + What + " if not closed");
         return;
     }
     std::string v = Trim(Value);
-    if (FAddrAssigned && v == FAddrStr) return;
-    FAddrStr = v;
-    FAddrAssigned = !v.empty();
-    FAddrResolved = false;
+    if (Assigned && v == Str) return;
+    Str = v;
+    Assigned = !v.empty();
+    Resolved = false;
+}
+
+void TCustomAsyncSocket::SetAddr(const std::string& Value) {
+    AssignRemote("Addr", Value, FAddrStr, FAddrAssigned, FAddrResolved);
 }
 
 void TCustomAsyncSocket::SetPortValue(const std::string& Value) {
-    if (FState != wsClosed) {
-        RaiseError("Cannot change Port if not closed");
-        return;
-    }
-    std::string v = Trim(Value);
-    if (FPortAssigned && v == FPortStr) return;
-    FPortStr = v;
-    FPortAssigned = !v.empty();
-    FPortResolved = false;
+    AssignRemote("Port", Value, FPortStr, FPortAssigned, FPortResolved);
 }
 
 void TCustomAsyncSocket::SetProtoValue(const std::string& Value) {
-    if (FState != wsClosed) {
-        RaiseError("Cannot change Proto if not closed");
-        return;
-    }
-    std::string v = Trim(Value);
-    if (FProtoAssigned && v == FProtoStr) return;
-    FProtoStr = v;
-    FProtoAssigned = !v.empty();
-    FProtoResolved = false;
+    AssignRemote("Proto", Value, FProtoStr, FProtoAssigned, FProtoResolved);
 }
 
 void TCustomAsyncSocket::SetLocalAddr(const std::string& Value) {

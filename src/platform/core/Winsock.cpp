@@ -628,7 +628,9 @@ u_long inet_addr(const char* cp) {
     return cp ? ::inet_addr(cp) : INADDR_NONE;
 }
 
-int getsockname(SOCKET s, sockaddr* name, int* namelen) {
+namespace {
+// getsockname and getpeername differ only in the call they make.
+int NameOf(SOCKET s, sockaddr* name, int* namelen, int (*query)(int, sockaddr*, socklen_t*)) {
     int fd = FdOf(s);
     if (fd < 0) return SOCKET_ERROR;
     if (!name || !namelen) {
@@ -636,28 +638,21 @@ int getsockname(SOCKET s, sockaddr* name, int* namelen) {
         return SOCKET_ERROR;
     }
     socklen_t len = static_cast<socklen_t>(*namelen);
-    if (::getsockname(fd, name, &len) != 0) {
+    if (query(fd, name, &len) != 0) {
         SetErrno(errno);
         return SOCKET_ERROR;
     }
     *namelen = static_cast<int>(len);
     return 0;
 }
+} // namespace
+
+int getsockname(SOCKET s, sockaddr* name, int* namelen) {
+    return NameOf(s, name, namelen, ::getsockname);
+}
 
 int getpeername(SOCKET s, sockaddr* name, int* namelen) {
-    int fd = FdOf(s);
-    if (fd < 0) return SOCKET_ERROR;
-    if (!name || !namelen) {
-        tWsaError = WSAEFAULT;
-        return SOCKET_ERROR;
-    }
-    socklen_t len = static_cast<socklen_t>(*namelen);
-    if (::getpeername(fd, name, &len) != 0) {
-        SetErrno(errno);
-        return SOCKET_ERROR;
-    }
-    *namelen = static_cast<int>(len);
-    return 0;
+    return NameOf(s, name, namelen, ::getpeername);
 }
 
 int connect(SOCKET s, const sockaddr* name, int namelen) {
