@@ -36,7 +36,7 @@ bp_install() {
 
 # What building and running the programs needs.
 BP_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools
-    libgl-dev fonts-arphic-uming netbase)
+    qt6-qpa-plugins libgl-dev fonts-arphic-uming netbase)
 # What the tests add: test frameworks, the sanitizer/fuzzer compiler, the
 # benchmark baseline and the real peers the integration tests start.
 BP_TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang
