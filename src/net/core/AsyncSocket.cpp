@@ -580,6 +580,29 @@ void TCustomAsyncSocket::SetLingerOption() {
         SocketError("setsockopt(SO_LINGER)");
 }
 
+// Resolves what is not resolved yet, in this order: protocol (and with it
+// the socket type), remote port, local port (when asked), remote address.
+// The address may block on a name look-up. Errors leave as ESocketException.
+void TCustomAsyncSocket::ResolveEndpoint(bool LocalPortToo) {
+    if (!FProtoResolved) {
+        FProto = SocketResolveProto(FProtoStr);
+        FType = FProto == IPPROTO_UDP ? SOCK_DGRAM : SOCK_STREAM;
+        FProtoResolved = true;
+    }
+    if (!FPortResolved) {
+        sin.sin_port = WS(htons)(SocketResolvePort(FPortStr, FProtoStr));
+        FPortResolved = true;
+    }
+    if (LocalPortToo && !FLocalPortResolved) {
+        FLocalPortNum = SocketResolvePort(FLocalPortStr, FProtoStr);
+        FLocalPortResolved = true;
+    }
+    if (!FAddrResolved) {
+        sin.sin_addr.s_addr = SocketResolveHost(FAddrStr);
+        FAddrResolved = true;
+    }
+}
+
 void TCustomAsyncSocket::Connect() {
     if (FHSocket != win::INVALID_SOCKET && FState != wsClosed) {
         RaiseError("Connect: Socket already in use");
@@ -600,23 +623,7 @@ void TCustomAsyncSocket::Connect() {
     // Resolution may block on a name look-up: done before taking the lock,
     // so the owner thread keeps handling its messages meanwhile.
     try {
-        if (!FProtoResolved) {
-            FProto = SocketResolveProto(FProtoStr);
-            FType = FProto == IPPROTO_UDP ? SOCK_DGRAM : SOCK_STREAM;
-            FProtoResolved = true;
-        }
-        if (!FPortResolved) {
-            sin.sin_port = WS(htons)(SocketResolvePort(FPortStr, FProtoStr));
-            FPortResolved = true;
-        }
-        if (!FLocalPortResolved) {
-            FLocalPortNum = SocketResolvePort(FLocalPortStr, FProtoStr);
-            FLocalPortResolved = true;
-        }
-        if (!FAddrResolved) {
-            sin.sin_addr.s_addr = SocketResolveHost(FAddrStr);
-            FAddrResolved = true;
-        }
+        ResolveEndpoint(true);
     } catch (const ESocketException& e) {
         RaiseError(std::string("connect: ") + e.what());
         return;
@@ -1019,19 +1026,7 @@ void TCustomAsyncSocket::Listen() {
         return;
     }
     try {
-        if (!FProtoResolved) {
-            FProto = SocketResolveProto(FProtoStr);
-            FType = FProto == IPPROTO_UDP ? SOCK_DGRAM : SOCK_STREAM;
-            FProtoResolved = true;
-        }
-        if (!FPortResolved) {
-            sin.sin_port = WS(htons)(SocketResolvePort(FPortStr, FProtoStr));
-            FPortResolved = true;
-        }
-        if (!FAddrResolved) {
-            sin.sin_addr.s_addr = SocketResolveHost(FAddrStr);
-            FAddrResolved = true;
-        }
+        ResolveEndpoint(false);
     } catch (const ESocketException& e) {
         RaiseError(std::string("listen: ") + e.what());
         return;

@@ -191,6 +191,7 @@ protected:
     virtual void ResetDefaults();
     virtual void InternalClose(bool bShut, WORD Error);
     virtual void SetPortValue(const std::string& Value);
+    void ResolveEndpoint(bool LocalPortToo);
     void AssignRemote(const char* What, const std::string& Value, std::string& Str, bool& Assigned,
                       bool& Resolved);
     virtual void SetProtoValue(const std::string& Value);

@@ -1,4 +1,5 @@
 #include "net/core/SocksSocket.h"
+#include "net/core/ip_misc.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,15 +18,6 @@ std::string Lower(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
-}
-
-// Network byte order, built by hand (the byte-order helpers may be macros).
-std::uint16_t NetOrder16(std::uint16_t v) {
-    const unsigned char b[2] = {static_cast<unsigned char>(v >> 8),
-                                static_cast<unsigned char>(v & 0xFF)};
-    std::uint16_t r;
-    std::memcpy(&r, b, 2);
-    return r;
 }
 
 } // namespace

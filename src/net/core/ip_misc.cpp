@@ -79,3 +79,11 @@ std::uint32_t ResolveHostAddress(std::string_view name) {
     }
     return None;
 }
+
+std::uint16_t NetOrder16(std::uint16_t v) {
+    const unsigned char b[2] = {static_cast<unsigned char>(v >> 8),
+                                static_cast<unsigned char>(v & 0xFF)};
+    std::uint16_t r;
+    std::memcpy(&r, b, 2);
+    return r;
+}

@@ -12,6 +12,10 @@
 // An empty sub never occurs.
 int FindNthOccurrence(std::string_view sub, std::string_view text, int n);
 
+// A 16-bit value (a port) in network byte order, built by hand: the
+// byte-order helpers may be macros.
+std::uint16_t NetOrder16(std::uint16_t v);
+
 // The four bytes of an IPv4 address in network order, first octet first.
 std::string IpToDottedText(std::uint32_t addrNetOrder);
 

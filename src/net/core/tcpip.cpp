@@ -135,20 +135,6 @@ void T_NetComponent::NotifyDestroy(T_NetComponent*) {}
 
 namespace ws = win::wsock32;
 
-namespace {
-
-// Port in network byte order, built by hand: the byte-order helpers may be
-// macros on this platform.
-std::uint16_t NetPort(std::uint16_t port) {
-    const unsigned char b[2] = {static_cast<unsigned char>(port >> 8),
-                                static_cast<unsigned char>(port & 0xFF)};
-    std::uint16_t v;
-    std::memcpy(&v, b, 2);
-    return v;
-}
-
-} // namespace
-
 T_TcpIp::T_TcpIp() : Buffer_(ReceiveBufferSize) {
     StartWinsock();
     Wnd_ = win::AllocateHWnd([this](win::TMessage& m) { WndProc(m); });
@@ -190,7 +176,7 @@ void T_TcpIp::OpenSocketOut(win::SOCKET& handle, std::uint16_t port, std::uint32
 void T_TcpIp::ConnectSocket(win::SOCKET& handle, std::uint16_t port, std::uint32_t address) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
-    a.sin_port = NetPort(port);
+    a.sin_port = NetOrder16(port);
     a.sin_addr.s_addr = address;
     if (ws::connect(handle, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0) {
         Trace("Opened output socket " + std::to_string(port) + " to host " +
