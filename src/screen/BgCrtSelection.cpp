@@ -236,7 +236,8 @@ void TBgCrt::PaintOverlay(QPainter& p, const QRect& dirty) {
     // A link whose first byte changed since it was found is stale: it loses
     // its underline until the next render finds the links again.
     auto fresh = [&](const THyperlinkInfo& l) {
-        return l.Line < Screen().RowCount() && !l.Text.empty() && l.Col < RowCells &&
+        return l.Line >= 0 && l.Line < Screen().RowCount() && !l.Text.empty() && l.Col >= 0 &&
+               l.Col < RowCells &&
                Screen().Row(l.Line).Cells[l.Col].Char == static_cast<std::uint8_t>(l.Text[0]);
     };
     auto kindColour = [&](int kind) {

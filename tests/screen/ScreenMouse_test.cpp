@@ -102,6 +102,23 @@ TEST_F(ScreenMouse, LinksAreFoundHoveredAndReportedWhenClicked) {
     EXPECT_TRUE(Emul.Hyperlinks().empty());
 }
 
+TEST_F(ScreenMouse, ALinkScrolledOffTheTopIsNeitherDrawnNorHit) {
+    // The first shown line has no history above it: scrolling up in place
+    // moves its link above line 0 until the next render finds the links again.
+    Emul.ClearHistory();
+    Emul.GotoXY(0, 0);
+    Emul.WriteStr("www.example.org");
+    Emul.Render();
+    ASSERT_EQ(Emul.TopRow(), 0);
+    ASSERT_FALSE(Emul.Hyperlinks().empty());
+    ASSERT_EQ(Emul.Hyperlinks()[0].Line, 0);
+    Emul.Interpreter().ScrollScreenUp();
+    Emul.repaint(); // paints before the queued render
+    QTest::mouseMove(&Emul, Emul.Cell(2, 0));
+    EXPECT_EQ(Emul.HoverLinkText, "");
+    Emul.Render();
+}
+
 TEST_F(ScreenMouse, ScreenAndHistoryExportByteForByte) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
