@@ -14,8 +14,10 @@ namespace {
 std::atomic<unsigned> gTraceCount{0};
 
 // A peer that answers every reply with the same request again would keep
-// both ends negotiating for ever; past this many replies for one option in
-// one connection, requests for it are no longer answered.
+// both ends negotiating for ever; past this many replies for one option with
+// no data byte in between, requests for it are no longer answered. Any data
+// starts the count again, so a host that toggles an option around its
+// prompts (echo off for passwords) is answered however long the session.
 constexpr int kMaxRepliesPerOption = 50;
 
 std::string Hex2(std::uint8_t b) {
@@ -116,6 +118,7 @@ void TTelnetCnx::ResetProtocol() {
     FSubNegotiation = false;
     FSubBuffer.clear();
     FReplyCounts.fill(0);
+    FRepliedSinceData = false;
 }
 
 void TTelnetCnx::SocketSessionConnected(WORD Error) {
@@ -159,6 +162,7 @@ void TTelnetCnx::ProcessBytes(const char* Buffer, int Len) {
         int run = i;
         while (run < Len && p[run] < tn::IP)
             ++run;
+        if (run > i) DataSeen();
         while (i < run) {
             int n = std::min(run - i, DataBufferSize - FBufferCnt);
             std::memcpy(FBuffer + FBufferCnt, p + i, static_cast<std::size_t>(n));
@@ -241,7 +245,14 @@ void TTelnetCnx::ProcessByte(std::uint8_t B) {
     }
 }
 
+void TTelnetCnx::DataSeen() {
+    if (!FRepliedSinceData) return;
+    FRepliedSinceData = false;
+    FReplyCounts.fill(0);
+}
+
 void TTelnetCnx::AppendData(std::uint8_t B) {
+    DataSeen();
     FBuffer[FBufferCnt++] = static_cast<char>(B);
     if (FBufferCnt >= DataBufferSize) FlushData();
 }
@@ -282,6 +293,7 @@ void TTelnetCnx::ReplyToOption(std::uint8_t Verb, std::uint8_t Option) {
     auto reply = [&](std::uint8_t v) {
         if (!mayReply) return;
         ++FReplyCounts[Option];
+        FRepliedSinceData = true;
         SendOptionReply(v, Option);
     };
     switch (Option) {

@@ -88,6 +88,7 @@ protected:
     void Display(const std::string& Str);
     void ProcessByte(std::uint8_t B);
     void AppendData(std::uint8_t B);
+    void DataSeen();
     void FlushData();
     void SendOptionReply(std::uint8_t Verb, std::uint8_t Option);
     void ReplyToOption(std::uint8_t Verb, std::uint8_t Option);
@@ -105,7 +106,9 @@ private:
     std::uint8_t FVerb = 0;
     bool FSubNegotiation = false;
     std::string FSubBuffer;
+    // Replies per option since the last data byte, against negotiation loops.
     std::array<int, 256> FReplyCounts{};
+    bool FRepliedSinceData = false;
     std::vector<char> FCopy;
     bool FInFlush = false;
 };

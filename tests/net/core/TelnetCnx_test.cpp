@@ -246,3 +246,27 @@ TEST(TelnetCnx, SplitCommandsAndNegotiationLoopOverTheWire) {
     EXPECT_LT(loopReplies.size(), 3u * 200);
     EXPECT_EQ(loopReplies.substr(0, 3), B({255, 254, 31}));
 }
+
+TEST(TelnetCnx, OptionsToggledAroundDataAreAnsweredEveryTime) {
+    // A host that turns echo on and off around each of its prompts, far more
+    // often than a negotiation loop would be tolerated, with text between.
+    constexpr int kPrompts = 120;
+    std::string replies;
+    bptest::TScriptedServer server([&](int fd, int) {
+        std::string got;
+        for (int round = 0; round < kPrompts; ++round) {
+            bptest::SendAll(fd, B({255, 251, 1}) + "Password: ");
+            if (!bptest::ReadExactly(fd, 3, got, 2000)) break;
+            replies += got;
+        }
+        bptest::SendAll(fd, "end");
+        bptest::SleepMs(100);
+    });
+    TTelnetCnx c;
+    TSessionLog log(c);
+    c.Host = "127.0.0.1";
+    c.Port = server.PortStr();
+    c.Connect();
+    ASSERT_TRUE(win::PumpUntil([&] { return server.Idle() && log.Data.size() > 3; }, 30000));
+    EXPECT_EQ(replies.size(), 3u * kPrompts);
+}
