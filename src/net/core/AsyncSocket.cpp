@@ -261,7 +261,7 @@ bool IsDottedIp(const std::string& s) {
 }
 
 win::u_long SocketResolveHost(const std::string& name) {
-    if (name.empty() || name.size() >= 256)
+    if (name.empty() || name.size() >= 257)
         throw ESocketException("SocketResolveHost: '" + name + "' Invalid Hostname.");
     std::string t = Trim(name);
     if (IsDottedIp(name)) {

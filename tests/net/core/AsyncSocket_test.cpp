@@ -111,6 +111,11 @@ TEST(AsyncSocket, ResolvesPortsProtocolsAndAddresses) {
     EXPECT_EQ(SocketResolveHost(" 127.0.0.1 "), htonl(INADDR_LOOPBACK));
     EXPECT_EQ(SocketResolveHost("255.255.255.255"), INADDR_NONE);
     EXPECT_EQ(What([] { SocketResolveHost(""); }), "SocketResolveHost: '' Invalid Hostname.");
+    // Names up to 256 characters are looked at; longer ones are refused.
+    std::string padded = "127.0.0.1" + std::string(256 - 9, ' ');
+    EXPECT_EQ(SocketResolveHost(padded), htonl(INADDR_LOOPBACK));
+    EXPECT_EQ(What([&] { SocketResolveHost(padded + " "); }),
+              "SocketResolveHost: '" + padded + " ' Invalid Hostname.");
     EXPECT_TRUE(IsDottedIp(" 1.2.3.4"));
     EXPECT_FALSE(IsDottedIp("1.2.3"));
     EXPECT_FALSE(IsDottedIp("1.2.3.256"));
