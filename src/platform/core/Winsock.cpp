@@ -547,6 +547,9 @@ int sendto(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, in
         SetErrno(e);
         return SOCKET_ERROR;
     }
+    // Part of the bytes taken: the buffer is full, so the caller waits for
+    // FD_WRITE just as after a send that would block.
+    if (n < len) SocketReactor().AfterSend(s, EAGAIN);
     return static_cast<int>(n);
 }
 
@@ -564,6 +567,9 @@ int send(SOCKET s, const char* buf, int len, int flags) {
         SetErrno(e);
         return SOCKET_ERROR;
     }
+    // Part of the bytes taken: the buffer is full, so the caller waits for
+    // FD_WRITE just as after a send that would block.
+    if (n < len) SocketReactor().AfterSend(s, EAGAIN);
     return static_cast<int>(n);
 }
 

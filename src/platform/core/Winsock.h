@@ -16,7 +16,8 @@
 //   FD_CLOSE notifications to a hidden window (platform/core/Messages.h)
 //   from a reactor thread of this layer: wParam = socket, low word of lParam
 //   = event, high word = error. FD_READ is posted once and re-armed by recv;
-//   FD_WRITE after connect and then only after a send that would block;
+//   FD_WRITE after connect and then only after a send that would block or
+//   took only part of the bytes;
 //   FD_CONNECT once per connect; FD_ACCEPT re-armed by accept; FD_CLOSE once.
 // - Socket levels, option names and ioctl codes are the POSIX ones.
 #pragma once

@@ -362,3 +362,28 @@ TEST(AsyncSocket, AHandlerThatReadsNothingDoesNotHoldTheLoop) {
     char buf[16];
     EXPECT_EQ(s.Receive(buf, sizeof buf), 7) << "the bytes stay for a later read";
 }
+
+TEST(AsyncSocket, ASendThatTakesPartOfAChunkResumesWhenTheWireDrains) {
+    // The peer reads nothing at first, so the kernel's buffer fills up and
+    // some send takes only part of a chunk; the rest must still go out.
+    const std::size_t total = 8u << 20;
+    std::string received;
+    bptest::TScriptedServer server([&](int fd, int) {
+        bptest::SleepMs(300);
+        bptest::ReadExactly(fd, total, received, 20000);
+    });
+    TAsyncSocket s;
+    TLog log(s);
+    bool sent = false;
+    s.OnDataSent = [&](TCustomAsyncSocket*, WORD) { sent = true; };
+    Open(s, server.Port());
+    ASSERT_TRUE(win::PumpUntil([&] { return s.State() == wsConnected; }, 5000));
+    std::string payload(total, '\0');
+    for (std::size_t i = 0; i < total; ++i)
+        payload[i] = static_cast<char>('a' + i % 26);
+    EXPECT_EQ(s.SendStr(payload), static_cast<int>(total));
+    ASSERT_TRUE(win::PumpUntil([&] { return server.Idle(); }, 30000));
+    EXPECT_EQ(received.size(), total);
+    EXPECT_TRUE(received == payload);
+    ASSERT_TRUE(win::PumpUntil([&] { return sent; }, 5000));
+}
