@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QThread>
 
+#include <climits>
 #include <mutex>
 
 const std::array<TColor, 16> DefaultFgColors = {
@@ -555,7 +556,15 @@ void TBgCrt::SetCursorHeight(int v) {
 
 void TBgCrt::SetCursorBlinkInterval(unsigned v) {
     FCursorBlinkInterval = v;
-    FCaretTimer.setInterval(int(std::max(1u, v)));
+    if (v == 0) {
+        // No blink time: the caret stays on instead of blinking at once.
+        FCaretTimer.stop();
+        FCaretOn = true;
+        update(FCaretRect);
+        return;
+    }
+    FCaretTimer.setInterval(int(std::min<unsigned>(v, INT_MAX)));
+    if (FCaretShown && !FCaretTimer.isActive()) FCaretTimer.start();
 }
 
 void TBgCrt::SetCursorGlyph(const QImage& glyph) {

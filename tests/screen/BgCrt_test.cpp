@@ -470,6 +470,39 @@ TEST_F(TScreenFixture, ACaretPictureCoversTheWholeCell) {
     EXPECT_FALSE(s.CaretShown());
 }
 
+namespace {
+class TPaintCountingScreen : public TBgCrt {
+public:
+    int Paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        ++Paints;
+        TBgCrt::paintEvent(event);
+    }
+};
+} // namespace
+
+TEST_F(TScreenFixture, ACaretWithoutBlinkTimeStaysOnAndStill) {
+    TPaintCountingScreen s;
+    Prepare(s, 10, 3);
+    Focus(s);
+    s.GotoXY(1, 1);
+    Settle();
+    ASSERT_TRUE(s.CaretShown());
+    s.SetCursorBlinkInterval(0);
+    Settle();
+    s.Paints = 0;
+    QTest::qWait(60);
+    EXPECT_LE(s.Paints, 1); // no caret blinking, let alone every millisecond
+    const QImage shown = s.grab().toImage();
+    const TBgr bg = Bg(s, 0);
+    EXPECT_EQ(shown.pixelColor(s.CaretRect().topLeft()),
+              QColor(255 - bg.R, 255 - bg.G, 255 - bg.B));
+    s.SetCursorBlinkInterval(600); // blinking again
+    EXPECT_EQ(s.CursorBlinkInterval(), 600u);
+}
+
 TEST_F(TScreenFixture, TabStaysWithTheScreen) {
     QWidget window;
     auto* s = new TBgCrt(&window);
