@@ -95,6 +95,9 @@ public:
         s.Wnd = wnd;
         s.Msg = msg;
         s.Mask = events;
+        // A datagram socket has no connection to wait for: it can read and
+        // write as soon as it exists.
+        if (s.Mode == TMode::Idle && IsDatagram(s.Fd)) s.Mode = TMode::Connected;
         // A new selection re-enables the notifications: a connected socket
         // hears FD_WRITE again when it can write, FD_READ when data waits.
         s.ReadArmed = true;
@@ -173,6 +176,12 @@ public:
     }
 
 private:
+    static bool IsDatagram(int fd) {
+        int type = 0;
+        socklen_t len = sizeof type;
+        return ::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &len) == 0 && type == SOCK_DGRAM;
+    }
+
     static bool SetNonBlocking(int fd, bool on) {
         int fl = ::fcntl(fd, F_GETFL);
         if (fl < 0) return false;

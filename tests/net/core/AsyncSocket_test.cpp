@@ -387,3 +387,32 @@ TEST(AsyncSocket, ASendThatTakesPartOfAChunkResumesWhenTheWireDrains) {
     EXPECT_TRUE(received == payload);
     ASSERT_TRUE(win::PumpUntil([&] { return sent; }, 5000));
 }
+
+TEST(AsyncSocket, DatagramSocketHearsItsPeer) {
+    int peer = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(peer, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(peer, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    socklen_t len = sizeof a;
+    ASSERT_EQ(::getsockname(peer, reinterpret_cast<sockaddr*>(&a), &len), 0);
+
+    TAsyncSocket s;
+    TLog log(s);
+    s.SetProto("udp");
+    s.SetAddr("127.0.0.1");
+    s.SetPort(std::to_string(ntohs(a.sin_port)));
+    s.Connect();
+    ASSERT_EQ(s.State(), wsConnected);
+    EXPECT_EQ(s.SendStr("ping"), 4);
+    char buf[16];
+    sockaddr_in from{};
+    socklen_t fromLen = sizeof from;
+    ASSERT_EQ(::recvfrom(peer, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fromLen),
+              4);
+    ASSERT_EQ(::sendto(peer, "pong", 4, 0, reinterpret_cast<sockaddr*>(&from), fromLen), 4);
+    EXPECT_TRUE(win::PumpUntil([&] { return log.Data == "pong"; }, 5000));
+    s.Close();
+    ::close(peer);
+}
