@@ -83,6 +83,11 @@ bool ReadNumber(const std::string& s, long Max, long& out) {
     return true;
 }
 
+// The byte counter of a long session wraps around rather than overflowing.
+int AddWrapping(int count, int n) {
+    return static_cast<int>(static_cast<unsigned>(count) + static_cast<unsigned>(n));
+}
+
 } // namespace
 
 win::FARPROC LoadWinsockProc(const std::string& name) {
@@ -870,7 +875,7 @@ int TCustomAsyncSocket::Receive(void* Buffer, int BufferSize) {
     if (n < 0)
         FLastError = WS(WSAGetLastError)();
     else
-        FReadCount += n;
+        FReadCount = AddWrapping(FReadCount, n);
     return n;
 }
 
@@ -890,7 +895,7 @@ int TCustomAsyncSocket::ReceiveFrom(void* Buffer, int BufferSize, sockaddr_in& F
     if (n < 0)
         FLastError = WS(WSAGetLastError)();
     else
-        FReadCount += n;
+        FReadCount = AddWrapping(FReadCount, n);
     return n;
 }
 

@@ -416,3 +416,21 @@ TEST(AsyncSocket, DatagramSocketHearsItsPeer) {
     s.Close();
     ::close(peer);
 }
+
+TEST(AsyncSocket, ReadCountWrapsAfterTwoGigabytes) {
+    // A long session may receive more than the counter holds: it wraps
+    // around instead of overflowing.
+    struct TNearlyFull : TAsyncSocket {
+        void Fill() { FReadCount = 0x7FFFFFFF - 1; }
+    };
+    bptest::TScriptedServer server([&](int fd, int) {
+        bptest::SendAll(fd, "abcd");
+        bptest::SleepMs(100);
+    });
+    TNearlyFull s;
+    TLog log(s);
+    Open(s, server.Port());
+    s.Fill();
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Data == "abcd"; }, 5000));
+    EXPECT_EQ(s.ReadCount(), -0x7FFFFFFF - 1 + 2);
+}
