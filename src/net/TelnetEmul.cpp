@@ -1,5 +1,7 @@
 #include "net/TelnetEmul.h"
 
+#include "screen/ScreenExport.h"
+
 #include "platform/CodePage.h"
 #include "platform/core/Beep.h"
 
@@ -45,10 +47,10 @@ void TTelnetEmul::KeyPress(char& key) {
 
 void TTelnetEmul::Paste() {
     if (!IsConnected()) return;
-    FSession.PasteText(win::QStringToBig5(QApplication::clipboard()->text()));
+    FSession.PasteText(screen::ClipboardBig5());
 }
 
 void TTelnetEmul::PasteAnsi(int mode) {
     if (!IsConnected()) return;
-    FSession.PasteAnsiText(win::QStringToBig5(QApplication::clipboard()->text()), mode);
+    FSession.PasteAnsiText(screen::ClipboardBig5(), mode);
 }

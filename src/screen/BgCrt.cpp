@@ -1,5 +1,7 @@
 #include "screen/BgCrt.h"
 
+#include "screen/ScreenExport.h"
+
 #include "platform/core/Big5.h"
 #include "platform/core/Ticks.h"
 
@@ -676,19 +678,21 @@ void TBgCrt::SetTimerInterval(int n, unsigned v) {
 // ---- Qt events -----------------------------------------------------------------------
 
 void TBgCrt::Paste() {
-    const QString text = QApplication::clipboard()->text();
-    if (text.isEmpty()) return;
+    const std::string text = screen::ClipboardBig5();
+    if (text.empty()) return;
     const bool lazy = ScrollLazy;
     ScrollLazy = true;
-    QStringList lines = text.split(QLatin1Char('\n'));
-    for (int i = 0; i < lines.size(); ++i) {
-        QString line = lines[i];
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-        const std::string bytes = win::Utf8ToBig5(line.toStdString());
-        if (i + 1 < lines.size())
-            WriteLn(bytes);
-        else
-            WriteStr(bytes);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? end : end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (end == std::string::npos) {
+            WriteStr(line);
+            break;
+        }
+        WriteLn(line);
+        start = end + 1;
     }
     ScrollLazy = lazy;
 }

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
 
@@ -18,10 +19,29 @@ std::string QStringToBig5(const QString& text) {
     return win::Utf8ToBig5(text.toStdString());
 }
 
+namespace {
+const QString kBig5Mime = QStringLiteral("application/x-brannocpro-big5");
+} // namespace
+
 void CopyBig5ToClipboard(const std::string& text) {
-    QString s = Big5ToQString(text);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (auto* cb = QGuiApplication::clipboard()) cb->setText(s);
+    auto* cb = QGuiApplication::clipboard();
+    if (!cb) return;
+    QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
+    bytes.replace("\r\n", "\n");
+    auto* data = new QMimeData; // the clipboard takes it over
+    data->setText(Big5ToQString(std::string_view(bytes.constData(), bytes.size())));
+    data->setData(kBig5Mime, bytes);
+    cb->setMimeData(data);
+}
+
+std::string ClipboardBig5() {
+    auto* cb = QGuiApplication::clipboard();
+    if (!cb) return {};
+    if (const QMimeData* data = cb->mimeData(); data && data->hasFormat(kBig5Mime)) {
+        const QByteArray bytes = data->data(kBig5Mime);
+        return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    }
+    return QStringToBig5(cb->text());
 }
 
 int PrintTextLines(QPrinter& printer, const QFont& font, const QString& title,

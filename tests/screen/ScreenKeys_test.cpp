@@ -144,3 +144,22 @@ TEST_F(ScreenKeys, CopyWithColoursReplaysToTheSameCells) {
         EXPECT_EQ(std::memcmp(&x, &y, sizeof x), 0) << c;
     }
 }
+
+TEST_F(ScreenKeys, ASplitColourBig5PairSurvivesTheClipboard) {
+    // Each half of 一 (A4 40) in its own colour: the copy puts a colour
+    // change between the two bytes, which has no text form of its own.
+    A->ProcessBuffer("\x1b[31m\xa4\x1b[32m\x40\x1b[0m!");
+    A->SetSelection(0, 0, 2, 0);
+    A->CopySelectionAnsi();
+    const std::string ansi = screen::ClipboardBig5();
+    EXPECT_NE(ansi.find("\xa4\x1b["), std::string::npos);
+    B->ProcessBuffer(ansi);
+    for (int c = 0; c < 3; ++c) {
+        const TCell& x = A->Screen().ScreenRow(0).Cells[c];
+        const TCell& y = B->Screen().ScreenRow(0).Cells[c];
+        EXPECT_EQ(std::memcmp(&x, &y, sizeof x), 0) << c;
+    }
+    // Text another program put there still arrives as Big5.
+    QGuiApplication::clipboard()->setText(QStringLiteral("中文"));
+    EXPECT_EQ(screen::ClipboardBig5(), "\xa4\xa4\xa4\xe5");
+}
