@@ -532,6 +532,22 @@ int getsockopt(SOCKET s, int level, int optname, char* optval, int* optlen) {
     return 0;
 }
 
+namespace {
+// What send and sendto return, and the FD_WRITE they arm: after a send that
+// would block, and after one that took only part of the bytes (the buffer
+// is full), the caller waits for FD_WRITE.
+int SendResult(SOCKET s, ssize_t n, int len) {
+    if (n < 0) {
+        int e = errno;
+        SocketReactor().AfterSend(s, e);
+        SetErrno(e);
+        return SOCKET_ERROR;
+    }
+    if (n < len) SocketReactor().AfterSend(s, EAGAIN);
+    return static_cast<int>(n);
+}
+} // namespace
+
 int sendto(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, int tolen) {
     int fd = FdOf(s);
     if (fd < 0) return SOCKET_ERROR;
@@ -541,16 +557,7 @@ int sendto(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, in
     }
     ssize_t n = ::sendto(fd, buf, static_cast<size_t>(len), flags | MSG_NOSIGNAL, to,
                          static_cast<socklen_t>(tolen));
-    if (n < 0) {
-        int e = errno;
-        SocketReactor().AfterSend(s, e);
-        SetErrno(e);
-        return SOCKET_ERROR;
-    }
-    // Part of the bytes taken: the buffer is full, so the caller waits for
-    // FD_WRITE just as after a send that would block.
-    if (n < len) SocketReactor().AfterSend(s, EAGAIN);
-    return static_cast<int>(n);
+    return SendResult(s, n, len);
 }
 
 int send(SOCKET s, const char* buf, int len, int flags) {
@@ -561,16 +568,7 @@ int send(SOCKET s, const char* buf, int len, int flags) {
         return SOCKET_ERROR;
     }
     ssize_t n = ::send(fd, buf, static_cast<size_t>(len), flags | MSG_NOSIGNAL);
-    if (n < 0) {
-        int e = errno;
-        SocketReactor().AfterSend(s, e);
-        SetErrno(e);
-        return SOCKET_ERROR;
-    }
-    // Part of the bytes taken: the buffer is full, so the caller waits for
-    // FD_WRITE just as after a send that would block.
-    if (n < len) SocketReactor().AfterSend(s, EAGAIN);
-    return static_cast<int>(n);
+    return SendResult(s, n, len);
 }
 
 u_short(ntohs)(u_short v) {
