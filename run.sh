@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
 bp_install "${BP_BUILD_PACKAGES[@]}"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/release --target BrannocPro
-exec build/release/BrannocPro "$@"
+cmake -S . -B build/program -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build build/program --target BrannocPro
+exec build/program/BrannocPro "$@"
