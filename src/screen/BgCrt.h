@@ -199,6 +199,16 @@ public:
 
     TNotifyEvent OnSetFocus;
 
+    // Mouse events for the owner, raised after the control's own selection
+    // and link handling: button, modifiers and the position in pixels.
+    using TMouseEvent = std::function<void(TBgCrt* sender, Qt::MouseButton button,
+                                           Qt::KeyboardModifiers shift, int x, int y)>;
+    using TMouseMoveEvent =
+        std::function<void(TBgCrt* sender, Qt::KeyboardModifiers shift, int x, int y)>;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+
     // ---- Metrics -------------------------------------------------------------------
     int CellWidth() const { return FGeometry.CellWidth; }
     int CellHeight() const { return FGeometry.CellHeight; }
@@ -345,6 +355,9 @@ private:
     void DoRedraw();
     void EnsureOwnDisplaySize();
 
+    void SelectionMousePress(QMouseEvent* event);
+    void SelectionMouseMove(QMouseEvent* event);
+    void SelectionMouseRelease(QMouseEvent* event);
     void SetHoverLink(int index);
     int LinkAt(int col, int viewLine) const;
     std::vector<QRect> LinkRects(const THyperlinkInfo& link) const;

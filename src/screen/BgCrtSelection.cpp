@@ -133,7 +133,27 @@ void TBgCrt::SetHoverLink(int index) {
 
 // ---- Mouse ---------------------------------------------------------------------------
 
+// The owner hears of each press, move and release once the screen's own
+// handling (selection, links) is done with it.
 void TBgCrt::mousePressEvent(QMouseEvent* event) {
+    SelectionMousePress(event);
+    const QPoint p = event->position().toPoint();
+    if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void TBgCrt::mouseMoveEvent(QMouseEvent* event) {
+    SelectionMouseMove(event);
+    const QPoint p = event->position().toPoint();
+    if (OnMouseMove) OnMouseMove(this, event->modifiers(), p.x(), p.y());
+}
+
+void TBgCrt::mouseReleaseEvent(QMouseEvent* event) {
+    SelectionMouseRelease(event);
+    const QPoint p = event->position().toPoint();
+    if (OnMouseUp) OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void TBgCrt::SelectionMousePress(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -158,7 +178,7 @@ void TBgCrt::mousePressEvent(QMouseEvent* event) {
     FSel.Anchor = FSel.End = {cell.x(), cell.y()};
 }
 
-void TBgCrt::mouseMoveEvent(QMouseEvent* event) {
+void TBgCrt::SelectionMouseMove(QMouseEvent* event) {
     const QPointF pos = event->position();
     const QRect area(MarginX(), MarginY(), TextAreaWidth(), TextAreaHeight());
     const QPoint cell = CellAt(pos.toPoint());
@@ -171,7 +191,7 @@ void TBgCrt::mouseMoveEvent(QMouseEvent* event) {
     update();
 }
 
-void TBgCrt::mouseReleaseEvent(QMouseEvent* event) {
+void TBgCrt::SelectionMouseRelease(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mouseReleaseEvent(event);
         return;

@@ -43,13 +43,22 @@ void TTelnetSession::ResetInputState() {
 
 void TTelnetSession::Connect() {
     if (HostName.empty()) return;
+    BeginConnect();
+    ConnectTo(HostName);
+}
+
+void TTelnetSession::BeginConnect() {
+    FIsConnecting = true;
+    FScreen.ClearScreen();
+    FScreen.WriteLn(win::Utf8ToBig5("正在連線到 '") + HostName + "'");
+}
+
+void TTelnetSession::ConnectTo(const std::string& Address) {
     try {
         FIsConnecting = true;
         ResetInputState();
-        FScreen.ClearScreen();
         FCnx.Port = Port;
-        FCnx.Host = HostName;
-        FScreen.WriteLn(win::Utf8ToBig5("正在連線到 '") + HostName + "'");
+        FCnx.Host = Address;
         FCnx.Connect();
     } catch (...) {
         FIsConnecting = false;

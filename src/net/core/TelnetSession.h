@@ -34,6 +34,15 @@ public:
     // raised again (ESocketException) with IsConnecting off. May run on a
     // worker thread.
     void Connect();
+    // The same in two steps, for an owner that resolves the name elsewhere:
+    // BeginConnect clears the screen and writes the connecting line;
+    // ConnectTo forgets what the previous session left half done (telnet
+    // parser, quoted-printable and lead-byte state) and connects to the
+    // resolved address (socket errors raised as by Connect). Both run on the
+    // owner thread. ConnectAborted ends a begun connect that never started.
+    void BeginConnect();
+    void ConnectTo(const std::string& Address);
+    void ConnectAborted() { FIsConnecting = false; }
     void Disconnect();
     int SendStr(const std::string& S) { return FCnx.SendStr(S); }
     bool IsConnected() const { return FCnx.IsConnected(); }

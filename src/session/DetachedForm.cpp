@@ -1,0 +1,103 @@
+#include "session/DetachedForm.h"
+
+#include "session/Connection.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include <atomic>
+
+namespace {
+
+std::atomic<std::uint64_t> gNextId{1};
+
+} // namespace
+
+TDetachedForm::TDetachedForm(QWidget* parent) : QMdiSubWindow(parent), FId(gNextId++) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    FClient = new QWidget(this);
+    setWidget(FClient);
+}
+
+TDetachedForm::~TDetachedForm() {
+    ResizeArmed = 0;
+    delete ShortcutBtn;
+    delete ScrollBar;
+    delete MirrorBitmap;
+    delete BackBitmap;
+}
+
+void TDetachedForm::Initialize(const TDetachedFormSetup& s) {
+    ResizeArmed = 0;
+    setWindowFlags(Qt::SubWindow | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    ShortcutBtn = new QToolButton(FClient);
+    ShortcutBtn->move(-100, 0);
+    ScrollBar = new QScrollBar(Qt::Vertical, FClient);
+    ScrollBar->setFocusPolicy(Qt::NoFocus);
+    ScrollBar->setVisible(s.ScrollBarVisible);
+    MirrorBitmap = new TMyBitmap();
+    BackBitmap = new TMyBitmap();
+    setWindowTitle(s.Caption);
+    QPalette pal = FClient->palette();
+    pal.setColor(QPalette::Window, s.Background);
+    FClient->setPalette(pal);
+    FClient->setAutoFillBackground(true);
+    FMainWindow = s.MainWindow;
+
+    QPoint pos = this->pos();
+    if (!s.ScriptPositionPending) {
+        if (s.MaxWhenConnection || s.MoveToLeftTopWhenConnection) pos = QPoint(0, 0);
+    } else if (s.MoveToLeftTopWhenConnection) {
+        pos = QPoint(0, 0);
+    } else {
+        if (s.ScriptLeft != NoScriptPosition) pos.setX(s.ScriptLeft);
+        if (s.ScriptTop != NoScriptPosition) pos.setY(s.ScriptTop);
+    }
+    move(pos);
+    SavedLeft = pos.x();
+    SavedTop = pos.y();
+}
+
+void TDetachedForm::closeEvent(QCloseEvent* event) {
+    // The main window decides: it disconnects or closes the session.
+    event->ignore();
+    if (FMainWindow) win::PostMessage(FMainWindow, WM_CLOSE_SESSION, FId, 0);
+}
+
+bool TDetachedForm::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && OnActivate) OnActivate(this);
+    return QMdiSubWindow::event(e);
+}
+
+void TDetachedForm::keyPressEvent(QKeyEvent* event) {
+    if (OnKeyDown) OnKeyDown(this, event);
+    if (!event->isAccepted()) QMdiSubWindow::keyPressEvent(event);
+}
+
+void TDetachedForm::resizeEvent(QResizeEvent* event) {
+    QMdiSubWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TDetachedForm::FormResize() {
+    if (!ResizeArmed || !Session) return;
+    if (width() == SavedWidth && height() == SavedHeight) return;
+    ResizeArmed = 0;
+    SavedWidth = width();
+    SavedHeight = height();
+    const QSize client = FClient->size();
+    int w = client.width();
+    if (ScrollBar && ScrollBar->isVisible()) {
+        w -= ScrollBar->sizeHint().width();
+        ScrollBar->setGeometry(w, 0, ScrollBar->sizeHint().width(), client.height());
+    }
+    Session->setGeometry(0, 0, std::max(1, w), client.height());
+    if (!Session->FitFontToClient()) Session->CalcCellMetrics();
+    Session->UpdateBackground();
+    Session->Maximized = 0;
+    if (OnResized) OnResized(this);
+    ResizeArmed = 1;
+}
