@@ -1,0 +1,51 @@
+#include "session/core/ProfileEdit.h"
+
+#include "platform/core/Files.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace session {
+
+std::string QuoteProfileValue(std::string_view value) {
+    auto special = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
+    if (!value.empty() && (special(value.front()) || special(value.back()))) {
+        std::string quoted(1, '"');
+        quoted.append(value);
+        quoted += '"';
+        return quoted;
+    }
+    return std::string(value);
+}
+
+void SetProfileValue(win::TIniText& text, std::string_view section, std::string_view key,
+                     std::string_view value) {
+    text.Set(section, key, QuoteProfileValue(value));
+}
+
+win::TIniText ReadProfile(const std::string& path) {
+    std::string bytes;
+    try {
+        win::ReadWholeFile(path, bytes);
+    } catch (const win::EFileError&) {
+        bytes.clear();
+    }
+    return win::TIniText(bytes);
+}
+
+win::TIniText ReadProfileForEdit(const std::string& path) {
+    std::string bytes;
+    win::ReadWholeFile(path, bytes);
+    return win::TIniText(bytes);
+}
+
+void WriteProfile(const std::string& path, const win::TIniText& text) {
+    // A new file starts private; the atomic write keeps the mode of the file
+    // it replaces.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) ::close(fd);
+    win::WriteFileAtomic(path, text.Text());
+}
+
+} // namespace session
