@@ -6,8 +6,9 @@
 // The session waits for the negotiation (MS milliseconds with nothing
 // received, default 500), types TEXT as key presses ("\r" is Enter, "\n",
 // "\t", "\\" and "\xHH" any byte), waits MS milliseconds after the last byte
-// received again and prints the screen. With --trace the telnet layer's
-// trace lines (options received, replies sent) follow the dump. Exit status
+// received again (any byte, negotiation included) and prints the screen.
+// With --trace the telnet layer's trace lines (options received, replies
+// sent) follow the dump. Exit status
 // 0 when the session connected, 1 otherwise (the error text the session
 // screen shows goes to standard error), 2 for a bad command line.
 #include "net/core/TelnetSession.h"
@@ -150,7 +151,14 @@ int main(int argc, char** argv) {
     win::DWORD lastRx = win::GetTickCount();
     session.OnSessionConnected = [&] { connected = true; };
     session.OnSessionClosed = [&] { closed = true; };
-    session.OnDataAvailable = [&](char*, int&) { lastRx = win::GetTickCount(); };
+    // Every byte received counts, negotiation included: a peer that takes
+    // its time over the options is still talking.
+    net::TAsyncSocket* socket = session.TelnetCnx().Socket();
+    socket->OnDataAvailable = [&lastRx, read = socket->OnDataAvailable](net::TCustomAsyncSocket* s,
+                                                                        net::WORD e) {
+        lastRx = win::GetTickCount();
+        if (read) read(s, e);
+    };
 
     try {
         session.Connect();

@@ -4,13 +4,9 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 
 namespace testpeer {
@@ -21,14 +17,6 @@ constexpr int IoTimeoutMs = 5000;
 bool WaitReadable(int fd, int timeoutMs) {
     pollfd p{fd, POLLIN, 0};
     return poll(&p, 1, timeoutMs) > 0;
-}
-
-sockaddr_in Loopback(std::uint16_t port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
 }
 
 } // namespace
@@ -78,7 +66,7 @@ TLoopbackServer::TLoopbackServer(THandler handler) : Handler_(std::move(handler)
     Listen_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
     setsockopt(Listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a = Loopback(0);
+    sockaddr_in a = LoopbackAddress(0);
     bind(Listen_, reinterpret_cast<sockaddr*>(&a), sizeof a);
     listen(Listen_, 8);
     socklen_t len = sizeof a;
@@ -214,81 +202,6 @@ void TFakeSocksProxy::Serve(int fd) {
         Echo(fd);
     else
         ReadAll(fd); // wait until the client closes
-}
-
-std::uint16_t FreePort() {
-    int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a = Loopback(0);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    close(s);
-    return ntohs(a.sin_port);
-}
-
-TChildProcess::TChildProcess(const std::vector<std::string>& argv) {
-    if (argv.empty()) return;
-    std::vector<char*> args;
-    for (const auto& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        int devnull = open("/dev/null", O_RDWR);
-        if (devnull >= 0) {
-            dup2(devnull, 0);
-            if (!getenv("BP_PEER_OUTPUT")) {
-                dup2(devnull, 1);
-                dup2(devnull, 2);
-            }
-        }
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    Pid_ = pid;
-    if (pid > 0) setpgid(pid, pid);
-}
-
-TChildProcess::~TChildProcess() {
-    if (Pid_ <= 0) return;
-    kill(-Pid_, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-        if (waitpid(Pid_, nullptr, WNOHANG) == Pid_) return;
-        usleep(20000);
-    }
-    kill(-Pid_, SIGKILL);
-    waitpid(Pid_, nullptr, 0);
-}
-
-bool WaitForListener(std::uint16_t port, int timeoutMs) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < end) {
-        int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a = Loopback(port);
-        bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-        close(s);
-        if (ok) return true;
-        usleep(20000);
-    }
-    return false;
-}
-
-bool HaveProgram(const std::string& name) {
-    if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0;
-    const char* path = getenv("PATH");
-    std::string p = path ? path : "/usr/bin:/bin";
-    p += ":/usr/sbin:/sbin";
-    std::size_t start = 0;
-    while (start <= p.size()) {
-        std::size_t end = p.find(':', start);
-        if (end == std::string::npos) end = p.size();
-        std::string file = p.substr(start, end - start) + "/" + name;
-        struct stat st {};
-        if (stat(file.c_str(), &st) == 0 && (st.st_mode & S_IXUSR)) return true;
-        start = end + 1;
-    }
-    return false;
 }
 
 } // namespace testpeer

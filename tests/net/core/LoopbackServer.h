@@ -1,8 +1,10 @@
 // Test peers on 127.0.0.1: a listening socket on a free port whose
 // connections are served, one after the other, by a handler on a thread of
 // its own; a scripted SOCKS 4/5 proxy built on it; and helpers to start and
-// stop real proxy and web server programs on loopback.
+// stop real proxy and web server programs on loopback (the shared helpers).
 #pragma once
+#include "support/ChildProcess.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -71,25 +73,5 @@ private:
     std::string Greeting_, Auth_, Connect_;
     TLoopbackServer Server_; // last: starts serving once the rest exists
 };
-
-// A free TCP port on 127.0.0.1 (bound and released at once).
-std::uint16_t FreePort();
-
-// A program started in its own process group, killed (group) on destruction.
-class TChildProcess {
-public:
-    TChildProcess(const std::vector<std::string>& argv);
-    ~TChildProcess();
-    bool Running() const { return Pid_ > 0; }
-    int Pid() const { return Pid_; }
-
-private:
-    int Pid_ = -1;
-};
-
-// Waits until something accepts connections on 127.0.0.1:port.
-bool WaitForListener(std::uint16_t port, int timeoutMs);
-// True when the program can be found on PATH (or as an absolute path).
-bool HaveProgram(const std::string& name);
 
 } // namespace testpeer

@@ -39,22 +39,12 @@ struct TTerm {
     }
 };
 
-// Runs a shell command; returns its exit status and standard output+error.
 int Shell(const std::string& cmd, std::string& out) {
-    out.clear();
-    FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
-    if (!p) return -1;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    int st = ::pclose(p);
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return testpeer::RunCommand(cmd, out);
 }
 
 std::string Tool() {
-    const char* dir = std::getenv("BP_BINARY_DIR");
-    return std::string(dir ? dir : ".") + "/telnetdump";
+    return testpeer::BuiltProgram("telnetdump");
 }
 
 bool CanUnshare() {
