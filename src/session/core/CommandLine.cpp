@@ -1,0 +1,180 @@
+// Command-line grammar, start decision and the hand-over file.
+#include "session/core/CommandLine.h"
+
+#include "platform/core/IniFile.h"
+#include "session/core/MainSettings.h"
+
+#include <cctype>
+
+namespace {
+
+bool StartsWithNoCase(const std::string& s, const char* prefix) {
+    std::size_t i = 0;
+    for (; prefix[i]; ++i) {
+        if (i >= s.size()) return false;
+        if (std::toupper(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
+    }
+    return true;
+}
+
+void DropOneSlash(std::string& s) {
+    if (!s.empty() && s.back() == '/') s.pop_back();
+}
+
+} // namespace
+
+bool ParseUrlBody(const std::string& body, TTelnetUrl& url) {
+    if (body.empty()) return false;
+    url = TTelnetUrl{};
+    std::size_t i = body.find_first_of(":;");
+    if (i == std::string::npos) i = body.size();
+    std::size_t hostStart = 0;
+    std::size_t j = i;
+    if (i < body.size() && body[i] == ';') {
+        url.Alias = body.substr(0, i);
+        DropOneSlash(url.Alias);
+        hostStart = i + 1;
+        j = body.find_first_of(":;", hostStart);
+        if (j == std::string::npos) j = body.size();
+    }
+    url.Host = body.substr(hostStart, j - hostStart);
+    DropOneSlash(url.Host);
+    if (j + 1 < body.size()) {
+        std::size_t k = j + 1;
+        while (k < body.size() && std::isdigit(static_cast<unsigned char>(body[k])))
+            ++k;
+        url.Port = body.substr(j + 1, k - j - 1);
+    } else {
+        url.Port = "23";
+    }
+    return true;
+}
+
+bool TelnetUrlBody(const std::string& arg, std::string& body) {
+    if (StartsWithNoCase(arg, "TELNET://")) {
+        body = arg.substr(9);
+        return true;
+    }
+    if (StartsWithNoCase(arg, "TELNET:")) {
+        body = arg.substr(7);
+        return true;
+    }
+    return false;
+}
+
+bool IsScriptArgument(const std::string& arg) {
+    return StartsWithNoCase(arg, "SCRIPT://");
+}
+
+void ParseTelnetUrl(const std::string& body, TConnectFields& fields) {
+    TTelnetUrl url;
+    if (!ParseUrlBody(body, url)) return;
+    if (!url.Host.empty() && !url.Alias.empty()) {
+        fields.HostBox = url.Alias;
+        fields.PendingHost = url.Host;
+    } else if (!url.Host.empty()) {
+        fields.HostBox = url.Host;
+    } else if (!url.Alias.empty()) {
+        fields.HostBox = url.Alias;
+    }
+    fields.PortBox = url.Port;
+}
+
+void ParseHandoverUrl(const std::string& body, THandover& handover) {
+    TTelnetUrl url;
+    if (!ParseUrlBody(body, url)) return;
+    handover.Alias = url.Alias.empty() ? url.Host : url.Alias;
+    handover.Host = url.Host;
+    handover.Port = url.Port;
+}
+
+std::string PortArgument(const std::string& p2) {
+    if (p2.empty()) return "23";
+    std::string port = p2;
+    while (!port.empty() && port.back() == '/')
+        port.pop_back();
+    return port;
+}
+
+TArguments FirstThree(const std::vector<std::string>& args) {
+    TArguments a;
+    a.Count = args.size();
+    if (args.size() > 0) a.P1 = args[0];
+    if (args.size() > 1) a.P2 = args[1];
+    if (args.size() > 2) a.P3 = args[2];
+    return a;
+}
+
+TStartRequest ReadCommandLine(const TArguments& args, const TConnectFields& boxes) {
+    TStartRequest r;
+    r.Fields = boxes;
+    if (args.Empty()) return r;
+    if (IsScriptArgument(args.P1)) {
+        r.Action = TStartAction::RunScript;
+        r.ScriptFile = args.P1.substr(9);
+        return r;
+    }
+    r.Action = TStartAction::Connect;
+    if (!args.P3.empty()) {
+        r.Fields.HostBox = args.P1;
+        r.Fields.PendingHost = args.P2;
+        r.Fields.PortBox = args.P3;
+        r.SetPendingHost = true;
+        return r;
+    }
+    r.Fields.PortBox = PortArgument(args.P2);
+    std::string body;
+    if (TelnetUrlBody(args.P1, body)) {
+        std::string pending = r.Fields.PendingHost;
+        ParseTelnetUrl(body, r.Fields);
+        r.SetPendingHost = r.Fields.PendingHost != pending;
+    } else {
+        r.Fields.HostBox = args.P1;
+    }
+    return r;
+}
+
+bool IsHandover(const TArguments& args) {
+    return !args.Empty() && !IsScriptArgument(args.P1);
+}
+
+THandover HandoverFromArguments(const TArguments& args) {
+    THandover h;
+    if (!args.P3.empty()) {
+        h.Alias = args.P1;
+        h.Host = args.P2;
+        h.Port = args.P3;
+        return h;
+    }
+    h.Port = PortArgument(args.P2);
+    std::string body;
+    if (TelnetUrlBody(args.P1, body)) {
+        ParseHandoverUrl(body, h);
+    } else {
+        h.Alias = args.P1;
+        h.Host = args.P1;
+    }
+    return h;
+}
+
+std::string HandoverFileText(const THandover& h) {
+    win::TIniText ini;
+    ini.Set("Para", "Alias", h.Alias);
+    ini.Set("Para", "Host", h.Host);
+    ini.Set("Para", "Port", h.Port);
+    if (!h.Ticket.empty()) ini.Set("Para", "Ticket", h.Ticket);
+    return ini.Text();
+}
+
+THandover ReadHandoverFile(const std::string& bytes, bool* hasHost) {
+    win::TIniText ini(bytes);
+    THandover h;
+    std::string v;
+    h.Alias = ini.Find("Para", "Alias", &v) ? v : BuiltInHost;
+    bool found = ini.Find("Para", "Host", &v);
+    h.Host = found ? v : BuiltInHost;
+    if (hasHost) *hasHost = found && !v.empty();
+    h.Port = ini.Find("Para", "Port", &v) ? v : "23";
+    if (ini.Find("Para", "Ticket", &v)) h.Ticket = v;
+    return h;
+}

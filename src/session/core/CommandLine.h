@@ -1,0 +1,91 @@
+// What the terminal's command line means: the telnet URL grammar, the
+// choice between a full start and a hand-over to a running instance, and
+// the hand-over file KVpass.
+//
+// Arguments are raw bytes as the process received them, so a Big5 alias
+// passes unchanged.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The parts of a telnet URL body ("alias;host:port/" and its shorter forms).
+struct TTelnetUrl {
+    std::string Alias;
+    std::string Host;
+    std::string Port;
+    bool operator==(const TTelnetUrl&) const = default;
+};
+
+// Parses a body (the argument without "telnet://" or "telnet:"). An empty
+// body gives false and leaves url alone.
+bool ParseUrlBody(const std::string& body, TTelnetUrl& url);
+
+// The body after a "TELNET://" or "TELNET:" scheme (letter case ignored,
+// the longer one tested first); false when arg has neither.
+bool TelnetUrlBody(const std::string& arg, std::string& body);
+// True when arg starts with "SCRIPT://" in any letter case.
+bool IsScriptArgument(const std::string& arg);
+
+// The host box, the pending host and the port box of the first instance.
+struct TConnectFields {
+    std::string HostBox;
+    std::string PendingHost;
+    std::string PortBox;
+    bool operator==(const TConnectFields&) const = default;
+};
+
+// Applies a URL body to the first instance's boxes: the host box shows the
+// alias when there is one (the host then goes to PendingHost), else the
+// host; the port box takes the port. An empty body changes nothing.
+void ParseTelnetUrl(const std::string& body, TConnectFields& fields);
+
+// The three hand-over strings of a second start.
+struct THandover {
+    std::string Alias;
+    std::string Host;
+    std::string Port;
+    // Names one request: the running instance removes it from the file once
+    // it has read the request, which tells the writer the file is free again.
+    std::string Ticket;
+    bool operator==(const THandover&) const = default;
+};
+// Applies a URL body to the hand-over strings: the alias defaults to the
+// host. An empty body changes nothing.
+void ParseHandoverUrl(const std::string& body, THandover& handover);
+
+// P2 as a port: every trailing "/" removed, "23" when P2 is empty.
+std::string PortArgument(const std::string& p2);
+
+// The first three arguments (missing ones empty).
+struct TArguments {
+    std::string P1, P2, P3;
+    std::size_t Count = 0; // how many arguments there were
+    bool Empty() const { return Count == 0; }
+};
+TArguments FirstThree(const std::vector<std::string>& args);
+
+// What the first show does with the command line.
+enum class TStartAction { None, RunScript, Connect };
+struct TStartRequest {
+    TStartAction Action = TStartAction::None;
+    std::string ScriptFile;      // RunScript: the file after "SCRIPT://"
+    TConnectFields Fields;       // Connect: the boxes to fill
+    bool SetPendingHost = false; // Connect: Fields.PendingHost is to be set
+};
+// boxes holds the boxes as they are (the host box from the history, the
+// port box from the settings); the result says what to set.
+TStartRequest ReadCommandLine(const TArguments& args, const TConnectFields& boxes);
+
+// True when a second start with these arguments hands over instead of
+// starting a full instance (anything but no arguments or a script).
+bool IsHandover(const TArguments& args);
+// The hand-over strings of a second start.
+THandover HandoverFromArguments(const TArguments& args);
+
+// The hand-over file: section "Para" with "Alias", "Host", "Port" (Big5).
+std::string HandoverFileText(const THandover& h);
+// Reads a hand-over file's text; missing keys give the defaults (the
+// built-in host, port "23"). present tells whether "Host" was there and
+// not empty: a request without a host only brings the window forward.
+THandover ReadHandoverFile(const std::string& bytes, bool* hasHost);

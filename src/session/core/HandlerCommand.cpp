@@ -1,0 +1,35 @@
+#include "session/core/HandlerCommand.h"
+
+#include <algorithm>
+#include <cctype>
+
+std::string HandlerCommandFor(const std::string& programPath) {
+    std::string quoted = "\"";
+    for (char c : programPath) {
+        if (c == '"' || c == '\\' || c == '`' || c == '$') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\" %u";
+}
+
+bool HandlerNamesProgram(const std::string& command, const std::string& programFile) {
+    std::size_t start = command.find_first_not_of(" \t");
+    if (start == std::string::npos || programFile.empty()) return false;
+    std::string program;
+    if (command[start] == '"') {
+        for (std::size_t i = start + 1; i < command.size() && command[i] != '"'; ++i) {
+            if (command[i] == '\\' && i + 1 < command.size()) ++i;
+            program += command[i];
+        }
+    } else {
+        std::size_t end = command.find_first_of(" \t", start);
+        program = command.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    }
+    std::size_t slash = program.find_last_of("/\\:");
+    std::string file = slash == std::string::npos ? program : program.substr(slash + 1);
+    return file.size() == programFile.size() &&
+           std::equal(file.begin(), file.end(), programFile.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}

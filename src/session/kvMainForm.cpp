@@ -1,0 +1,425 @@
+// The main window: building the layout and the toolbars, lifetime (create,
+// first show, close, destroy) and the window messages it answers.
+#include "session/kvMainForm.h"
+
+#include "platform/CodePage.h"
+#include "platform/core/Folders.h"
+#include "screen/KeyEvents.h"
+#include "screen/MyBitmap.h"
+#include "session/PlainToolbar.h"
+#include "session/core/DockOrder.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolButton>
+
+TkvMainForm* kvMainForm = nullptr;
+
+const char* const MainFormClassName = "TkvMainForm";
+const char* const ApplicationTitle = "Brannoc Pro 2.00b";
+const char* const MainCaption = "Brannoc Pro version 2.00b (中文版)";
+
+TkvMainForm::TkvMainForm(std::vector<std::string> args, std::unique_ptr<TMainFormEnvironment> env,
+                         QWidget* parent)
+    : QMainWindow(parent), FArgs(std::move(args)), FEnv(std::move(env)) {
+    if (!FEnv) FEnv = std::make_unique<TMainFormEnvironment>();
+    kvMainForm = this;
+    setObjectName(QStringLiteral("kvMainForm"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    FHandle = win::AllocateHWnd([this](win::TMessage& m) { WndProc(m); });
+    // Built in and never fetched: the client exists for completeness.
+    HTTP.URL = "http://127.0.0.1/";
+    ScreenShoot = new TMyBitmap(this);
+    BuildLayout();
+    BuildCommands();
+    BuildToolbars();
+    BuildMenus();
+    FormCreate();
+}
+
+TkvMainForm::~TkvMainForm() {
+    FormDestroy();
+    win::DeallocateHWnd(FHandle);
+    if (kvMainForm == this) kvMainForm = nullptr;
+}
+
+void TkvMainForm::BuildLayout() {
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    TopDock = TPlainToolbar::MakeDock(QStringLiteral("TopDock"), central);
+    BottomDock = TPlainToolbar::MakeDock(QStringLiteral("BottomDock"), central);
+
+    TabControl = new QTabBar;
+    TabControl->setObjectName(QStringLiteral("TabControl"));
+    TabControl->setDocumentMode(true);
+    TabControl->setExpanding(false);
+    TabControl->setMinimumHeight(22);
+    TabControl->setMaximumHeight(220);
+    TabBarBaseHeight = 22;
+
+    MdiArea = new QMdiArea;
+    MdiArea->setObjectName(QStringLiteral("MdiArea"));
+    MdiArea->setBackground(QBrush(Qt::darkGray));
+
+    BmpListBox = new QListWidget;
+    BmpListBox->setObjectName(QStringLiteral("BmpListBox"));
+    BmpListBox->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    HSplitter = new QSplitter(Qt::Horizontal);
+    HSplitter->setObjectName(QStringLiteral("HSplitter"));
+    HSplitter->setChildrenCollapsible(false);
+    HSplitter->setHandleWidth(3);
+    HSplitter->addWidget(MdiArea);
+    HSplitter->addWidget(BmpListBox);
+    HSplitter->setStretchFactor(0, 1);
+    HSplitter->setStretchFactor(1, 0);
+
+    VSplitter = new QSplitter(Qt::Vertical);
+    VSplitter->setObjectName(QStringLiteral("VSplitter"));
+    VSplitter->setChildrenCollapsible(false);
+    VSplitter->setHandleWidth(3);
+    VSplitter->addWidget(TabControl);
+    VSplitter->addWidget(HSplitter);
+    VSplitter->setStretchFactor(0, 0);
+    VSplitter->setStretchFactor(1, 1);
+
+    column->addWidget(TopDock);
+    column->addWidget(VSplitter, 1);
+    column->addWidget(BottomDock);
+    setCentralWidget(central);
+
+    static const char* const panels[5] = {"總連線數: 0", "連線數目: 0",
+                                          "連線時間: ", "現在時間:", ""};
+    static const int widths[5] = {85, 85, 133, 133, 100};
+    for (int i = 0; i < 5; ++i) {
+        StatusPanels[i] = new QLabel(QString::fromUtf8(panels[i]));
+        StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        StatusPanels[i]->setMinimumWidth(widths[i]);
+        statusBar()->addWidget(StatusPanels[i], i == 4 ? 1 : 0);
+    }
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+
+    ShortcutBtn = new QToolButton(this);
+    ShortcutBtn->setObjectName(QStringLiteral("ShortcutBtn"));
+    ShortcutBtn->setGeometry(0, -50, 1, 1);
+
+    FlashTimer = new QTimer(this);
+    FlashTimer->setObjectName(QStringLiteral("FlashTimer"));
+    FlashTimer->setInterval(1000);
+    connect(FlashTimer, &QTimer::timeout, this, [this] { FlashTimerTimer(); });
+}
+
+void TkvMainForm::SetStatusText(int panel, const QString& text) {
+    if (panel >= 0 && panel < 5) StatusPanels[panel]->setText(text);
+}
+
+QString TkvMainForm::StatusText(int panel) const {
+    return panel >= 0 && panel < 5 ? StatusPanels[panel]->text() : QString();
+}
+
+QToolButton* TkvMainForm::CommandButton(const char* name, const QString& objectName) {
+    auto* b = new QToolButton;
+    b->setObjectName(objectName);
+    b->setAutoRaise(true);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    if (QAction* a = Action(QString::fromLatin1(name))) b->setDefaultAction(a);
+    return b;
+}
+
+void TkvMainForm::BuildToolbars() {
+    ConnectionBar =
+        new TPlainToolbar(QStringLiteral("ConnectionBar"), QStringLiteral("Connection"));
+    HostLabelEffect = new QLabel(QString::fromUtf8("主機(&H)"));
+    HostLabelEffect->setObjectName(QStringLiteral("HostLabelEffect"));
+    HostNameComboBox = new QComboBox;
+    HostNameComboBox->setObjectName(QStringLiteral("HostNameComboBox"));
+    HostNameComboBox->setEditable(true);
+    HostNameComboBox->setInsertPolicy(QComboBox::NoInsert);
+    HostNameComboBox->setMinimumWidth(160);
+    HostLabelEffect->setBuddy(HostNameComboBox);
+    auto* portLabel = new QLabel(QString::fromUtf8("埠(&P)"));
+    PortEdit = new QLineEdit;
+    PortEdit->setObjectName(QStringLiteral("PortEdit"));
+    PortEdit->setMaxLength(5);
+    PortEdit->setFixedWidth(48);
+    portLabel->setBuddy(PortEdit);
+    ConnectionBar->AddControl(HostLabelEffect);
+    ConnectionBar->AddControl(HostNameComboBox);
+    ConnectionBar->AddControl(portLabel);
+    ConnectionBar->AddControl(PortEdit);
+    ConnectionBar->AddControl(CommandButton("Connect", QStringLiteral("ConnectSpeedBtn")));
+    ConnectionBar->AddControl(CommandButton("Disconnect", QStringLiteral("DisconnectSpeedBtn")));
+
+    FunctionBar = new TPlainToolbar(QStringLiteral("FunctionBar"), QStringLiteral("Function"));
+    const std::pair<const char*, const char*> functions[] = {
+        {"SingleConnect", "SingleConnectSpeedBtn"},
+        {"Directory", "OtherConnectionSpeedBtn"},
+        {"RunScript", "ScriptSpeedBtn"},
+        {nullptr, nullptr},
+        {"Copy", "CopySpeedBtn"},
+        {"Paste", "PasteSpeedBtn"},
+        {nullptr, nullptr},
+        {"Previous", "PreviousSpeedBtn"},
+        {"Next", "NextSpeedBtn"},
+        {"PreviousTalk", "TalkPvsSpeedBtn"},
+        {"NextTalk", "TalkNxtSpeedBtn"},
+        {nullptr, nullptr},
+        {"ConnectionForm2", "ShowSpeedBtn"},
+        {"SetPreference", "PreferenceSpeedBtn"},
+    };
+    for (auto [command, button] : functions) {
+        if (!command)
+            FunctionBar->AddSeparator();
+        else
+            FunctionBar->AddControl(CommandButton(command, QString::fromLatin1(button)));
+    }
+
+    SpeedBtnBar = new TPlainToolbar(QStringLiteral("SpeedBtnBar"), QStringLiteral("SpeedBtn"));
+    EditSpeedBtn = CommandButton("EditSpeedBtn", QStringLiteral("EditSpeedBtn"));
+    SpeedBtnBar->AddControl(EditSpeedBtn);
+    SpinDown = new QToolButton;
+    SpinDown->setObjectName(QStringLiteral("SpinDown"));
+    SpinDown->setArrowType(Qt::LeftArrow);
+    connect(SpinDown, &QToolButton::clicked, this, [this] { SpinDownClick(SpinDown); });
+    SpinUp = new QToolButton;
+    SpinUp->setObjectName(QStringLiteral("SpinUp"));
+    SpinUp->setArrowType(Qt::RightArrow);
+    connect(SpinUp, &QToolButton::clicked, this, [this] { SpinUpClick(SpinUp); });
+    SpeedBtnBar->AddControl(SpinDown);
+    SpeedBtnBar->AddControl(SpinUp);
+    for (int i = 0; i < 12; ++i) {
+        auto* b = new QToolButton;
+        b->setObjectName(QStringLiteral("SpeedBtn%1").arg(i));
+        b->setAutoRaise(true);
+        b->setProperty("Tag", i);
+        connect(b, &QToolButton::clicked, this, [this, b] { SpeedBtnClick(b); });
+        SpeedButtons[i] = b;
+        SpeedBtnBar->AddControl(b);
+    }
+
+    ShortcutBar = new TPlainToolbar(QStringLiteral("ShortcutBar"), QStringLiteral("Shortcut"));
+    ShortcutEdit = new QLineEdit;
+    ShortcutEdit->setObjectName(QStringLiteral("ShortcutEdit"));
+    ShortcutEdit->setFixedWidth(60);
+    auto* shortcutLabel = new QLabel(QString::fromUtf8("快速鍵(&L)"));
+    shortcutLabel->setBuddy(ShortcutEdit);
+    ShortcutBar->AddControl(shortcutLabel);
+    ShortcutBar->AddControl(ShortcutEdit);
+
+    LineBar = new TPlainToolbar(QStringLiteral("LineBar"), QStringLiteral("Line"));
+    LineComboBox = new QComboBox;
+    LineComboBox->setObjectName(QStringLiteral("LineComboBox"));
+    LineComboBox->setEditable(true);
+    LineComboBox->setInsertPolicy(QComboBox::NoInsert);
+    LineComboBox->setMinimumWidth(320);
+    LineLockCheckBox = new QCheckBox(QString::fromUtf8("鎖定"));
+    LineLockCheckBox->setObjectName(QStringLiteral("LineLockCheckBox"));
+    connect(LineLockCheckBox, &QCheckBox::clicked, this,
+            [this] { LineLockCheckBoxClick(LineLockCheckBox); });
+    SendHotBitBtn = new QToolButton;
+    SendHotBitBtn->setObjectName(QStringLiteral("SendHotBitBtn"));
+    SendHotBitBtn->setText(QString::fromUtf8("送出"));
+    connect(SendHotBitBtn, &QToolButton::clicked, this,
+            [this] { SendHotBitBtnClick(SendHotBitBtn); });
+    SendLnHotBitBtn = new QToolButton;
+    SendLnHotBitBtn->setObjectName(QStringLiteral("SendLnHotBitBtn"));
+    SendLnHotBitBtn->setText(QString::fromUtf8("送出並換行"));
+    connect(SendLnHotBitBtn, &QToolButton::clicked, this,
+            [this] { SendHotBitBtnClick(SendLnHotBitBtn); });
+    LineBar->AddControl(LineComboBox);
+    LineBar->AddControl(LineLockCheckBox);
+    LineBar->AddControl(SendHotBitBtn);
+    LineBar->AddControl(SendLnHotBitBtn);
+
+    Toolbars = {ConnectionBar, FunctionBar, ShortcutBar, SpeedBtnBar, LineBar};
+    const char* const items[tbCount] = {"ConnectionToolBar", "FunctionToolBar", "ShortcutToolBar",
+                                        "SpeedBtnToolBar", "LineToolBar"};
+    for (int t = 0; t < tbCount; ++t) {
+        TPlainToolbar* bar = Toolbars[t];
+        QString item = QString::fromLatin1(items[t]);
+        // Closing a floating toolbar only clears its View mark.
+        connect(bar, &TPlainToolbar::Closed, this, [this, item] {
+            if (QAction* a = Action(item)) a->setChecked(false);
+        });
+    }
+}
+
+void TkvMainForm::DockToolbars() {
+    for (TPlainToolbar* bar : Toolbars)
+        bar->SetDockedTo(nullptr);
+    for (int t : DockOrder(Settings.Toolbars)) {
+        const TToolbarSettings& s = Settings.Toolbars[t];
+        TPlainToolbar* bar = Toolbars[t];
+        bar->DockRow = s.DockRow;
+        bar->DockPos = s.DockPos;
+        bar->Left = s.Left;
+        bar->Top = s.Top;
+        bar->FloatingRightX = s.FloatingWidth;
+        bar->setVisible(s.Visible);
+        if (s.Dock == 1)
+            bar->SetDockedTo(TopDock);
+        else if (s.Dock == 2)
+            bar->SetDockedTo(BottomDock);
+        else
+            bar->SetDockedTo(nullptr);
+    }
+}
+
+// Construction: folders, lists, the telnet-link offer, then every setting
+// into menus, controls and toolbars.
+void TkvMainForm::FormCreate() {
+    setWindowTitle(QString::fromUtf8(MainCaption));
+    PendingHost.clear();
+    SiteNameOverride.clear();
+    FirstShowDone = false;
+    FromDirectory = 0;
+    CommandLineScript = false;
+
+    WinDir = win::IncludeTrailingPathDelimiter(FEnv->WindowsFolder());
+    TempDir = win::IncludeTrailingPathDelimiter(FEnv->TempFolder());
+    ProgDir = win::IncludeTrailingPathDelimiter(FEnv->ProgramFolder());
+    DesktopDir = win::IncludeTrailingPathDelimiter(FEnv->DesktopFolder());
+    SettingsDir = ChooseSettingsFolder(ProgDir, DesktopDir, WinDir, FEnv->FolderWritable(ProgDir));
+    SettingsFileName = SettingsDir + "Brannoc.ini";
+
+    CurrentSession = -1;
+    Sessions.clear();
+    ActivationOrder.clear();
+    Glyphs.clear();
+
+    LoadSettings();
+    if (!Settings.Ask) OfferTelnetHandler();
+    ApplySettingsToForm();
+
+    ListAutoScrollTimer = new QTimer(this);
+    ListAutoScrollTimer->setObjectName(QStringLiteral("ListAutoScrollTimer"));
+    ListAutoScrollTimer->setInterval(60);
+    connect(ListAutoScrollTimer, &QTimer::timeout, this, [this] { ListAutoScroll(); });
+    UpdateCommands();
+    qApp->installEventFilter(this);
+}
+
+void TkvMainForm::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (!FirstShowDone) FormShow();
+}
+
+// The first show only: the desktop shot, the housekeeping timer, the
+// inter-program link and the command line.
+void TkvMainForm::FormShow() {
+    if (FirstShowDone) return;
+    FirstShowDone = true;
+    CaptureDesktop();
+    FlashTimer->start();
+    if (OnIpcOpen) OnIpcOpen();
+    HandleCommandLine();
+}
+
+bool TkvMainForm::FormCloseQuery() {
+    return true;
+}
+
+void TkvMainForm::closeEvent(QCloseEvent* e) {
+    if (FormCloseQuery()) FormClose();
+    QMainWindow::closeEvent(e);
+}
+
+// Saves every setting (one guarded write) and says good-bye on the link.
+void TkvMainForm::FormClose() {
+    if (FClosed) return;
+    FClosed = true;
+    CollectSettingsFromForm();
+    FLastSaveOk = SaveSettings();
+    if (OnIpcClose) OnIpcClose();
+}
+
+// Sessions go first: their screens point at the palettes and the desktop
+// shot that the form frees after them.
+void TkvMainForm::FormDestroy() {
+    if (FDestroyed) return;
+    FDestroyed = true;
+    qApp->removeEventFilter(this);
+    if (FlashTimer) FlashTimer->stop();
+    if (ListAutoScrollTimer) ListAutoScrollTimer->stop();
+    ActivationOrder.clear();
+    for (QMdiSubWindow* w : MdiArea->subWindowList())
+        delete w;
+    Sessions.clear();
+    CurrentSession = -1;
+    Glyphs.clear();
+}
+
+void TkvMainForm::BringForward() {
+    if (isMinimized()) {
+        showNormal();
+    }
+    show();
+    raise();
+    activateWindow();
+    if (!isActiveWindow()) QApplication::alert(this);
+}
+
+void TkvMainForm::WndProc(win::TMessage& m) {
+    switch (m.Msg) {
+    case WM_CONNECT_REQUEST:
+        WMConnectRequest();
+        break;
+    case WM_REMOTE_CONNECT:
+        WMRemoteConnect(m.WParam);
+        break;
+    case WM_RUN_SCRIPT:
+        RunScriptClick(nullptr);
+        break;
+    case WM_CLOSE_SESSION:
+        WMCloseSession(m.WParam, m.LParam);
+        break;
+    case win::WM_CLOSE:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+// Key preview: every key-down in a control of the main window (session
+// windows preview their own keys) goes to the shortcut handler first.
+bool TkvMainForm::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        // Only the first delivery: a key a control ignores travels on to
+        // its parents, and those deliveries are not previewed again.
+        auto* w = qobject_cast<QWidget*>(watched);
+        QWidget* focus = QApplication::focusWidget();
+        bool first = w == focus || (!focus && w == this);
+        if (first && w->window() == this && !MdiArea->isAncestorOf(w)) {
+            auto* ke = static_cast<QKeyEvent*>(e);
+            int key = screen::KeyDownFromEvent(*ke, false).VK;
+            if (key != 0) {
+                FormKeyDown(key, ke->modifiers());
+                if (key == 0) return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void TkvMainForm::FormKeyDown(int& key, Qt::KeyboardModifiers shift) {
+    HandleShortcutKey(key, shift, ShortcutBtn);
+}

@@ -1,0 +1,332 @@
+// The terminal's main window: the document area holding the session
+// windows, the toolbars, the two session lists and the status bar.
+//
+// One class over several files by concern:
+//   kvMainForm.cpp          building, layout, lifetime, window messages
+//   kvMainFormCommands.cpp  the command table, menus and enabling
+//   kvMainFormSettings.cpp  reading and writing Brannoc.ini
+//   kvMainFormStart.cpp     command line, hand-over, telnet-link offer
+//   kvMainFormStubs.cpp     commands whose bodies other files will hold
+// (sessions, connect, desktop and key-map files add their own).
+#pragma once
+#include "net/core/tcpip.h"
+#include "platform/core/Messages.h"
+#include "session/core/CommandLine.h"
+#include "session/core/CommandRules.h"
+#include "session/core/MainSettings.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAbstractButton;
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMdiArea;
+class QMenu;
+class QSplitter;
+class QTabBar;
+class QTimer;
+class QToolButton;
+class TConnection;
+class TDetachedForm;
+class TGlyph;
+class TMyBitmap;
+class TPlainToolbar;
+
+// Private messages of the main window (posted, never sent).
+constexpr win::UINT WM_CONNECT_REQUEST = win::WM_USER + 401; // connect the boxes
+constexpr win::UINT WM_REMOTE_CONNECT = win::WM_USER + 402;  // a hand-over arrived
+constexpr win::UINT WM_RUN_SCRIPT = win::WM_USER + 403;      // run the command-line script
+constexpr win::UINT WM_CLOSE_SESSION = win::WM_USER + 404;   // a session window asks to close
+
+// The class name other processes find a running terminal by.
+extern const char* const MainFormClassName;
+// Captions: the application title and the main window's fixed caption.
+extern const char* const ApplicationTitle;
+extern const char* const MainCaption;
+
+// What the main window asks of the desktop; tests put their own in.
+class TMainFormEnvironment {
+public:
+    virtual ~TMainFormEnvironment() = default;
+    // The folders (each ending in "/").
+    virtual std::string ProgramFolder();
+    virtual std::string WindowsFolder();
+    virtual std::string TempFolder();
+    virtual std::string DesktopFolder();
+    virtual bool FolderWritable(const std::string& folder);
+    // The program file's full path (what the telnet-link handler runs).
+    virtual std::string ProgramPath();
+    // The offer to become the telnet-link handler: true = Yes; *dontAsk is
+    // the "do not ask again" check box.
+    virtual bool AskDefaultTelnet(QWidget* owner, bool* dontAsk);
+    // The telnet handler's command ("" = none) and writing ours; false when
+    // the user's handler settings cannot be opened or written.
+    virtual bool ReadTelnetHandler(std::string* command);
+    virtual bool WriteTelnetHandler(const std::string& command);
+};
+
+class TkvMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // The command-line arguments as raw bytes; env may be nullptr (desktop).
+    explicit TkvMainForm(std::vector<std::string> args = {},
+                         std::unique_ptr<TMainFormEnvironment> env = nullptr,
+                         QWidget* parent = nullptr);
+    ~TkvMainForm() override;
+
+    // ---- Handle for window messages (WM_USER+401..404) -------------------
+    win::HWND Handle() const { return FHandle; }
+
+    // ---- Folders and settings ---------------------------------------------
+    std::string WinDir, TempDir, ProgDir, DesktopDir, SettingsDir;
+    std::string SettingsFileName; // SettingsDir + "Brannoc.ini"
+    // Every setting of Brannoc.ini; the two palettes every screen points to
+    // are Settings.FgColors and Settings.BgColors.
+    TMainSettings Settings;
+
+    // ---- Sessions (the form owns them; lists hold references) -------------
+    std::vector<TConnection*> Sessions; // index i = tab i = list row i
+    int CurrentSession = -1;
+    std::vector<int> ActivationOrder;  // session indexes, most recent first
+    std::array<bool, 11> NumberUsed{}; // [1..10]: session number taken
+    std::vector<TGlyph*> Glyphs;       // shared background pictures
+    int ConnectCount = 0;
+    std::string PendingHost, SiteNameOverride, LastHost, LastHostText, CaptionSuffix;
+    unsigned char FromDirectory = 0;
+    bool FirstShowDone = false;
+    bool CommandLineScript = false;
+    std::string OpenDialogFileName; // the script file a command line names
+    // One shot of the whole screen, shared by the document background and
+    // every session screen; black when no grab works.
+    TMyBitmap* ScreenShoot = nullptr;
+    // The blocking HTTP client the window carries (never called).
+    T_HTTP HTTP;
+
+    // ---- Speed keys -------------------------------------------------------
+    std::array<QToolButton*, 12> SpeedButtons{};
+    std::array<std::string, 12> SpeedKeys;
+    int KeyGroup = 1;
+
+    // ---- Controls ---------------------------------------------------------
+    QMdiArea* MdiArea = nullptr;
+    QWidget* TopDock = nullptr;
+    QWidget* BottomDock = nullptr;
+    QTabBar* TabControl = nullptr;
+    QSplitter* VSplitter = nullptr; // sets the tab bar's height
+    QListWidget* BmpListBox = nullptr;
+    QSplitter* HSplitter = nullptr; // sets the session list's width
+    std::array<QLabel*, 5> StatusPanels{};
+    TPlainToolbar* ConnectionBar = nullptr;
+    TPlainToolbar* FunctionBar = nullptr;
+    TPlainToolbar* ShortcutBar = nullptr;
+    TPlainToolbar* SpeedBtnBar = nullptr;
+    TPlainToolbar* LineBar = nullptr;
+    std::array<TPlainToolbar*, tbCount> Toolbars{}; // in ToolbarPrefixes order
+    QLabel* HostLabelEffect = nullptr;
+    QComboBox* HostNameComboBox = nullptr;
+    QLineEdit* PortEdit = nullptr;
+    QLineEdit* ShortcutEdit = nullptr;
+    QComboBox* LineComboBox = nullptr;
+    QCheckBox* LineLockCheckBox = nullptr;
+    QToolButton* SendHotBitBtn = nullptr;
+    QToolButton* SendLnHotBitBtn = nullptr;
+    QToolButton* EditSpeedBtn = nullptr;
+    QToolButton* SpinUp = nullptr;
+    QToolButton* SpinDown = nullptr;
+    // Off-screen accelerator button of the Alt shortcuts.
+    QToolButton* ShortcutBtn = nullptr;
+    QMenu* PopupMenu = nullptr;             // the document area's pop-up
+    QMenu* DetachedFormPopupMenu = nullptr; // the session windows' pop-up
+    QMenu* ListPopupMenu = nullptr;         // the session list's pop-up
+    QTimer* FlashTimer = nullptr;           // one-second housekeeping
+    QTimer* ListAutoScrollTimer = nullptr;  // 60 ms, while dragging list rows
+    int TabBarBaseHeight = 22;
+
+    // Status bar panel text (0..4).
+    void SetStatusText(int panel, const QString& text);
+    QString StatusText(int panel) const;
+
+    // ---- Commands ---------------------------------------------------------
+    using THandler = void (TkvMainForm::*)(QObject* sender);
+    struct TCommand {
+        const char* Name;     // the menu item's name; its "2" copy shares the action
+        const char* Caption;  // UTF-8
+        const char* Shortcut; // QKeySequence text, "" = none
+        THandler Handler;
+        TCommandRule Enabled;
+        bool Checkable;
+    };
+    static const std::vector<TCommand>& Commands();
+    // The action of a command by name; "Name2" gives the action of "Name".
+    QAction* Action(const QString& name) const;
+    // Enables every command by its rule in the current state.
+    void UpdateCommands();
+    TCommandState CommandState() const;
+
+    // ---- Start-up and shutdown --------------------------------------------
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void FormClose();
+    void FormDestroy();
+    // True once the settings were written without an error this run.
+    bool LastSaveOk() const { return FLastSaveOk; }
+    // Brings the window forward for another process (hand-over).
+    void BringForward();
+
+    // Settings between the file, the model and the controls.
+    void LoadSettings();
+    void ApplySettingsToForm();
+    void CollectSettingsFromForm();
+    bool SaveSettings();
+
+    // ---- Command line and hand-over ---------------------------------------
+    void HandleCommandLine();
+    void WMConnectRequest();
+    void WMRemoteConnect(win::WPARAM ticket);
+    void OfferTelnetHandler();
+
+    // ---- Hooks for the inter-program channel (set by its unit) -----------
+    std::function<void()> OnIpcOpen;
+    std::function<void()> OnIpcClose;
+
+    // ---- Sessions and connecting (bodies in the sessions files) ----------
+    TConnection* OpenSessionWindow();
+    void ApplySiteSettings(TConnection* session);
+    void LoadKeyMap(TConnection* session);
+    void HandleShortcutKey(int& key, Qt::KeyboardModifiers shift, QAbstractButton* button);
+    void EnableCommands(bool enable);
+    void CaptureDesktop();
+
+    // ---- Command handlers (Sender: the action or button, or nullptr) -----
+    void ConnectClick(QObject* sender = nullptr);
+    void DisconnectClick(QObject* sender = nullptr);
+    void DisconnectAllClick(QObject* sender);
+    void ReconnectAllClick(QObject* sender);
+    void SingleConnectClick(QObject* sender);
+    void DirectoryClick(QObject* sender);
+    void AddSiteClick(QObject* sender);
+    void RunScriptClick(QObject* sender);
+    void MakeScriptClick(QObject* sender);
+    void LoadTraceClick(QObject* sender);
+    void UploadClick(QObject* sender);
+    void SaveScreenClick(QObject* sender);
+    void SaveBufferClick(QObject* sender);
+    void PrintScreenClick(QObject* sender);
+    void PrintBufferClick(QObject* sender);
+    void SetupPrinterClick(QObject* sender);
+    void ExitProgramClick(QObject* sender);
+    void CopyClick(QObject* sender);
+    void CopyAnsiClick(QObject* sender);
+    void PasteClick(QObject* sender);
+    void PasteAnsiClick(QObject* sender);
+    void CopyPasteClick(QObject* sender);
+    void CopyScreenClick(QObject* sender);
+    void CopyBufferClick(QObject* sender);
+    void CopyHyperlinkClick(QObject* sender);
+    void GotoHyperlinkClick(QObject* sender);
+    void ClearScreenClick(QObject* sender);
+    void ClearBufferClick(QObject* sender);
+    void FindClick(QObject* sender);
+    void FindNextClick(QObject* sender);
+    void ConnectionToolBarClick(QObject* sender);
+    void FunctionToolBarClick(QObject* sender);
+    void SpeedBtnToolBarClick(QObject* sender);
+    void ShortcutToolBarClick(QObject* sender);
+    void LineToolBarClick(QObject* sender);
+    void StatusBarMenuItemClick(QObject* sender);
+    void ConnectionForm1Click(QObject* sender);
+    void ConnectionForm2Click(QObject* sender);
+    void ScrollBarVisibleClick(QObject* sender);
+    void TransparentMenuItemClick(QObject* sender);
+    void PictureMenuItemClick(QObject* sender);
+    void CenterMenuItemClick(QObject* sender);
+    void LoadPictureMenuItemClick(QObject* sender);
+    void RearrangeClick(QObject* sender);
+    void MaxConnectionClick(QObject* sender);
+    void MaxAllConnectionClick(QObject* sender);
+    void MinAllConnectionClick(QObject* sender);
+    void RestoreAllConnectionClick(QObject* sender);
+    void TileHClick(QObject* sender);
+    void TileVClick(QObject* sender);
+    void TileOClick(QObject* sender);
+    void MoveToLeftTopClick(QObject* sender);
+    void MoveToClick(QObject* sender);
+    void Screen640x480Click(QObject* sender);
+    void Screen800x600Click(QObject* sender);
+    void Screen1024x768Click(QObject* sender);
+    void Screen1280x1024Click(QObject* sender);
+    void PreviousClick(QObject* sender);
+    void NextClick(QObject* sender);
+    void PreviousTalkClick(QObject* sender);
+    void NextTalkClick(QObject* sender);
+    void SetPreferenceClick(QObject* sender);
+    void KeyboardMappingClick(QObject* sender);
+    void EditSpeedBtnClick(QObject* sender);
+    void SpeedBtnClick(QObject* sender);
+    void SpinUpClick(QObject* sender);
+    void SpinDownClick(QObject* sender);
+    void AnsiColorClick(QObject* sender);
+    void AnsiEscClick(QObject* sender);
+    void AnsiCtrlClick(QObject* sender);
+    void AnsiNoneClick(QObject* sender);
+    void ResetPasswordClick(QObject* sender);
+    void ReAskPasswordClick(QObject* sender);
+    void DefaultTelnetClick(QObject* sender);
+    void DesktopItemIndexClick(QObject* sender);
+    void ProgramMenuItemClick(QObject* sender);
+    void QuillonClick(QObject* sender);
+    void GotoBrowserClick(QObject* sender);
+    void ShowLocalIPClick(QObject* sender);
+    void Brannoconline1Click(QObject* sender);
+    void AboutClick(QObject* sender);
+    void CLFormBackColorClick(QObject* sender);
+    void CLFormFontColorClick(QObject* sender);
+    void SendHotBitBtnClick(QObject* sender);
+    void LineLockCheckBoxClick(QObject* sender);
+    // A check item bound to a setting: flips its own mark only.
+    void ToggleClick(QObject* sender);
+    void FlashTimerTimer();
+    void ListAutoScroll();
+    void WMCloseSession(win::WPARAM wParam, win::LPARAM lParam);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void BuildLayout();
+    void BuildToolbars();
+    void BuildCommands();
+    void BuildMenus();
+    QToolButton* CommandButton(const char* name, const QString& objectName);
+    void DockToolbars();
+    void WndProc(win::TMessage& msg);
+    void FormKeyDown(int& key, Qt::KeyboardModifiers shift);
+
+    std::vector<std::string> FArgs;
+    std::unique_ptr<TMainFormEnvironment> FEnv;
+    win::HWND FHandle = 0;
+    std::map<QString, QAction*> FActions;
+    QActionGroup* FAnsiGroup = nullptr;
+    QActionGroup* FPictureStyleGroup = nullptr;
+    bool FClosed = false;
+    bool FDestroyed = false;
+    bool FLastSaveOk = false;
+};
+
+extern TkvMainForm* kvMainForm;

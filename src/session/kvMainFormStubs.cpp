@@ -1,0 +1,176 @@
+// Commands whose bodies are not written yet. Each owner moves its
+// functions into its own file (kvMainFormSessions.cpp, kvMainFormConnect.cpp,
+// kvMainFormDesktop.cpp, kvMainFormKeys.cpp, ...) and deletes them here.
+#include "session/kvMainForm.h"
+
+// ---- Sessions and connecting (sessions files) ------------------------------
+
+void TkvMainForm::ConnectClick(QObject*) {}
+
+void TkvMainForm::DisconnectClick(QObject*) {}
+
+void TkvMainForm::DisconnectAllClick(QObject*) {}
+
+void TkvMainForm::ReconnectAllClick(QObject*) {}
+
+void TkvMainForm::FlashTimerTimer() {}
+
+void TkvMainForm::ListAutoScroll() {}
+
+void TkvMainForm::WMCloseSession(win::WPARAM, win::LPARAM) {}
+
+TConnection* TkvMainForm::OpenSessionWindow() {
+    return nullptr;
+}
+
+void TkvMainForm::ApplySiteSettings(TConnection*) {}
+
+void TkvMainForm::EnableCommands(bool) {}
+
+void TkvMainForm::MaxConnectionClick(QObject*) {}
+
+void TkvMainForm::MaxAllConnectionClick(QObject*) {}
+
+void TkvMainForm::MinAllConnectionClick(QObject*) {}
+
+void TkvMainForm::RestoreAllConnectionClick(QObject*) {}
+
+void TkvMainForm::TileHClick(QObject*) {}
+
+void TkvMainForm::TileVClick(QObject*) {}
+
+void TkvMainForm::TileOClick(QObject*) {}
+
+void TkvMainForm::MoveToLeftTopClick(QObject*) {}
+
+void TkvMainForm::MoveToClick(QObject*) {}
+
+void TkvMainForm::PreviousClick(QObject*) {}
+
+void TkvMainForm::NextClick(QObject*) {}
+
+void TkvMainForm::PreviousTalkClick(QObject*) {}
+
+void TkvMainForm::NextTalkClick(QObject*) {}
+
+void TkvMainForm::SingleConnectClick(QObject*) {}
+
+// ---- Keys and the address book ---------------------------------------------
+
+void TkvMainForm::LoadKeyMap(TConnection*) {}
+
+void TkvMainForm::HandleShortcutKey(int&, Qt::KeyboardModifiers, QAbstractButton*) {}
+
+void TkvMainForm::DirectoryClick(QObject*) {}
+
+void TkvMainForm::AddSiteClick(QObject*) {}
+
+void TkvMainForm::KeyboardMappingClick(QObject*) {}
+
+void TkvMainForm::ResetPasswordClick(QObject*) {}
+
+void TkvMainForm::ReAskPasswordClick(QObject*) {}
+
+// ---- Desktop integration and the site-list link ----------------------------
+
+void TkvMainForm::QuillonClick(QObject*) {}
+
+void TkvMainForm::GotoBrowserClick(QObject*) {}
+
+void TkvMainForm::ShowLocalIPClick(QObject*) {}
+
+void TkvMainForm::Brannoconline1Click(QObject*) {}
+
+void TkvMainForm::DesktopItemIndexClick(QObject*) {}
+
+void TkvMainForm::ProgramMenuItemClick(QObject*) {}
+
+void TkvMainForm::DefaultTelnetClick(QObject*) {}
+
+void TkvMainForm::AboutClick(QObject*) {}
+
+// ---- Screens: edit, save, print, find, trace, scripts, speed keys, line input ---
+
+void TkvMainForm::CopyClick(QObject*) {}
+
+void TkvMainForm::CopyAnsiClick(QObject*) {}
+
+void TkvMainForm::PasteClick(QObject*) {}
+
+void TkvMainForm::PasteAnsiClick(QObject*) {}
+
+void TkvMainForm::CopyPasteClick(QObject*) {}
+
+void TkvMainForm::CopyScreenClick(QObject*) {}
+
+void TkvMainForm::CopyBufferClick(QObject*) {}
+
+void TkvMainForm::CopyHyperlinkClick(QObject*) {}
+
+void TkvMainForm::GotoHyperlinkClick(QObject*) {}
+
+void TkvMainForm::ClearScreenClick(QObject*) {}
+
+void TkvMainForm::ClearBufferClick(QObject*) {}
+
+void TkvMainForm::FindClick(QObject*) {}
+
+void TkvMainForm::FindNextClick(QObject*) {}
+
+void TkvMainForm::SaveScreenClick(QObject*) {}
+
+void TkvMainForm::SaveBufferClick(QObject*) {}
+
+void TkvMainForm::PrintScreenClick(QObject*) {}
+
+void TkvMainForm::PrintBufferClick(QObject*) {}
+
+void TkvMainForm::SetupPrinterClick(QObject*) {}
+
+void TkvMainForm::LoadTraceClick(QObject*) {}
+
+void TkvMainForm::UploadClick(QObject*) {}
+
+void TkvMainForm::RunScriptClick(QObject*) {}
+
+void TkvMainForm::MakeScriptClick(QObject*) {}
+
+void TkvMainForm::SetPreferenceClick(QObject*) {}
+
+void TkvMainForm::EditSpeedBtnClick(QObject*) {}
+
+void TkvMainForm::SpeedBtnClick(QObject*) {}
+
+void TkvMainForm::SpinUpClick(QObject*) {}
+
+void TkvMainForm::SpinDownClick(QObject*) {}
+
+void TkvMainForm::AnsiColorClick(QObject*) {}
+
+void TkvMainForm::AnsiEscClick(QObject*) {}
+
+void TkvMainForm::AnsiCtrlClick(QObject*) {}
+
+void TkvMainForm::AnsiNoneClick(QObject*) {}
+
+void TkvMainForm::SendHotBitBtnClick(QObject*) {}
+
+void TkvMainForm::LineLockCheckBoxClick(QObject*) {}
+
+// ---- Window layout and backgrounds -----------------------------------------
+
+void TkvMainForm::ScrollBarVisibleClick(QObject*) {}
+
+void TkvMainForm::TransparentMenuItemClick(QObject*) {}
+
+void TkvMainForm::PictureMenuItemClick(QObject*) {}
+
+void TkvMainForm::CenterMenuItemClick(QObject*) {}
+
+void TkvMainForm::LoadPictureMenuItemClick(QObject*) {}
+
+void TkvMainForm::RearrangeClick(QObject*) {}
+
+void TkvMainForm::CLFormBackColorClick(QObject*) {}
+
+void TkvMainForm::CLFormFontColorClick(QObject*) {}
