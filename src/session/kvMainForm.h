@@ -11,6 +11,7 @@
 #pragma once
 #include "net/core/tcpip.h"
 #include "platform/core/Messages.h"
+#include "session/DetachedForm.h"
 #include "session/core/CommandLine.h"
 #include "session/core/CommandRules.h"
 #include "session/core/MainSettings.h"
@@ -49,7 +50,7 @@ class TPlainToolbar;
 constexpr win::UINT WM_CONNECT_REQUEST = win::WM_USER + 401; // connect the boxes
 constexpr win::UINT WM_REMOTE_CONNECT = win::WM_USER + 402;  // a hand-over arrived
 constexpr win::UINT WM_RUN_SCRIPT = win::WM_USER + 403;      // run the command-line script
-constexpr win::UINT WM_CLOSE_SESSION = win::WM_USER + 404;   // a session window asks to close
+// WM_CLOSE_SESSION (WM_USER+404, a session window asks to close): DetachedForm.h
 
 // The class name other processes find a running terminal by.
 extern const char* const MainFormClassName;
