@@ -2,12 +2,15 @@
 
 #include "platform/core/Ticks.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <thread>
+#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -25,6 +28,9 @@ struct TSyncSend {
 struct TEntry {
     TMessage Msg;
     std::shared_ptr<TSyncSend> Sync;
+    // Set for RunOnWindowThread: runs instead of the window's handler.
+    std::function<void()> Call;
+    bool IsSent() const { return Sync || Call; }
 };
 
 struct TTimer {
@@ -51,7 +57,16 @@ struct TWindow {
 
 std::mutex gWinMutex;
 std::unordered_map<HWND, TWindow> gWindows;
-std::atomic<HWND> gNextHandle{1};
+std::atomic<std::uint32_t> gNextHandle{1};
+
+std::mutex gHookMutex;
+std::shared_ptr<const TRemoteWindowHooks> gRemoteHooks;
+
+std::shared_ptr<const TRemoteWindowHooks> RemoteHooksFor(HWND wnd) {
+    if (HandleTag(wnd) == ProcessHandleTag() && wnd != HWND_BROADCAST) return nullptr;
+    std::lock_guard lock(gHookMutex);
+    return gRemoteHooks;
+}
 
 thread_local std::shared_ptr<TThreadQueue> tQueue;
 
@@ -61,7 +76,9 @@ TThreadQueue& OwnQueue() {
 }
 
 // Signed distance so the comparison survives the 32-bit tick wrap.
-int TicksUntil(DWORD due, DWORD now) { return static_cast<int>(due - now); }
+int TicksUntil(DWORD due, DWORD now) {
+    return static_cast<int>(due - now);
+}
 
 void Enqueue(TThreadQueue& q, TEntry entry) {
     std::function<void()> waker;
@@ -74,7 +91,23 @@ void Enqueue(TThreadQueue& q, TEntry entry) {
     if (waker) waker();
 }
 
+// The queue of the thread that owns wnd; null when there is no such window.
+std::shared_ptr<TThreadQueue> OwnerOf(HWND wnd) {
+    std::lock_guard lock(gWinMutex);
+    auto it = gWindows.find(wnd);
+    return it == gWindows.end() ? nullptr : it->second.Owner.lock();
+}
+
 void Dispatch(TEntry& e) {
+    if (e.Call) {
+        e.Call();
+        if (e.Sync) {
+            std::lock_guard lock(e.Sync->M);
+            e.Sync->Done = true;
+            e.Sync->Cv.notify_all();
+        }
+        return;
+    }
     std::shared_ptr<TWndMethod> handler;
     {
         std::lock_guard lock(gWinMutex);
@@ -117,9 +150,28 @@ int FireDueTimers(TThreadQueue& q) {
 
 } // namespace
 
+std::uint32_t ProcessHandleTag() {
+    // The process id (below 2^22 on Linux) with a random nonce above it, so a
+    // later process that gets the same id does not inherit stale handles.
+    static std::atomic<std::uint64_t> cached{0}; // pid << 32 | tag
+    std::uint64_t pid = static_cast<std::uint64_t>(::getpid());
+    std::uint64_t c = cached.load();
+    if (c >> 32 == pid) return static_cast<std::uint32_t>(c);
+    std::random_device rd;
+    std::uint32_t nonce = 1 + rd() % 511;
+    std::uint32_t tag = (nonce << 22) | static_cast<std::uint32_t>(pid & 0x3FFFFF);
+    cached.store(pid << 32 | tag);
+    return tag;
+}
+
+void SetRemoteWindowHooks(TRemoteWindowHooks hooks) {
+    std::lock_guard lock(gHookMutex);
+    gRemoteHooks = std::make_shared<const TRemoteWindowHooks>(std::move(hooks));
+}
+
 HWND AllocateHWnd(TWndMethod handler) {
     OwnQueue();
-    HWND h = gNextHandle.fetch_add(1);
+    HWND h = static_cast<HWND>(ProcessHandleTag()) << 32 | gNextHandle.fetch_add(1);
     std::lock_guard lock(gWinMutex);
     gWindows[h] = TWindow{tQueue, std::make_shared<TWndMethod>(std::move(handler))};
     return h;
@@ -142,6 +194,7 @@ void DeallocateHWnd(HWND wnd) {
 }
 
 bool IsWindow(HWND wnd) {
+    if (auto hooks = RemoteHooksFor(wnd)) return hooks->IsWindow && hooks->IsWindow(wnd);
     std::lock_guard lock(gWinMutex);
     return gWindows.count(wnd) != 0;
 }
@@ -149,33 +202,24 @@ bool IsWindow(HWND wnd) {
 void SetWndMethod(HWND wnd, TWndMethod handler) {
     std::lock_guard lock(gWinMutex);
     auto it = gWindows.find(wnd);
-    if (it != gWindows.end())
-        it->second.Handler = std::make_shared<TWndMethod>(std::move(handler));
+    if (it != gWindows.end()) it->second.Handler = std::make_shared<TWndMethod>(std::move(handler));
 }
 
 bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    std::shared_ptr<TThreadQueue> owner;
-    {
-        std::lock_guard lock(gWinMutex);
-        auto it = gWindows.find(wnd);
-        if (it == gWindows.end()) return false;
-        owner = it->second.Owner.lock();
-    }
+    if (auto hooks = RemoteHooksFor(wnd))
+        return hooks->Post && hooks->Post(wnd, msg, wParam, lParam);
+    std::shared_ptr<TThreadQueue> owner = OwnerOf(wnd);
     if (!owner) return false;
-    Enqueue(*owner, TEntry{TMessage{wnd, msg, wParam, lParam, 0}, nullptr});
+    Enqueue(*owner, TEntry{TMessage{wnd, msg, wParam, lParam, 0}, nullptr, {}});
     return true;
 }
 
 LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    std::shared_ptr<TThreadQueue> owner;
-    {
-        std::lock_guard lock(gWinMutex);
-        auto it = gWindows.find(wnd);
-        if (it == gWindows.end()) return 0;
-        owner = it->second.Owner.lock();
-    }
+    if (auto hooks = RemoteHooksFor(wnd))
+        return hooks->Send ? hooks->Send(wnd, msg, wParam, lParam) : 0;
+    std::shared_ptr<TThreadQueue> owner = OwnerOf(wnd);
     if (!owner) return 0;
-    TEntry e{TMessage{wnd, msg, wParam, lParam, 0}, nullptr};
+    TEntry e{TMessage{wnd, msg, wParam, lParam, 0}, nullptr, {}};
     if (owner == tQueue) {
         Dispatch(e);
         return e.Msg.Result;
@@ -186,6 +230,55 @@ LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     std::unique_lock lock(sync->M);
     sync->Cv.wait(lock, [&] { return sync->Done; });
     return sync->Result;
+}
+
+bool RunOnWindowThread(HWND wnd, std::function<void()> fn, bool wait) {
+    std::shared_ptr<TThreadQueue> owner = OwnerOf(wnd);
+    if (!owner) return false;
+    if (owner == tQueue) {
+        fn();
+        return true;
+    }
+    TEntry e{TMessage{wnd, WM_NULL, 0, 0, 0}, nullptr, std::move(fn)};
+    std::shared_ptr<TSyncSend> sync;
+    if (wait) e.Sync = sync = std::make_shared<TSyncSend>();
+    Enqueue(*owner, std::move(e));
+    if (sync) {
+        std::unique_lock lock(sync->M);
+        sync->Cv.wait(lock, [&] { return sync->Done; });
+    }
+    return true;
+}
+
+int ProcessSentMessages() {
+    auto& q = OwnQueue();
+    int handled = 0;
+    for (;;) {
+        TEntry e;
+        {
+            std::lock_guard lock(q.M);
+            auto it = std::find_if(q.Queue.begin(), q.Queue.end(),
+                                   [](const TEntry& x) { return x.IsSent(); });
+            if (it == q.Queue.end()) break;
+            e = std::move(*it);
+            q.Queue.erase(it);
+        }
+        Dispatch(e);
+        ++handled;
+    }
+    return handled;
+}
+
+std::vector<HWND> EnumWindows() {
+    std::vector<HWND> all;
+    {
+        std::lock_guard lock(gWinMutex);
+        all.reserve(gWindows.size());
+        for (auto& [h, w] : gWindows)
+            all.push_back(h);
+    }
+    std::sort(all.begin(), all.end());
+    return all;
 }
 
 void PostQuitMessage(int exitCode) {

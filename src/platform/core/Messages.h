@@ -12,6 +12,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace win {
 
@@ -85,5 +86,32 @@ bool KillTimer(HWND wnd, UINT_PTR id);
 // timer of the thread is due (milliseconds from now, -1 = none).
 void SetThreadWaker(std::function<void()> waker);
 int NextTimerDueMs();
+
+// ---- Hooks for windows of other processes (platform/core/WindowChannel) ----
+// A handle carries its process's tag in its upper 32 bits, so a handle handed
+// to another process (in wParam, say) names the same window there. Handles
+// without the own tag are routed through the remote hooks when installed.
+constexpr HWND HWND_BROADCAST = 0xFFFF;
+std::uint32_t ProcessHandleTag();
+inline std::uint32_t HandleTag(HWND wnd) {
+    return static_cast<std::uint32_t>(wnd >> 32);
+}
+
+struct TRemoteWindowHooks {
+    std::function<bool(HWND, UINT, WPARAM, LPARAM)> Post;
+    std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> Send;
+    std::function<bool(HWND)> IsWindow;
+};
+void SetRemoteWindowHooks(TRemoteWindowHooks hooks);
+
+// Runs fn on the thread that owns wnd the way a sent message is handled:
+// directly when the caller is that thread, else queued there (and also run
+// while that thread waits in WaitHandlingSends). wait: block until it ran.
+// False (fn never runs) when the window does not exist.
+bool RunOnWindowThread(HWND wnd, std::function<void()> fn, bool wait);
+// Handles the messages sent (not posted) to the calling thread's windows.
+int ProcessSentMessages();
+// Every window of this process, in the order they were made.
+std::vector<HWND> EnumWindows();
 
 } // namespace win
