@@ -40,12 +40,16 @@ win::TIniText ReadProfileForEdit(const std::string& path) {
     return win::TIniText(bytes);
 }
 
-void WriteProfile(const std::string& path, const win::TIniText& text) {
+void WritePrivateFile(const std::string& path, std::string_view bytes) {
     // A new file starts private; the atomic write keeps the mode of the file
     // it replaces.
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd >= 0) ::close(fd);
-    win::WriteFileAtomic(path, text.Text());
+    win::WriteFileAtomic(path, bytes);
+}
+
+void WriteProfile(const std::string& path, const win::TIniText& text) {
+    WritePrivateFile(path, text.Text());
 }
 
 } // namespace session

@@ -31,4 +31,8 @@ win::TIniText ReadProfileForEdit(const std::string& path);
 // win::EFileError.
 void WriteProfile(const std::string& path, const win::TIniText& text);
 
+// Replaces a file's bytes in one atomic write; a new file is created
+// readable and writable by the user only. Throws win::EFileError.
+void WritePrivateFile(const std::string& path, std::string_view bytes);
+
 } // namespace session

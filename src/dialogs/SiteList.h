@@ -1,0 +1,25 @@
+// Lists of names kept as bytes (site aliases, key-map names): each entry
+// holds its Big5 bytes and shows their conversion. Entries are sorted by
+// their shown text without regard to case, Chinese in the zh_TW order;
+// look-ups compare the bytes, folding ASCII letters only, as the files do.
+#pragma once
+#include <QString>
+
+#include <string>
+
+class QComboBox;
+class QListWidget;
+class QListWidgetItem;
+
+// True when a sorts before b.
+bool SiteNameLess(const QString& a, const QString& b);
+
+std::string SiteItemBytes(const QListWidgetItem* item);
+// The row holding name, or -1.
+int FindSiteItem(const QListWidget* list, const std::string& name);
+// Inserts at the sorted place; returns the row.
+int InsertSortedSiteItem(QListWidget* list, const std::string& name, const QString& shown);
+
+std::string ComboItemBytes(const QComboBox* combo, int index);
+int FindComboItem(const QComboBox* combo, const std::string& name);
+int InsertSortedComboItem(QComboBox* combo, const std::string& name);
