@@ -13,8 +13,7 @@ namespace testsupport {
 class TScratchFolder {
 public:
     TScratchFolder() {
-        const char* base = std::getenv("TMPDIR");
-        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/bp-test-XXXXXX";
+        std::string tmpl = Base() + "/bp-test-XXXXXX";
         if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
         FPath = tmpl + "/";
     }
@@ -42,6 +41,15 @@ public:
     }
 
 private:
+    // The temporary folder the test program started with (tests point
+    // TMPDIR into their own scratch folders).
+    static const std::string& Base() {
+        static const std::string base = [] {
+            const char* t = std::getenv("TMPDIR");
+            return std::string(t && *t ? t : "/tmp");
+        }();
+        return base;
+    }
     std::string FPath;
 };
 

@@ -1,0 +1,364 @@
+#include "dialogs/DirectoryDialog.h"
+
+#include "DialogFixture.h"
+#include "dialogs/LoginDialog.h"
+#include "platform/CodePage.h"
+#include "platform/core/Big5.h"
+#include "platform/core/IniFile.h"
+#include "session/core/StrCrypt.h"
+#include "support/ModalScript.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+using namespace testsupport;
+
+namespace {
+
+std::string B5(const char* utf8) {
+    return win::Utf8ToBig5(utf8);
+}
+
+std::string Value(const std::string& bytes, const std::string& section, const char* key) {
+    std::string v;
+    win::TIniText(bytes).Find(section, key, &v);
+    return v;
+}
+
+class DirectoryDialog : public TDialogTest {
+protected:
+    std::unique_ptr<TDirectoryDlg> Make() {
+        auto d = std::make_unique<TDirectoryDlg>(Host, 1024, std::vector<std::string>{"127.0.0.1"});
+        Settle();
+        return d;
+    }
+    void Select(TDirectoryDlg& d, const std::string& alias) {
+        int row = d.IndexOfSite(alias);
+        ASSERT_GE(row, 0);
+        d.CheckListBox->setCurrentRow(row);
+        d.LoadSite(alias);
+    }
+};
+
+} // namespace
+
+TEST_F(DirectoryDialog, CreationReadsTheBookWithoutAskingAnything) {
+    CopyFixtures();
+    win::TIniFile(Host.SettingsFileName()).WriteInteger("DirectoryDialog", "Field", 3);
+    TModalScript modals; // no question may come before the first show
+    auto d = Make();
+    ASSERT_EQ(d->Count(), 4);
+    // Shown texts are the conversions; entries keep their bytes.
+    std::vector<std::string> shown;
+    for (int i = 0; i < d->Count(); ++i)
+        shown.push_back(d->CheckListBox->item(i)->text().toStdString());
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "【預設位址】"), shown.end());
+    EXPECT_EQ(d->ItemAlias(d->ItemIndex()), B5("兀站")) << "the last run's selection";
+    EXPECT_TRUE(d->ItemChecked(d->IndexOfSite(B5("乙站"))));
+    EXPECT_FALSE(d->ItemChecked(d->IndexOfSite(B5("兀站"))));
+    EXPECT_NE(d->IndexOfSite(B5("乙站")), d->IndexOfSite(B5("兀站")));
+    EXPECT_TRUE(d->FieldItems[2]->isChecked());
+    EXPECT_TRUE(d->ApplyCheckBox->isChecked());
+    EXPECT_EQ(d->DefaultSite().Hostname, "127.0.0.1");
+    EXPECT_EQ(d->DefaultSite().TriggerStr, "login:");
+    EXPECT_EQ(d->DefaultFontSize(), 17);
+    // The key maps of Keys.ini, the "Default" map completed in the file.
+    EXPECT_GE(d->KeyTypeComboBox->findText("Many"), 0);
+    EXPECT_GE(d->KeyTypeComboBox->findText("Default"), 0);
+    win::TIniText keys(TScratchFolder::Read(Host.Dir + "Keys.ini"));
+    EXPECT_EQ(keys.Keys("Default").size(), 21u);
+    EXPECT_EQ(keys.Keys("Many").size(), 70u) << "other maps untouched";
+    EXPECT_TRUE(WriteErrors.empty());
+}
+
+TEST_F(DirectoryDialog, EmptyBookGetsTheDefaultSiteAndDestructionKeepsMarks) {
+    TScratchFolder::Write(Host.Dir + "Directory.ini", "[*Setting*]\r\nItemIndex=\r\n");
+    {
+        auto d = Make();
+        ASSERT_EQ(d->Count(), 1);
+        EXPECT_EQ(d->ItemAlias(0), session::DefaultSiteName());
+        EXPECT_EQ(d->HostEdit->text(), "127.0.0.1");
+        d->CheckListBox->item(0)->setCheckState(Qt::Checked);
+    }
+    std::string book = Book();
+    EXPECT_EQ(Value(book, session::DefaultSiteName(), "Check"), "1");
+    EXPECT_EQ(Value(book, "*Setting*", "ItemIndex"), session::DefaultSiteName());
+}
+
+TEST_F(DirectoryDialog, LoginRuleWaitsForTheFirstShowAndARefusalKeepsTheStoredLogin) {
+    CopyFixtures();
+    win::TIniText t(Book());
+    t.Set("*Setting*", "ItemIndex", B5("乙站"));
+    TScratchFolder::Write(Host.Dir + "Directory.ini", t.Text());
+    TModalScript modals;
+    auto d = Make();
+    EXPECT_TRUE(modals.Captions.empty());
+    EXPECT_TRUE(d->LoginCheckBox->isChecked());
+    modals.Ignore(d.get());
+    modals.Cancel();
+    d->show();
+    Settle();
+    EXPECT_EQ(modals.Captions, std::vector<std::string>{"請輸入密碼"});
+    EXPECT_FALSE(d->LoginCheckBox->isChecked()) << "a refusal unchecks the box";
+    EXPECT_FALSE(d->TriggerStrEdit->isEnabled());
+    // Saving now keeps the stored automatic login.
+    d->UpdateClick();
+    EXPECT_EQ(Value(Book(), B5("乙站"), "Login"), "1");
+    ASSERT_EQ(Host.Updates.size(), 1u);
+    EXPECT_FALSE(Host.Updates[0].Unlocked);
+    // The user's own change of the box is saved.
+    modals.Type("secret");
+    d->LoginCheckBox->click();
+    EXPECT_TRUE(d->LoginCheckBox->isChecked());
+    d->LoginCheckBox->click();
+    d->UpdateClick();
+    EXPECT_EQ(Value(Book(), B5("乙站"), "Login"), "0");
+    d->hide();
+}
+
+TEST_F(DirectoryDialog, SiteSavedUnchangedKeepsItsKeys) {
+    CopyFixtures();
+    const std::string before = Book();
+    auto d = Make();
+    TModalScript modals;
+    modals.Type("secret");
+    Select(*d, B5("乙站"));
+    EXPECT_EQ(d->FontStaticText->text(), "細明體");
+    EXPECT_EQ(d->AutoSendKeyEdit->text(), "abc ");
+    // The login text is a value of the button, not something shown on hover.
+    EXPECT_TRUE(d->LoginStrHotBitBtn->toolTip().isEmpty());
+    EXPECT_EQ(d->LoginText(), B5("guest^M乞丐^M"));
+    ASSERT_TRUE(d->SaveSite());
+    const std::string after = Book();
+    for (const auto& key : win::TIniText(before).Keys(B5("乙站"))) {
+        if (key == "LoginKey" || key == "Check") continue;
+        EXPECT_EQ(Value(before, B5("乙站"), key.c_str()), Value(after, B5("乙站"), key.c_str()))
+            << key;
+    }
+    EXPECT_EQ(session::DecodeStoredKey(Value(after, B5("乙站"), "LoginKey")), B5("guest^M乞丐^M"));
+    EXPECT_NE(after.find("Font.Name=" + B5("細明體") + "\r\n"), std::string::npos);
+}
+
+TEST_F(DirectoryDialog, NewRefusesEmptyAndSettingsNamesAndNumbersDuplicates) {
+    CopyFixtures();
+    auto d = Make();
+    TModalScript modals;
+    for (const char* bad : {"", "   ", "*SETTING*"}) {
+        modals.Ok();
+        d->AliasEdit->setText(bad);
+        d->NewClick();
+    }
+    EXPECT_EQ(modals.Texts, std::vector<std::string>(3, "別名欄位必須有輸入!"));
+    EXPECT_FALSE(win::TIniText(Book()).HasSection("*setting*") &&
+                 win::TIniText(Book()).Keys("*setting*").size() > 2);
+    d->AliasEdit->setText("  site9 ");
+    d->HostEdit->setText("127.0.0.1");
+    d->NewClick();
+    EXPECT_GE(d->IndexOfSite("site9"), 0) << "blanks trimmed";
+    d->AliasEdit->setText("site9");
+    d->NewClick();
+    EXPECT_GE(d->IndexOfSite("site1"), 0);
+    d->AliasEdit->setText("site");
+    d->NewClick();
+    EXPECT_GE(d->IndexOfSite("site"), 0);
+    d->AliasEdit->setText("site");
+    d->NewClick();
+    EXPECT_GE(d->IndexOfSite("site2"), 0);
+    d->AliasEdit->setText("site");
+    d->NewClick();
+    EXPECT_GE(d->IndexOfSite("site3"), 0) << "site1 and site2 taken";
+    EXPECT_EQ(Value(Book(), "site3", "Hostname"), "127.0.0.1");
+    EXPECT_EQ(d->ItemAlias(d->ItemIndex()), "site3");
+}
+
+TEST_F(DirectoryDialog, ReadOnlyBookGivesOneMessageAndLosesNothing) {
+    CopyFixtures();
+    auto d = Make();
+    const std::string path = Host.Dir + "Directory.ini";
+    chmod(path.c_str(), 0400);
+    if (access(path.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights over every file";
+    const std::string before = Book();
+    TModalScript modals;
+    d->ApplyCheckBox->setChecked(false);
+    Select(*d, B5("包也"));
+    modals.Ok(); // "delete?"
+    d->DeleteClick();
+    EXPECT_GE(d->IndexOfSite(B5("包也")), 0) << "nothing stored, nothing removed";
+    d->AliasEdit->setText("fresh");
+    d->NewClick();
+    EXPECT_LT(d->IndexOfSite("fresh"), 0);
+    d->TransparencyEdit->setText("x");
+    d->UpdateClick();
+    EXPECT_EQ(WriteErrors.size(), 1u) << "one message for the run";
+    EXPECT_EQ(Book(), before);
+    chmod(path.c_str(), 0600);
+}
+
+TEST_F(DirectoryDialog, UnreadableBookIsNeverOverwritten) {
+    // A folder where the book should be: every write fails, once reported.
+    mkdir((Host.Dir + "Directory.ini").c_str(), 0700);
+    auto d = Make();
+    EXPECT_EQ(d->Count(), 1) << "the default site is listed all the same";
+    d->AliasEdit->setText("x");
+    d->NewClick();
+    d->SaveSite();
+    EXPECT_EQ(WriteErrors.size(), 1u);
+    EXPECT_LT(d->IndexOfSite("x"), 0);
+}
+
+TEST_F(DirectoryDialog, DeleteAndConnectActOnTheCheckedSites) {
+    CopyFixtures();
+    auto d = Make();
+    TModalScript modals;
+    // Three checked sites: the two of the fixture and the default site.
+    d->CheckListBox->item(d->IndexOfSite(session::DefaultSiteName()))->setCheckState(Qt::Checked);
+    modals.Ok();
+    modals.Type("secret"); // loading the site with automatic login
+    d->ConnectClick();
+    EXPECT_EQ(modals.Texts.back(), "你確定要連線到這 3 個站台嗎?");
+    ASSERT_EQ(Host.Connects.size(), 3u);
+    std::vector<std::string> aliases;
+    for (const auto& c : Host.Connects)
+        aliases.push_back(c.Alias);
+    EXPECT_NE(std::find(aliases.begin(), aliases.end(), B5("乙站")), aliases.end());
+    for (const auto& c : Host.Connects) {
+        if (c.Alias == B5("乙站")) {
+            EXPECT_EQ(c.Host + ":" + c.Port, "127.0.0.1:2323");
+        }
+    }
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+
+    // Delete the two fixture sites in one write.
+    d->CheckListBox->item(d->IndexOfSite(session::DefaultSiteName()))->setCheckState(Qt::Unchecked);
+    modals.Ok();
+    d->DeleteClick();
+    EXPECT_EQ(modals.Texts.back(), "你確定要刪除這 2 個記錄嗎?");
+    EXPECT_EQ(d->Count(), 2);
+    EXPECT_FALSE(win::TIniText(Book()).HasSection(B5("乙站")));
+    EXPECT_TRUE(win::TIniText(Book()).HasSection(B5("兀站")));
+    EXPECT_EQ(Value(Book(), "*Setting*", "Password"),
+              Value(TScratchFolder::Read(FixturePath("addressbook/Directory.ini")), "*Setting*",
+                    "Password"));
+}
+
+TEST_F(DirectoryDialog, CopyingTheLoginGroupAsksThePasswordAndRefreshesTheDefaultSite) {
+    CopyFixtures();
+    auto d = Make();
+    TModalScript modals;
+    modals.Type("secret");
+    Select(*d, B5("乙站"));
+    d->CheckListBox->item(d->IndexOfSite(session::DefaultSiteName()))->setCheckState(Qt::Checked);
+    modals.Ok();
+    d->CopyGroup(session::sgLogin, true);
+    EXPECT_EQ(modals.Texts.back(), "你確定要複製[自動簽入]到這 3 個站台嗎?");
+    EXPECT_EQ(d->DefaultSite().TriggerStr, B5("請輸入代號")) << "the default site is read again";
+    EXPECT_EQ(d->DefaultSite().LoginText, B5("guest^M乞丐^M"));
+    EXPECT_EQ(session::DecodeStoredKey(Value(Book(), B5("包也"), "LoginKey")), B5("guest^M乞丐^M"));
+    EXPECT_FALSE(win::TIniText(Book()).Find(B5("兀站"), "TriggerStr", nullptr))
+        << "an unchecked site is left alone";
+    // Copying all groups to all: five confirmations, one per group.
+    for (int i = 0; i < 5; ++i)
+        modals.Ok();
+    d->CopyAllGroups(false);
+    EXPECT_EQ(Value(Book(), B5("兀站"), "Font.Size"), "17");
+    EXPECT_EQ(Value(Book(), B5("兀站"), "AutoSendKeyLen"), "4");
+}
+
+TEST_F(DirectoryDialog, ExportAsksForAnyLoginTextAndLeavesOutWhatWouldReadBackWrongly) {
+    CopyFixtures();
+    win::TIniText t(Book());
+    t.Set(B5("乙站"), "Login", "0");
+    t.Set(B5("包也"), "TriggerStr", "two words");
+    TScratchFolder::Write(Host.Dir + "Directory.ini", t.Text());
+    auto d = Make();
+    TModalScript modals;
+    modals.Cancel(); // the password, although the site logs in by hand
+    d->MakeScriptClick();
+    EXPECT_EQ(modals.Captions, std::vector<std::string>{"請輸入密碼"});
+
+    const std::string file = Scratch.File("sites");
+    modals.Type("secret");
+    modals.Ok();
+    modals.Then([&](QDialog* dlg) {
+        auto* f = qobject_cast<QFileDialog*>(dlg);
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->nameFilters().join(";;"), "Script files (*.txt);;All files (*)");
+        f->selectFile(QString::fromStdString(file));
+        static_cast<QDialog*>(f)->accept();
+    });
+    modals.Ok(); // the sites left out
+    d->MakeScriptClick();
+    std::string script = TScratchFolder::Read(file + ".txt");
+    EXPECT_EQ(script, "#" + B5("乙站") + " 127.0.0.1 2323 " + B5("請輸入代號") + "\r\n" +
+                          B5("guest^M乞丐^M") + "\r\n");
+    ASSERT_FALSE(modals.Texts.empty());
+    EXPECT_NE(modals.Texts.back().find("包也"), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(stat((file + ".txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(DirectoryDialog, ControlsFollowTheirRules) {
+    CopyFixtures();
+    auto d = Make();
+    d->TransparencyEdit->setText("much");
+    d->SaveSite();
+    EXPECT_EQ(Value(Book(), B5("兀站"), "Transparency"), "20");
+    EXPECT_TRUE(WriteErrors.empty());
+    d->ForeAutoSendKeyCheckBox->setChecked(false);
+    d->BackAutoSendKeyCheckBox->setChecked(false);
+    EXPECT_FALSE(d->AutoSendKeyEdit->isEnabled());
+    d->BackAutoSendKeyCheckBox->setChecked(true);
+    EXPECT_TRUE(d->AutoSendKeyIntervalSpinEdit->isEnabled());
+    d->PictureCheckBox->setChecked(true);
+    d->TransparentCheckBox->setChecked(true);
+    EXPECT_FALSE(d->ColorStaticText->isEnabled());
+    d->TransparentCheckBox->setChecked(false);
+    EXPECT_TRUE(d->ColorStaticText->isEnabled());
+    // Red captions while the preferences decide font and picture.
+    Host.FontGlobal = Host.PictureGlobal = true;
+    TModalScript modals;
+    modals.Ignore(d.get());
+    d->show();
+    Settle();
+    EXPECT_EQ(d->FontStaticText->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_NE(d->PictureGroupBox->styleSheet().indexOf("red"), -1);
+    d->hide();
+    // Column choice "&1" writes 0; Jump goes to the current session's site.
+    d->FieldItems[0]->trigger();
+    EXPECT_EQ(win::TIniFile(Host.SettingsFileName()).ReadInteger("DirectoryDialog", "Field", 9), 0);
+    Host.HasCurrent = true;
+    Host.Current = "nowhere";
+    d->JumpClick();
+    EXPECT_EQ(d->ItemAlias(d->ItemIndex()), session::DefaultSiteName());
+    d->UpdateFontSize(session::DefaultSiteName(), 30);
+    EXPECT_EQ(d->FontSizeStaticText->text(), "30");
+}
+
+TEST_F(DirectoryDialog, LoginTextEditorKeepsLinesAndStoresScrambled) {
+    CopyFixtures();
+    auto d = Make();
+    TModalScript modals;
+    modals.Type("secret");
+    Select(*d, B5("乙站"));
+    modals.Then([](QDialog* dlg) {
+        auto* memo = dlg->findChild<QPlainTextEdit*>("Memo");
+        ASSERT_NE(memo, nullptr);
+        EXPECT_EQ(memo->toPlainText().toStdString(), "guest\n乞丐\n");
+        memo->setPlainText("one\ntwo\nthree");
+        dlg->accept();
+    });
+    d->LoginStrClick();
+    EXPECT_EQ(d->LoginText(), "one^Mtwo^Mthree");
+    EXPECT_EQ(session::DecodeStoredKey(Value(Book(), B5("乙站"), "LoginKey")), "one^Mtwo^Mthree");
+    EXPECT_TRUE(d->LoginStrHotBitBtn->toolTip().isEmpty());
+}

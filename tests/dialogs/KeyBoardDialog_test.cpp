@@ -1,0 +1,165 @@
+#include "dialogs/KeyBoardDialog.h"
+
+#include "DialogFixture.h"
+#include "dialogs/AccessKeyBoardIniDialog.h"
+#include "session/core/KeysFile.h"
+#include "support/ModalScript.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+using namespace testsupport;
+
+namespace {
+
+class KeyBoardDialog : public TDialogTest {
+protected:
+    std::string Temp() const { return Scratch.File("tmp/"); }
+    std::unique_ptr<TKeyBoardDlg> Make(const std::string& map) {
+        return std::make_unique<TKeyBoardDlg>(Host, Host.Dir + "Keys.ini", map, Temp());
+    }
+    std::string Keys() const { return TScratchFolder::Read(Host.Dir + "Keys.ini"); }
+    static std::string Value(const std::string& bytes, const std::string& section,
+                             const std::string& key) {
+        std::string v;
+        win::TIniText(bytes).Find(section, key, &v);
+        return v;
+    }
+};
+
+} // namespace
+
+TEST_F(KeyBoardDialog, KeyNamesFollowTheMarkers) {
+    CopyFixtures();
+    auto d = Make("Default");
+    EXPECT_EQ(d->windowTitle(), "鍵盤對映 - Default");
+    EXPECT_EQ(d->HintLabel->text(), "^[ = Esc; ^ = Ctrl");
+    QPushButton* pad7 = d->KeyButton(71, false);
+    QPushButton* home = d->KeyButton(71, true);
+    ASSERT_TRUE(pad7 && home);
+    d->NumBtn->click();
+    EXPECT_EQ(d->NumStaticText->palette().color(QPalette::Window), QColor(0, 255, 0));
+    EXPECT_EQ(d->MakeKeyName(pad7), "071-1000(7)");
+    EXPECT_EQ(d->MakeKeyName(home), "071-0001(Home)") << "an extended key is no keypad digit";
+    d->ShiftBtn2->click();
+    EXPECT_FALSE(d->NumOn()) << "Shift switches Num off";
+    EXPECT_NE(d->NumStaticText->palette().color(QPalette::Window), QColor(0, 255, 0));
+    d->CrtlBtn1->click();
+    EXPECT_EQ(d->MakeKeyName(d->KeyButton(30, false)), "030-0110(A)");
+    d->KeyButton(30, false)->click();
+    EXPECT_TRUE(d->KeyEdit->isEnabled());
+    EXPECT_TRUE(d->KeyButton(30, false)->font().bold());
+    d->NumBtn->click();
+    EXPECT_FALSE(d->KeyEdit->isEnabled()) << "a marker click deselects the key";
+    EXPECT_FALSE(d->KeyButton(30, false)->font().bold());
+    for (auto* b : d->findChildren<QPushButton*>()) {
+        if (b->property("Tag").toInt() != 250) {
+            EXPECT_EQ(d->MakeKeyName(b).find('='), std::string::npos) << d->MakeKeyName(b);
+        }
+    }
+}
+
+TEST_F(KeyBoardDialog, EditsStayInTheScratchCopyUntilSaved) {
+    CopyFixtures();
+    const std::string before = Keys();
+    std::string temp;
+    {
+        auto d = Make("Odd");
+        temp = d->TempFileName();
+        ASSERT_FALSE(temp.empty());
+        EXPECT_EQ(temp.rfind(Temp() + "KV", 0), 0u);
+        d->KeyButton(72, true)->click();
+        EXPECT_EQ(d->KeyEdit->text(), "^[[A");
+        d->KeyEdit->setText("^[OA");
+        QTest::keyClick(d->KeyEdit, Qt::Key_Return);
+        EXPECT_EQ(Value(TScratchFolder::Read(temp), session::kTempKeySection, "072-0001(Up)"),
+                  "^[OA");
+        d->KeyButton(2, false)->click();
+        d->KeyEdit->clear();
+        d->ChangeClick();
+        EXPECT_EQ(Keys(), before) << "Cancel stores nothing";
+    }
+    EXPECT_FALSE(std::filesystem::exists(temp)) << "the scratch file goes with the editor";
+}
+
+TEST_F(KeyBoardDialog, SaveUnderANewNameAddsItToBothListsAndRebuildsTables) {
+    CopyFixtures();
+    auto d = Make("Odd");
+    TModalScript modals;
+    d->KeyButton(59, false)->click();
+    d->KeyEdit->setText("^M");
+    d->ChangeClick();
+    modals.Then([](QDialog* dlg) {
+        EXPECT_EQ(dlg->windowTitle(), "儲存");
+        dlg->findChild<QLineEdit*>("Edit")->setText("Mine");
+        dlg->accept();
+    });
+    d->SaveClick();
+    EXPECT_EQ(d->MapName(), "Mine");
+    EXPECT_EQ(d->windowTitle(), "鍵盤對映 - Mine");
+    EXPECT_EQ(Value(Keys(), "Mine", "059-0000(F1)"), "^M");
+    EXPECT_EQ(win::TIniText(Keys()).Keys("Mine").size(), 8u) << "Odd's keys with a value, and F1";
+    EXPECT_EQ(Host.Added, std::vector<std::string>{"Mine"});
+    EXPECT_EQ(Host.Rebuilt, std::vector<std::string>{"Mine"});
+    EXPECT_TRUE(d->AccessDlg->HasMap("mine"));
+    // An existing name in another case reuses the map under its own name.
+    modals.Type("many");
+    d->SaveClick();
+    EXPECT_EQ(d->MapName(), "Many");
+    EXPECT_EQ(Host.Added.size(), 1u);
+    EXPECT_EQ(win::TIniText(Keys()).Sections().size(), 4u);
+}
+
+TEST_F(KeyBoardDialog, OverflowWarnsOncePerSessionAndReadOnlyMapsSayWhy) {
+    CopyFixtures();
+    auto d = Make("Many");
+    TModalScript modals;
+    Host.Overflowing = 2;
+    modals.Ok();
+    modals.Ok();
+    d->OKClick();
+    ASSERT_EQ(modals.Texts.size(), 2u);
+    EXPECT_EQ(modals.Texts[0], "按鍵設定數目超過 64 個!\r系統會忽略第 64 個以後的按鍵設定值!");
+
+    Host.Overflowing = 0;
+    const std::string path = Host.Dir + "Keys.ini";
+    chmod(path.c_str(), 0400);
+    if (access(path.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights over every file";
+    const std::string before = Keys();
+    modals.Ok();
+    d->ApplyKeyMap("Many");
+    EXPECT_EQ(modals.Texts.back().rfind("無法寫入 ", 0), 0u);
+    EXPECT_EQ(Keys(), before);
+    EXPECT_EQ(Host.Rebuilt.size(), 2u) << "the tables are rebuilt all the same";
+    d->KeyButton(2, false)->click();
+    EXPECT_TRUE(d->KeyEdit->isEnabled()) << "the editor stays usable";
+    chmod(path.c_str(), 0600);
+}
+
+TEST_F(KeyBoardDialog, TakenScratchNamesAreNeverReused) {
+    CopyFixtures();
+    // Every name but one is taken: the editor finds the free one.
+    auto first = Make("Default");
+    auto second = Make("Default");
+    EXPECT_NE(first->TempFileName(), second->TempFileName());
+    TScratchFolder::Write(second->TempFileName(), "mine");
+    EXPECT_EQ(TScratchFolder::Read(second->TempFileName()), "mine");
+}
+
+TEST_F(KeyBoardDialog, MapChooser) {
+    CopyFixtures();
+    TAccessKeyBoardIniDlg d(Host.Dir + "Keys.ini");
+    EXPECT_FALSE(d.OKBtn->isEnabled());
+    ASSERT_GE(d.ListBox->count(), 3);
+    EXPECT_EQ(d.ListBox->item(0)->text(), "Empty") << "sorted";
+    d.ListBox->setCurrentRow(1);
+    emit d.ListBox->itemClicked(d.ListBox->item(1));
+    EXPECT_EQ(d.Edit->text(), d.ListBox->item(1)->text());
+    EXPECT_TRUE(d.OKBtn->isEnabled());
+    d.Edit->clear();
+    EXPECT_FALSE(d.OKBtn->isEnabled());
+}

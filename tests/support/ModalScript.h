@@ -1,0 +1,87 @@
+// Answers the modal dialogs a widget test provokes, one scripted answer per
+// dialog in the order they open. A dialog that opens with no answer left is
+// rejected and fails the test, so a test never hangs on a question.
+#pragma once
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class TModalScript {
+public:
+    using TAnswer = std::function<void(QDialog*)>;
+
+    TModalScript() {
+        FTimer.setInterval(5);
+        QObject::connect(&FTimer, &QTimer::timeout, [this] { Poll(); });
+        FTimer.start();
+    }
+    ~TModalScript() { EXPECT_TRUE(FAnswers.empty()) << FAnswers.size() << " answers unused"; }
+
+    // A modal window that is the test's subject, not a question.
+    void Ignore(QWidget* w) { FIgnored.push_back(w); }
+    void Then(TAnswer answer) { FAnswers.push_back(std::move(answer)); }
+    // Types text into the dialog's line edit and presses OK.
+    void Type(const QString& text) {
+        Then([text](QDialog* d) {
+            if (auto* e = d->findChild<QLineEdit*>("Edit")) e->setText(text);
+            d->accept();
+        });
+    }
+    void Cancel() {
+        Then([](QDialog* d) { d->reject(); });
+    }
+    // A message box: remembers its text and presses OK.
+    void Ok() {
+        Then([this](QDialog* d) {
+            if (auto* b = qobject_cast<QMessageBox*>(d)) {
+                Texts.push_back(b->text().toStdString());
+                b->done(QMessageBox::Ok);
+            } else {
+                d->accept();
+            }
+        });
+    }
+    // Every dialog caption (window title) answered so far.
+    std::vector<std::string> Captions;
+    // Texts of the message boxes answered with Ok().
+    std::vector<std::string> Texts;
+    int Unexpected = 0;
+
+private:
+    void Poll() {
+        auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!w || w == FHandled) return;
+        for (const auto& i : FIgnored)
+            if (i == w) return;
+        FHandled = w;
+        QObject::connect(w, &QDialog::finished, w, [this] { FHandled = nullptr; });
+        Captions.push_back(w->windowTitle().toStdString());
+        if (FAnswers.empty()) {
+            ++Unexpected;
+            ADD_FAILURE() << "unexpected dialog \"" << w->windowTitle().toStdString() << "\"";
+            w->reject();
+            return;
+        }
+        TAnswer a = std::move(FAnswers.front());
+        FAnswers.pop_front();
+        a(w);
+    }
+    std::deque<TAnswer> FAnswers;
+    QPointer<QDialog> FHandled;
+    std::vector<QPointer<QWidget>> FIgnored;
+    QTimer FTimer;
+};
+
+} // namespace testsupport
