@@ -1,0 +1,86 @@
+#include "controls/HotBitBtn.h"
+
+#include "controls/ControlPaint.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+THotBitBtn::THotBitBtn(QWidget* parent) : QPushButton(parent) {
+    // The normal look is what the button has when made.
+    FNormalColor = FHotColor = FDownColor = palette().color(QPalette::Active, QPalette::Button);
+    FNormalFontColor = palette().color(QPalette::Active, QPalette::ButtonText);
+    FColor = FNormalColor;
+    FFontColor = FNormalFontColor;
+    connect(this, &QPushButton::clicked, this, [this] {
+        if (OnClick) OnClick(this);
+    });
+}
+
+void THotBitBtn::SetGlyph(const QImage& g) {
+    FGlyph = g;
+    update();
+}
+
+void THotBitBtn::Show(const QColor& face, const QColor& font) {
+    FColor = face;
+    FFontColor = font;
+    update();
+}
+
+void THotBitBtn::enterEvent(QEnterEvent* e) {
+    FHot = true;
+    Show(FHotColor, FHotFontColor);
+    QPushButton::enterEvent(e);
+}
+
+void THotBitBtn::leaveEvent(QEvent* e) {
+    FHot = false;
+    Show(FNormalColor, FNormalFontColor);
+    QPushButton::leaveEvent(e);
+}
+
+void THotBitBtn::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) Show(FDownColor, FDownFontColor);
+    QPushButton::mousePressEvent(e);
+}
+
+void THotBitBtn::mouseReleaseEvent(QMouseEvent* e) {
+    // The colours first: the click below may delete the button.
+    if (e->button() == Qt::LeftButton) Show(FHotColor, FHotFontColor);
+    QPushButton::mouseReleaseEvent(e);
+}
+
+void THotBitBtn::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::PaletteChange) {
+        const QColor face = palette().color(QPalette::Active, QPalette::Button);
+        if (FNormalColor == FColor) FColor = face;
+        FNormalColor = face;
+    }
+    QPushButton::changeEvent(e);
+}
+
+void THotBitBtn::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRect r = rect();
+    p.fillRect(r, FColor);
+    DrawControlEdge(p, r, isDown() ? controls::TEdgeStyle::Sunken : controls::TEdgeStyle::Raised,
+                    palette());
+    const QPoint shift = isDown() ? QPoint(1, 1) : QPoint(0, 0);
+    const QFontMetrics fm(font());
+    const int textW = text().isEmpty() ? 0 : fm.horizontalAdvance(QString(text()).remove('&'));
+    const int gap = !FGlyph.isNull() && textW ? 4 : 0;
+    const int total = FGlyph.width() + gap + textW;
+    int x = (r.width() - total + 1) / 2;
+    p.setClipRect(r.adjusted(2, 2, -2, -2));
+    if (!FGlyph.isNull()) {
+        const QImage g = isEnabled() ? FGlyph : FGlyph.convertToFormat(QImage::Format_Grayscale8);
+        p.drawImage(QPoint(x, (r.height() - FGlyph.height() + 1) / 2) + shift, g);
+        x += FGlyph.width() + gap;
+    }
+    if (textW) {
+        p.setPen(isEnabled() ? FFontColor : palette().color(QPalette::Active, QPalette::Dark));
+        p.setFont(font());
+        p.drawText(QRect(x, 0, r.width() - x, r.height()).translated(shift),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, text());
+    }
+}
