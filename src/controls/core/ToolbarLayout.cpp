@@ -46,10 +46,10 @@ TToolbarLayout OrderControls(const std::vector<TToolbarItem>& items, TDockType t
 
     std::int64_t limit = -1; // unlimited
     if (floating && floatingRightX != 0) {
-        int widest = 0;
+        int widestControl = 0;
         for (const TToolbarItem& it : items)
-            if (!it.Separator) widest = std::max(widest, std::max(0, it.Width));
-        limit = std::max<std::int64_t>(floatingRightX, std::int64_t{widest} + 8);
+            if (!it.Separator) widestControl = std::max(widestControl, std::max(0, it.Width));
+        limit = std::max<std::int64_t>(floatingRightX, std::int64_t{widestControl} + 8);
     }
     const int thick = rowThickness > 0 ? rowThickness : MinimumSizeAcross(items, type);
 
@@ -79,17 +79,16 @@ TToolbarLayout OrderControls(const std::vector<TToolbarItem>& items, TDockType t
     std::int64_t x = leadA, y = leadC, widest = leadA;
     auto fits = [&](std::int64_t extent) { return limit < 0 || x + extent + tailA <= limit; };
     auto newRow = [&](std::size_t sepIndex, bool afterSeparator) {
-        std::int64_t rowEnd = x;
+        // The row's extent counts the separator that ended it, so a layout
+        // at the resulting width gives the same rows again.
+        widest = std::max(widest, x);
         if (afterSeparator) {
-            // The separator that ended the row becomes a line across the
-            // toolbar: it takes no room along the row any more.
+            // That separator becomes a line across the toolbar.
             TRect& b = out.Bounds[sepIndex];
-            rowEnd = lr ? b.Top : b.Left;
             b = lr ? TRect::FromSize(b.Left, b.Top, b.Width(), 0)
                    : TRect::FromSize(b.Left, b.Top, 0, b.Height());
             out.WrapLine[sepIndex] = true;
         }
-        widest = std::max(widest, rowEnd);
         x = leadA;
         y += thick + (afterSeparator ? 6 : 0);
         if (afterSeparator)
@@ -112,8 +111,10 @@ TToolbarLayout OrderControls(const std::vector<TToolbarItem>& items, TDockType t
             newRow(g > 0 ? groups[g - 1].End - 1 : 0, sep);
         }
         for (std::size_t i = grp.First; i < grp.End; ++i) {
-            // A single control that still does not fit wraps on its own.
-            if (floating && x > leadA && !fits(along(items[i]))) newRow(0, false);
+            // A single control that still does not fit wraps on its own; a
+            // separator never does (it ends the row it is in).
+            if (floating && x > leadA && !items[i].Separator && !fits(along(items[i])))
+                newRow(0, false);
             place(i);
         }
     }

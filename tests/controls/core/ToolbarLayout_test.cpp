@@ -55,8 +55,10 @@ TEST(ToolbarLayout, WrapSeparatorBecomesALineAndComesBackWhenUnwrapped) {
     EXPECT_EQ(l.Bounds[3].Width(), 0);
     ASSERT_EQ(l.WrapLines.size(), 1u);
     EXPECT_EQ(l.WrapLines[0].Pos, 30);
-    // The first row's width ends before the separator.
-    EXPECT_EQ(l.ClientSize, (TSize{4 + 69 + 4, 2 + 22 + 6 + 22 + 1}));
+    // The first row's width still counts the separator, so laying out at
+    // that width gives the same shape.
+    EXPECT_EQ(l.ClientSize, (TSize{4 + 75 + 4, 2 + 22 + 6 + 22 + 1}));
+    EXPECT_EQ(OrderControls(TwoGroups(), TDockType::NotDocked, 83).ClientSize, l.ClientSize);
     // Wider again: the separator has its width back and no line is drawn.
     const auto wide = OrderControls(TwoGroups(), TDockType::NotDocked, 400);
     EXPECT_FALSE(wide.WrapLine[3]);
