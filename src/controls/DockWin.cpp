@@ -21,11 +21,7 @@
 using controls::TDockBar;
 
 controls::TRect ToRect(const QRect& r) {
-    return controls::TRect::FromSize(r.x(), r.y(), r.width(), r.height());
-}
-
-QRect ToQRect(const controls::TRect& r) {
-    return QRect(r.Left, r.Top, r.Width(), r.Height());
+    return controls::RectOfSize(r.x(), r.y(), r.width(), r.height());
 }
 
 std::vector<controls::TRect> ScreenWorkAreas() {

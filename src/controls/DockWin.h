@@ -12,6 +12,7 @@
 // position, so synthesized events drive them like real ones. The outline is
 // an input-transparent frameless window masked to its ring.
 #pragma once
+#include "controls/ControlPaint.h"
 #include "controls/DockCmn.h"
 #include "controls/DockVers.h"
 #include "controls/DockWinOutline.h"
@@ -404,5 +405,5 @@ private:
 
 // The work areas of every screen (the outline and on-screen rules).
 std::vector<controls::TRect> ScreenWorkAreas();
+// A Qt rectangle as the engine's (the other way: ToQRect of ControlPaint).
 controls::TRect ToRect(const QRect& r);
-QRect ToQRect(const controls::TRect& r);

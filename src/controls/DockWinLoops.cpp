@@ -370,13 +370,13 @@ void TCustomToolWindow::EndLoop(bool accept) {
 }
 
 void TCustomToolWindow::FinishMoving() {
-    if (FTarget.NoDrop || FTarget.Outline.IsEmpty()) return;
+    if (FTarget.NoDrop || FTarget.Outline.Empty()) return;
     if (FTarget.Dock >= 0) {
         TDock* dock = FDragDockWidgets.value(FTarget.Dock);
         if (!dock) return;
         const QPoint origin = dock->mapToGlobal(dock->ClientOrigin());
         controls::TRect o = FTarget.Outline;
-        o.Offset(-origin.x(), -origin.y());
+        o = Shifted(o, -origin.x(), -origin.y());
         dock->BeginUpdate();
         dock->DropToolWindow(this, o);
         if (FDockedTo != dock) SetParent(dock);

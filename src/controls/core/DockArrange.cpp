@@ -203,8 +203,7 @@ int TDockLayout::Arrange(int width, int height, bool commit) {
             const int along = b.FullSize ? extent : std::max(0, b.Along);
             const int at = ClampToInt(pos[i]);
             const int off = ClampToInt(offset);
-            b.Bounds = lr ? TRect::FromSize(off, at, thick, along)
-                          : TRect::FromSize(at, off, along, thick);
+            b.Bounds = lr ? RectOfSize(off, at, thick, along) : RectOfSize(at, off, along, thick);
         }
         offset += thick;
     }

@@ -6,27 +6,25 @@
 
 namespace controls {
 
-TRect TRect::FromSize(int left, int top, int width, int height) {
+TRect RectOfSize(int left, int top, int width, int height) {
     return TRect{left, top, ClampToInt(std::int64_t{left} + width),
                  ClampToInt(std::int64_t{top} + height)};
 }
 
-void TRect::Offset(int dx, int dy) {
-    Left = ClampToInt(std::int64_t{Left} + dx);
-    Right = ClampToInt(std::int64_t{Right} + dx);
-    Top = ClampToInt(std::int64_t{Top} + dy);
-    Bottom = ClampToInt(std::int64_t{Bottom} + dy);
+TRect Shifted(const TRect& r, int dx, int dy) {
+    return TRect{ClampToInt(std::int64_t{r.Left} + dx), ClampToInt(std::int64_t{r.Top} + dy),
+                 ClampToInt(std::int64_t{r.Right} + dx), ClampToInt(std::int64_t{r.Bottom} + dy)};
 }
 
 TRect Intersection(const TRect& a, const TRect& b) {
     TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
             std::min(a.Bottom, b.Bottom)};
-    if (r.IsEmpty()) return TRect{};
+    if (r.Empty()) return TRect{};
     return r;
 }
 
 bool Intersects(const TRect& a, const TRect& b) {
-    return !Intersection(a, b).IsEmpty();
+    return !Intersection(a, b).Empty();
 }
 
 std::int64_t OverlapArea(const TRect& a, const TRect& b) {

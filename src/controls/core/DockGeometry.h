@@ -1,40 +1,14 @@
-// Plain geometry shared by the dock and tool-window engine: points and
-// rectangles in screen or dock coordinates (right and bottom exclusive, as
-// window rectangles are), and the rounding multiply-divide the drag loop
-// uses to keep the pointer's relative place in a window.
+// Geometry helpers of the dock and tool-window engine over the control
+// layer's points and rectangles (screen or dock coordinates): sums clamped
+// into int, overlap and distance, frame margins, and the rounding
+// multiply-divide the drag loop uses to keep the pointer's relative place
+// in a window.
 #pragma once
+#include "controls/core/Geometry.h"
+
 #include <cstdint>
 
 namespace controls {
-
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    bool operator==(const TPoint&) const = default;
-};
-
-struct TSize {
-    int Width = 0;
-    int Height = 0;
-    bool operator==(const TSize&) const = default;
-};
-
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-
-    static TRect FromSize(int left, int top, int width, int height);
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    bool Contains(TPoint p) const {
-        return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom;
-    }
-    void Offset(int dx, int dy);
-    bool operator==(const TRect&) const = default;
-};
 
 // Widths of a frame or margin on each side.
 struct TMargins {
@@ -46,6 +20,15 @@ struct TMargins {
     int Vertical() const { return Top + Bottom; }
     bool operator==(const TMargins&) const = default;
 };
+
+// A rectangle from its top-left corner and size, the far edges clamped
+// into int.
+TRect RectOfSize(int left, int top, int width, int height);
+// The rectangle moved by (dx, dy), clamped into int.
+TRect Shifted(const TRect& r, int dx, int dy);
+inline bool Contains(const TRect& r, TPoint p) {
+    return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;
+}
 
 // The overlap of two rectangles; empty (all zero) when they do not meet.
 TRect Intersection(const TRect& a, const TRect& b);

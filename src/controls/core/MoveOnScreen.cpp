@@ -28,7 +28,7 @@ TRect NearestWorkArea(const TRect& r, const std::vector<TRect>& areas) {
 }
 
 TRect WorkAreaAt(TPoint p, const std::vector<TRect>& areas) {
-    return NearestWorkArea(TRect::FromSize(p.X, p.Y, 1, 1), areas);
+    return NearestWorkArea(RectOfSize(p.X, p.Y, 1, 1), areas);
 }
 
 TRect MoveOnScreen(const TRect& window, const std::vector<TRect>& areas,
@@ -37,15 +37,15 @@ TRect MoveOnScreen(const TRect& window, const std::vector<TRect>& areas,
     const TRect wa = NearestWorkArea(window, areas);
     if (onlyIfFullyOffscreen && Intersects(window, wa)) return window;
     TRect r = window;
-    if (r.Right > wa.Right) r.Offset(ClampToInt(std::int64_t{wa.Right} - r.Right), 0);
-    if (r.Bottom > wa.Bottom) r.Offset(0, ClampToInt(std::int64_t{wa.Bottom} - r.Bottom));
-    if (r.Left < wa.Left) r.Offset(ClampToInt(std::int64_t{wa.Left} - r.Left), 0);
-    if (r.Top < wa.Top) r.Offset(0, ClampToInt(std::int64_t{wa.Top} - r.Top));
+    if (r.Right > wa.Right) r = Shifted(r, ClampToInt(std::int64_t{wa.Right} - r.Right), 0);
+    if (r.Bottom > wa.Bottom) r = Shifted(r, 0, ClampToInt(std::int64_t{wa.Bottom} - r.Bottom));
+    if (r.Left < wa.Left) r = Shifted(r, ClampToInt(std::int64_t{wa.Left} - r.Left), 0);
+    if (r.Top < wa.Top) r = Shifted(r, 0, ClampToInt(std::int64_t{wa.Top} - r.Top));
     return r;
 }
 
 TPoint ClampPoint(TPoint p, const TRect& r) {
-    if (r.IsEmpty()) return p;
+    if (r.Empty()) return p;
     return TPoint{std::clamp(p.X, r.Left, r.Right - 1), std::clamp(p.Y, r.Top, r.Bottom - 1)};
 }
 

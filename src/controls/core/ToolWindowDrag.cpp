@@ -53,7 +53,7 @@ TRect PlaceOutline(const TDragStart& start, TSize size, TPoint pointer) {
                                 MulDiv(size.Width - 1, start.Offset.X, start.StartSize.Width));
     const int top = ClampToInt(std::int64_t{pointer.Y} -
                                MulDiv(size.Height - 1, start.Offset.Y, start.StartSize.Height));
-    return TRect::FromSize(left, top, size.Width, size.Height);
+    return RectOfSize(left, top, size.Width, size.Height);
 }
 
 bool DockHit(const TDragStart& start, const TDragDock& dock, TPoint pointer) {
@@ -82,12 +82,12 @@ TRect KeepFloatingOutline(const TDragStart& start, TRect o, const TRect& wa) {
                       ClampToInt(std::int64_t{wa.Top} + start.FloatFrameY + 4),
                       ClampToInt(std::int64_t{wa.Right} - start.FloatFrameX - 4),
                       ClampToInt(std::int64_t{wa.Bottom} - start.FloatFrameY - 4)};
-    if (o.Right <= inner.Left) o.Offset(ClampToInt(std::int64_t{inner.Left} - o.Right), 0);
-    if (o.Left >= inner.Right) o.Offset(ClampToInt(std::int64_t{inner.Right} - o.Left), 0);
-    if (o.Bottom <= inner.Top) o.Offset(0, ClampToInt(std::int64_t{inner.Top} - o.Bottom));
-    if (o.Top >= inner.Bottom) o.Offset(0, ClampToInt(std::int64_t{inner.Bottom} - o.Top));
+    if (o.Right <= inner.Left) o = Shifted(o, ClampToInt(std::int64_t{inner.Left} - o.Right), 0);
+    if (o.Left >= inner.Right) o = Shifted(o, ClampToInt(std::int64_t{inner.Right} - o.Left), 0);
+    if (o.Bottom <= inner.Top) o = Shifted(o, 0, ClampToInt(std::int64_t{inner.Top} - o.Bottom));
+    if (o.Top >= inner.Bottom) o = Shifted(o, 0, ClampToInt(std::int64_t{inner.Bottom} - o.Top));
     const std::int64_t minTop = std::int64_t{wa.Top} + 4 - start.FloatFrame.Top;
-    if (o.Top < minTop) o.Offset(0, ClampToInt(minTop - o.Top));
+    if (o.Top < minTop) o = Shifted(o, 0, ClampToInt(minTop - o.Top));
     return o;
 }
 
@@ -111,7 +111,7 @@ TDragTarget EvaluateDrag(const TDragStart& start, const std::vector<TDragDock>& 
     const TRect wa = WorkAreaAt(pointer, workAreas);
     const TPoint p = ClampPoint(pointer, wa);
     t.Outline = PlaceOutline(start, start.FloatSize, p);
-    if (!wa.IsEmpty()) t.Outline = KeepFloatingOutline(start, t.Outline, wa);
+    if (!wa.Empty()) t.Outline = KeepFloatingOutline(start, t.Outline, wa);
     return t;
 }
 
@@ -130,19 +130,19 @@ TRect FloatingCloseButton(TSize window, const TFrameMetrics& m, bool resizable) 
     const int fx = resizable ? m.FrameX : m.DlgFrameX;
     const int fy = resizable ? m.FrameY : m.DlgFrameY;
     const int side = std::max(0, m.SmallCaption - 4);
-    return TRect::FromSize(window.Width - fx - 2 - side, fy + 2, side, side);
+    return RectOfSize(window.Width - fx - 2 - side, fy + 2, side, side);
 }
 
 THitZone FloatingHitTest(TPoint p, TSize window, const TFrameMetrics& m, bool resizable,
                          bool showCaption, bool closeButton, bool cornerResize) {
-    const TRect all = TRect::FromSize(0, 0, window.Width, window.Height);
-    if (!all.Contains(p)) return THitZone::Nowhere;
+    const TRect all = RectOfSize(0, 0, window.Width, window.Height);
+    if (!Contains(all, p)) return THitZone::Nowhere;
     const TMargins f = FloatingFrame(m, resizable, showCaption);
     const int fy = resizable ? m.FrameY : m.DlgFrameY;
     if (showCaption) {
         const TRect caption{f.Left, fy, window.Width - f.Right, f.Top};
-        if (caption.Contains(p)) {
-            if (closeButton && FloatingCloseButton(window, m, resizable).Contains(p))
+        if (Contains(caption, p)) {
+            if (closeButton && Contains(FloatingCloseButton(window, m, resizable), p))
                 return THitZone::Close;
             return THitZone::Caption;
         }

@@ -85,8 +85,8 @@ TToolbarLayout OrderControls(const std::vector<TToolbarItem>& items, TDockType t
         if (afterSeparator) {
             // That separator becomes a line across the toolbar.
             TRect& b = out.Bounds[sepIndex];
-            b = lr ? TRect::FromSize(b.Left, b.Top, b.Width(), 0)
-                   : TRect::FromSize(b.Left, b.Top, 0, b.Height());
+            b = lr ? RectOfSize(b.Left, b.Top, b.Width(), 0)
+                   : RectOfSize(b.Left, b.Top, 0, b.Height());
             out.WrapLine[sepIndex] = true;
         }
         x = leadA;
@@ -99,8 +99,8 @@ TToolbarLayout OrderControls(const std::vector<TToolbarItem>& items, TDockType t
         const int a = along(it);
         const int c = it.Separator ? thick : across(it);
         const std::int64_t cpos = it.Separator ? y : y + (thick - c) / 2;
-        out.Bounds[i] = lr ? TRect::FromSize(ClampToInt(cpos), ClampToInt(x), c, a)
-                           : TRect::FromSize(ClampToInt(x), ClampToInt(cpos), a, c);
+        out.Bounds[i] = lr ? RectOfSize(ClampToInt(cpos), ClampToInt(x), c, a)
+                           : RectOfSize(ClampToInt(x), ClampToInt(cpos), a, c);
         x += a;
     };
 

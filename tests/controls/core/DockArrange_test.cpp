@@ -41,7 +41,7 @@ TEST(DockArrange, OverlappingWindowsEndSideBySideInPositionOrder) {
     const int h = d.Arrange(400, 0, false);
     EXPECT_EQ(Get(d, 1).DockPos, 0);
     EXPECT_EQ(Get(d, 2).DockPos, 50);
-    EXPECT_EQ(Get(d, 2).Bounds, TRect::FromSize(50, 0, 50, 24));
+    EXPECT_EQ(Get(d, 2).Bounds, RectOfSize(50, 0, 50, 24));
     EXPECT_EQ(h, 24);
     // Positions -1 (never placed) start at the row's beginning.
     d.Bars = {Bar(3, 0, -1)};
@@ -110,7 +110,7 @@ TEST(DockArrange, FullSizeWindowTakesItsOwnRowAndTheWholeWidth) {
     EXPECT_EQ(Get(d, 1).DockRow, 0);
     EXPECT_EQ(Get(d, 3).DockRow, 2);
     EXPECT_EQ(Get(d, 1).DockPos, 0);
-    EXPECT_EQ(Get(d, 1).Bounds, TRect::FromSize(0, 0, 400, 24));
+    EXPECT_EQ(Get(d, 1).Bounds, RectOfSize(0, 0, 400, 24));
 }
 
 TEST(DockArrange, RowsAreAtLeastEightThick) {
@@ -138,8 +138,8 @@ TEST(DockArrange, LeftRightDockSwapsTheAxes) {
     d.Type = TDockType::LeftRight;
     d.Bars = {Bar(1, 0, 0, 60, 20), Bar(2, 1, 5, 40, 10)};
     EXPECT_EQ(d.Arrange(0, 300, false), 24 + 14);
-    EXPECT_EQ(Get(d, 1).Bounds, TRect::FromSize(0, 0, 24, 60));
-    EXPECT_EQ(Get(d, 2).Bounds, TRect::FromSize(24, 5, 14, 40));
+    EXPECT_EQ(Get(d, 1).Bounds, RectOfSize(0, 0, 24, 60));
+    EXPECT_EQ(Get(d, 2).Bounds, RectOfSize(24, 5, 14, 40));
 }
 
 TEST(DockArrange, LimitToOneRowPutsEveryWindowInRowZero) {
@@ -195,18 +195,18 @@ TEST(DockRows, DropMakesNewRowsInTheBandAndAfterASharedRowForFullSize) {
     d.Bars = {Bar(1, 0, 0), Bar(2, 1, 0)};
     d.Arrange(400, 0, false);
     // Outline middle at 24 (band between rows 0 and 1): new row 1.
-    auto place = d.Drop(9, TRect::FromSize(30, 12, 50, 24), false);
+    auto place = d.Drop(9, RectOfSize(30, 12, 50, 24), false);
     EXPECT_EQ(place.Row, 1);
     EXPECT_EQ(place.Pos, 30);
     EXPECT_EQ(Get(d, 2).DockRow, 2);
     // Into the middle of row 0: that row.
     d.Bars = {Bar(1, 0, 0), Bar(2, 1, 0)};
     d.Arrange(400, 0, false);
-    place = d.Drop(9, TRect::FromSize(-20, 0, 50, 24), false);
+    place = d.Drop(9, RectOfSize(-20, 0, 50, 24), false);
     EXPECT_EQ(place.Row, 0);
     EXPECT_EQ(place.Pos, 0);
     // A full-size window into a row shared with others goes after it.
-    place = d.Drop(9, TRect::FromSize(0, 0, 50, 24), true);
+    place = d.Drop(9, RectOfSize(0, 0, 50, 24), true);
     EXPECT_EQ(place.Row, 1);
     EXPECT_EQ(Get(d, 2).DockRow, 2);
 }

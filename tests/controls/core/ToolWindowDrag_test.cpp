@@ -45,7 +45,7 @@ namespace {
 struct DragFixture : ::testing::Test {
     TDragStart start;
     std::vector<TDragDock> docks;
-    std::vector<TRect> screens{TRect::FromSize(0, 0, 800, 600)};
+    std::vector<TRect> screens{RectOfSize(0, 0, 800, 600)};
     void SetUp() override {
         start.Offset = {10, 10};
         start.StartSize = {100, 30};
@@ -53,8 +53,8 @@ struct DragFixture : ::testing::Test {
         start.FloatFrame = TMargins{4, 20, 4, 4};
         start.FloatFrameX = 4;
         start.FloatFrameY = 4;
-        docks = {TDragDock{TRect::FromSize(0, 0, 800, 30), TDockType::TopBottom, {100, 30}},
-                 TDragDock{TRect::FromSize(0, 570, 800, 30), TDockType::TopBottom, {100, 30}}};
+        docks = {TDragDock{RectOfSize(0, 0, 800, 30), TDockType::TopBottom, {100, 30}},
+                 TDragDock{RectOfSize(0, 570, 800, 30), TDockType::TopBottom, {100, 30}}};
     }
 };
 } // namespace
@@ -63,7 +63,7 @@ TEST_F(DragFixture, PointerOverADockTargetsIt) {
     TDragTarget t = EvaluateDrag(start, docks, {300, 15}, false, screens);
     EXPECT_EQ(t.Dock, 0);
     // The outline keeps the pointer's relative place: 10 * 99 / 100 rounds to 10.
-    EXPECT_EQ(t.Outline, TRect::FromSize(290, 5, 100, 30));
+    EXPECT_EQ(t.Outline, RectOfSize(290, 5, 100, 30));
     t = EvaluateDrag(start, docks, {300, 580}, false, screens);
     EXPECT_EQ(t.Dock, 1);
     // The band below the top dock reaches 20 - n (n = 20*10/30 = 7) pixels: y 36 still hits.
@@ -86,14 +86,14 @@ TEST_F(DragFixture, CannotFloatWithoutADockGivesNoDrop) {
     start.CannotFloat = true;
     TDragTarget t = EvaluateDrag(start, docks, {300, 300}, false, screens);
     EXPECT_TRUE(t.NoDrop);
-    EXPECT_TRUE(t.Outline.IsEmpty());
+    EXPECT_TRUE(t.Outline.Empty());
     EXPECT_EQ(EvaluateDrag(start, docks, {300, 15}, false, screens).Dock, 0);
 }
 
 TEST_F(DragFixture, EmptyDocksStillTakeWindowsAndSideDocksNeedThePointerInside) {
-    docks = {TDragDock{TRect::FromSize(0, 600, 800, 0), TDockType::TopBottom, {100, 30}}};
+    docks = {TDragDock{RectOfSize(0, 600, 800, 0), TDockType::TopBottom, {100, 30}}};
     EXPECT_EQ(EvaluateDrag(start, docks, {300, 595}, false, screens).Dock, 0);
-    docks = {TDragDock{TRect::FromSize(0, 100, 30, 400), TDockType::LeftRight, {30, 100}}};
+    docks = {TDragDock{RectOfSize(0, 100, 30, 400), TDockType::LeftRight, {30, 100}}};
     EXPECT_EQ(EvaluateDrag(start, docks, {15, 300}, false, screens).Dock, 0);
     EXPECT_EQ(EvaluateDrag(start, docks, {15, 95}, false, screens).Dock, -1);
 }
@@ -108,34 +108,32 @@ TEST_F(DragFixture, FloatingOutlineStaysReachable) {
     EXPECT_TRUE(Intersects(t.Outline, screens[0]));
     // Well inside: untouched.
     t = EvaluateDrag(start, docks, {400, 300}, false, screens);
-    EXPECT_EQ(t.Outline, TRect::FromSize(391, 287, 90, 40));
+    EXPECT_EQ(t.Outline, RectOfSize(391, 287, 90, 40));
 }
 
 TEST(MoveOnScreenTest, OnlyWhollyOffscreenWindowsComeBackWithTwoScreens) {
-    const std::vector<TRect> two{TRect::FromSize(0, 0, 800, 600),
-                                 TRect::FromSize(800, 100, 1024, 768)};
+    const std::vector<TRect> two{RectOfSize(0, 0, 800, 600), RectOfSize(800, 100, 1024, 768)};
     // Partly visible on the second screen: stays.
-    const TRect partly = TRect::FromSize(1700, 800, 300, 100);
+    const TRect partly = RectOfSize(1700, 800, 300, 100);
     EXPECT_EQ(MoveOnScreen(partly, two, true), partly);
     // Wholly off, nearest the second screen's right edge: pulled inside it.
-    EXPECT_EQ(MoveOnScreen(TRect::FromSize(5000, 300, 100, 50), two, true),
-              TRect::FromSize(1724, 300, 100, 50));
+    EXPECT_EQ(MoveOnScreen(RectOfSize(5000, 300, 100, 50), two, true),
+              RectOfSize(1724, 300, 100, 50));
     // Wholly off to the top left: nearest is the first screen.
-    EXPECT_EQ(MoveOnScreen(TRect::FromSize(-900, -900, 100, 50), two, true),
-              TRect::FromSize(0, 0, 100, 50));
+    EXPECT_EQ(MoveOnScreen(RectOfSize(-900, -900, 100, 50), two, true), RectOfSize(0, 0, 100, 50));
     // Without the exception the partly visible one moves fully inside.
-    EXPECT_EQ(MoveOnScreen(partly, two, false), TRect::FromSize(1524, 768, 300, 100));
+    EXPECT_EQ(MoveOnScreen(partly, two, false), RectOfSize(1524, 768, 300, 100));
     // Larger than its area (the second screen, which it overlaps most): the
     // left and top edges win.
-    EXPECT_EQ(MoveOnScreen(TRect::FromSize(-50, -50, 2000, 2000), two, false),
-              TRect::FromSize(800, 100, 2000, 2000));
+    EXPECT_EQ(MoveOnScreen(RectOfSize(-50, -50, 2000, 2000), two, false),
+              RectOfSize(800, 100, 2000, 2000));
     // Coordinates at the ends of int do not wrap.
     const TRect far = MoveOnScreen(TRect{INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX}, two, true);
     EXPECT_TRUE(Intersects(far, two[1]));
     // No screens at all: unchanged.
     EXPECT_EQ(MoveOnScreen(partly, {}, true), partly);
     // A window over both screens belongs to the one it overlaps most.
-    EXPECT_EQ(NearestWorkArea(TRect::FromSize(700, 200, 300, 50), two), two[1]);
+    EXPECT_EQ(NearestWorkArea(RectOfSize(700, 200, 300, 50), two), two[1]);
 }
 
 TEST(Sizing, EdgesFollowThePointerAndSnapToTheNearestPotentialSize) {
@@ -143,18 +141,18 @@ TEST(Sizing, EdgesFollowThePointerAndSnapToTheNearestPotentialSize) {
     EXPECT_TRUE(EdgesOf(THitZone::BottomLeft).Bottom);
     EXPECT_FALSE(EdgesOf(THitZone::Caption).Any());
 
-    const TRect start = TRect::FromSize(100, 100, 300, 40);
+    const TRect start = RectOfSize(100, 100, 300, 40);
     TSizingEdges right = EdgesOf(THitZone::Right);
-    EXPECT_EQ(SizingRect(start, right, -50, 7, {20, 20}), TRect::FromSize(100, 100, 250, 40));
+    EXPECT_EQ(SizingRect(start, right, -50, 7, {20, 20}), RectOfSize(100, 100, 250, 40));
     // The minimum holds against the opposite edge.
     EXPECT_EQ(SizingRect(start, EdgesOf(THitZone::Left), 1000, 0, {20, 20}),
-              TRect::FromSize(380, 100, 20, 40));
+              RectOfSize(380, 100, 20, 40));
 
     const std::vector<TSize> potential{{300, 40}, {200, 70}, {120, 100}};
-    EXPECT_EQ(SizingStep(potential, right, TRect::FromSize(100, 100, 240, 40)),
-              TRect::FromSize(100, 100, 200, 70));
-    EXPECT_EQ(SizingStep(potential, right, TRect::FromSize(100, 100, 270, 40)),
-              TRect::FromSize(100, 100, 300, 40));
+    EXPECT_EQ(SizingStep(potential, right, RectOfSize(100, 100, 240, 40)),
+              RectOfSize(100, 100, 200, 70));
+    EXPECT_EQ(SizingStep(potential, right, RectOfSize(100, 100, 270, 40)),
+              RectOfSize(100, 100, 300, 40));
     // Dragging the left edge keeps the right one; the bottom edge picks by height.
     EXPECT_EQ(SizingStep(potential, EdgesOf(THitZone::Left), TRect{250, 100, 400, 140}),
               (TRect{280, 100, 400, 200}));

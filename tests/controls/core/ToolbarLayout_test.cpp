@@ -26,7 +26,7 @@ std::vector<TToolbarItem> TwoGroups() {
 TEST(ToolbarLayout, DockedIsOneLineWithoutMargins) {
     const auto l = OrderControls(TwoGroups(), TDockType::TopBottom, 50);
     EXPECT_EQ(l.ClientSize, (TSize{23 * 5 + 6, 22}));
-    EXPECT_EQ(l.Bounds[3], TRect::FromSize(69, 0, 6, 22));
+    EXPECT_EQ(l.Bounds[3], RectOfSize(69, 0, 6, 22));
     EXPECT_EQ(l.Bounds[4].Left, 75);
     EXPECT_TRUE(l.WrapLines.empty());
     // A taller dock row centres the controls across it.
@@ -38,19 +38,19 @@ TEST(ToolbarLayout, DockedIsOneLineWithoutMargins) {
     items[3].SizeVert = 10;
     const auto lr = OrderControls(items, TDockType::LeftRight, 0);
     EXPECT_EQ(lr.ClientSize, (TSize{23, 22 * 5 + 10}));
-    EXPECT_EQ(lr.Bounds[3], TRect::FromSize(0, 66, 23, 10));
+    EXPECT_EQ(lr.Bounds[3], RectOfSize(0, 66, 23, 10));
 }
 
 TEST(ToolbarLayout, FloatingWithoutWidthIsOneRowWithMargins) {
     const auto l = OrderControls(TwoGroups(), TDockType::NotDocked, 0);
     EXPECT_EQ(l.ClientSize, (TSize{4 + 121 + 4, 2 + 22 + 1}));
-    EXPECT_EQ(l.Bounds[0], TRect::FromSize(4, 2, 23, 22));
+    EXPECT_EQ(l.Bounds[0], RectOfSize(4, 2, 23, 22));
 }
 
 TEST(ToolbarLayout, WrapSeparatorBecomesALineAndComesBackWhenUnwrapped) {
     const auto l = OrderControls(TwoGroups(), TDockType::NotDocked, 90);
     // The second group wraps; the separator turns into a line 6 pixels of gap.
-    EXPECT_EQ(l.Bounds[4], TRect::FromSize(4, 2 + 22 + 6, 23, 22));
+    EXPECT_EQ(l.Bounds[4], RectOfSize(4, 2 + 22 + 6, 23, 22));
     EXPECT_TRUE(l.WrapLine[3]);
     EXPECT_EQ(l.Bounds[3].Width(), 0);
     ASSERT_EQ(l.WrapLines.size(), 1u);
