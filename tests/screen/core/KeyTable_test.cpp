@@ -163,3 +163,58 @@ TEST(ScanCodes, XKeyCodesGiveStoredScanCodesAndVirtualKeys) {
     EXPECT_TRUE(IsKeypadKey(VirtualKeyFromScan(ScanFromXKeyCode(80), true), 0x48));
     EXPECT_FALSE(IsKeypadKey(VirtualKeyFromScan(ScanFromXKeyCode(111), true), 0x48));
 }
+
+TEST_F(KeyTableTest, PlainAndKeypadEntriesOfOneScanCodeAreToldApart) {
+    // Scan 71 is keypad 7 and Home, scan 83 keypad '.' and Delete. Entries
+    // that differ only in the keypad flag must each answer their own key,
+    // whichever comes first in the table.
+    for (bool keypadFirst : {false, true}) {
+        SCOPED_TRACE(keypadFirst ? "keypad entries first" : "plain entries first");
+        const int kp = keypadFirst ? 0 : 1, plain = 1 - kp;
+        Table = {};
+        Table[plain] = Entry(71, false, 0, false, "\x1b[H");
+        Table[kp] = Entry(71, true, 0, false, "seven");
+        Table[2 + plain] = Entry(83, false, 0, false, "\x1b[3~");
+        Table[2 + kp] = Entry(83, true, 0, false, "dot");
+        Table[4] = Entry(71, false, 0, true, "\x1b[1~"); // the Home key
+        struct {
+            std::uint8_t VK, Scan;
+            std::string_view Sent;
+        } keys[] = {
+            {103, 71, "seven"},      // Num Lock on: keypad 7
+            {VkHome, 71, "\x1b[1~"}, // Num Lock off: Home, looked up as extended
+            {110, 83, "dot"},        // Num Lock on: keypad '.'
+            {46, 83, "\x1b[3~"},     // Num Lock off: Delete
+        };
+        for (auto& k : keys) {
+            auto d = Press(k.VK, k.Scan);
+            ASSERT_EQ(d.Action, TKeyAction::SendEntry) << int(k.VK);
+            EXPECT_EQ(d.Entry->Text(), k.Sent) << int(k.VK);
+        }
+    }
+    // A keypad entry alone never answers the other key sharing its scan
+    // code, nor a plain entry the keypad key.
+    Table = {};
+    Table[0] = Entry(83, true, 0, false, "dot");
+    EXPECT_EQ(Press(46, 83).Action, TKeyAction::PassOn);
+    EXPECT_EQ(Press(110, 83).Action, TKeyAction::SendEntry);
+    Table[0] = Entry(83, false, 0, false, "\x1b[3~");
+    EXPECT_EQ(Press(110, 83).Action, TKeyAction::PassOn);
+}
+
+TEST(Big5Doubling, LeftSideDoublesOnlyFromColumnTwo) {
+    TDoubleRules on{true, true, true};
+    // A pair in columns 0-1: the cursor on its trail is not past it.
+    TRows rows({"\xA5\xBB\xA5\xBBx"});
+    const TRow& r = rows.Rows[0];
+    for (int mode : {1, 2}) {
+        SCOPED_TRACE(mode == 1 ? "Backspace" : "Left");
+        EXPECT_FALSE(ShouldDoubleKey(r, 80, 0, mode, false, on));
+        EXPECT_FALSE(ShouldDoubleKey(r, 80, 1, mode, false, on));
+        EXPECT_TRUE(ShouldDoubleKey(r, 80, 2, mode, false, on));
+        EXPECT_TRUE(ShouldDoubleKey(r, 80, 4, mode, false, on));
+        EXPECT_FALSE(ShouldDoubleKey(r, 80, 5, mode, false, on)) << "after the single 'x'";
+    }
+    EXPECT_FALSE(ShouldDoubleKey(r, 80, 2, 1, false, TDoubleRules{false, true, true}));
+    EXPECT_FALSE(ShouldDoubleKey(r, 80, 2, 2, true, on)) << "Ctrl+Left never doubles";
+}

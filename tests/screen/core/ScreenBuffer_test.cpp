@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <thread>
@@ -348,4 +349,89 @@ TEST(BufferGuard, ABatchMarksTheBufferWrittenOnceAtItsEnd) {
     EXPECT_FALSE(b.Rendering.IsHeld());
     b.WriteStr("three");
     EXPECT_EQ(host.Marks, 2);
+}
+
+TEST(BufferDirty, EveryWrittenCellIsInsideTheDirtyRectangle) {
+    struct Case {
+        const char* Name;
+        bool AutoWrap;
+        int X, Y;
+        const char* Text;
+        int Left, Top, Right, Bottom;
+    } cases[] = {
+        {"short run in mid row", false, 10, 3, "hello", 10, 3, 14, 3},
+        {"single cell", false, 40, 7, "x", 40, 7, 40, 7},
+        {"ends in the last column", false, 75, 3, "hello", 75, 3, 79, 3},
+        {"ends in the last column, wrapping", true, 75, 3, "hello", 75, 3, 79, 3},
+        {"overflow without wrap", false, 78, 3, "hello", 78, 3, 79, 3},
+        {"wraps onto the next row", true, 77, 3, "hello", 0, 3, 79, 4},
+        {"wraps from the last column", true, 79, 5, "ab", 0, 5, 79, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TScreenBuffer b;
+        b.SetRows(24);
+        b.AutoWrap = c.AutoWrap;
+        b.GotoXY(c.X, c.Y);
+        b.ResetDirty();
+        b.WriteStr(c.Text);
+        EXPECT_EQ(b.DirtyLeft, c.Left);
+        EXPECT_EQ(b.DirtyTop, c.Top);
+        EXPECT_EQ(b.DirtyRight, c.Right);
+        EXPECT_EQ(b.DirtyBottom, c.Bottom);
+    }
+}
+
+TEST(BufferDirty, ARunWrittenAfterARenderMarksOnlyItsOwnCells) {
+    // Two runs on one row between renders: the rectangle spans both, the
+    // last byte of the second included.
+    TScreenBuffer b;
+    b.SetRows(24);
+    b.AutoWrap = false;
+    b.ResetDirty();
+    b.GotoXY(10, 2);
+    b.WriteStr("ab");
+    b.GotoXY(30, 2);
+    b.WriteStr("cd");
+    EXPECT_EQ(b.DirtyLeft, 10);
+    EXPECT_EQ(b.DirtyRight, 31);
+    b.ResetDirty();
+    b.GotoXY(50, 9);
+    b.WriteChar('z');
+    EXPECT_EQ(b.DirtyLeft, 50);
+    EXPECT_EQ(b.DirtyRight, 50);
+    EXPECT_EQ(b.DirtyTop, 9);
+    EXPECT_EQ(b.DirtyBottom, 9);
+}
+
+TEST(BufferHistory, TrimHappensExactlyPastTheBoundAndDropsTwoScreens) {
+    struct Case {
+        int Rows, MaxBufferRows;
+        int Bound;     // the most rows kept before a trim
+        int AfterTrim; // rows left by the trim
+    } cases[] = {
+        {24, 1000, 2 * 24 + 1000, 2 * 24 + 1000 + 1 - 48},
+        {10, 25, 2 * 10 + 25, 2 * 10 + 25 + 1 - 20},
+        // Two screens would cut into the screen itself: only the history goes.
+        {200, 25, 2 * 200 + 25, 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Rows);
+        TScreenBuffer b;
+        b.SetRows(c.Rows);
+        b.SetMaxBufferRows(c.MaxBufferRows);
+        for (int i = b.RowCount(); i < c.Bound; ++i)
+            b.AddRow();
+        ASSERT_EQ(b.RowCount(), c.Bound) << "nothing trimmed up to the bound";
+        EXPECT_EQ(b.TopRow(), c.Bound - c.Rows);
+        b.FollowCursor();
+        const int dropped = c.Bound + 1 - c.AfterTrim;
+        b.Row(dropped).Cells[0].Char = '#'; // the oldest row that survives
+        b.AddRow();
+        EXPECT_EQ(b.RowCount(), c.AfterTrim);
+        EXPECT_EQ(b.TopRow(), c.AfterTrim - c.Rows);
+        // The view keeps showing the lines it showed.
+        EXPECT_EQ(b.ViewRow(), std::max(0, c.Bound - c.Rows - dropped));
+        EXPECT_EQ(b.Row(0).Cells[0].Char, '#');
+    }
 }

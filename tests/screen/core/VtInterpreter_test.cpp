@@ -184,3 +184,100 @@ TEST_F(Emu, SavedCursorIsClampedWhenRestoredOnASmallerScreen) {
     Feed("x\x1b[s\x1b[H\x1b[u");
     EXPECT_EQ(s.CursorX, 39);
 }
+
+namespace {
+
+// One sequence case: bytes from a fresh emulator, then the cursor and the
+// attributes of the cell written last (at X-1 of the cursor row when Mark is
+// set).
+struct SeqCase {
+    const char* Name;
+    std::string Bytes;
+    int X, Y;
+    int Fg, Bg;
+    bool Mark = false;
+};
+
+// Feeds the case three ways: byte by byte, in one block, and in one block
+// per byte, which must all agree.
+void RunSeqCases(const std::vector<SeqCase>& cases) {
+    for (const SeqCase& c : cases) {
+        for (int way = 0; way < 3; ++way) {
+            SCOPED_TRACE(std::string(c.Name) + " way " + std::to_string(way));
+            TScreenBuffer s;
+            TVtInterpreter vt{s};
+            if (way == 0) {
+                for (unsigned char b : c.Bytes)
+                    vt.ProcessChar(b);
+            } else if (way == 1) {
+                vt.ProcessBuffer(c.Bytes);
+            } else {
+                for (char b : c.Bytes)
+                    vt.ProcessBuffer(std::string_view(&b, 1));
+            }
+            EXPECT_EQ(s.CursorX, c.X);
+            EXPECT_EQ(s.CursorY, c.Y);
+            EXPECT_EQ(s.TextColor, c.Fg);
+            EXPECT_EQ(s.BackColor, c.Bg);
+            if (c.Mark) {
+                ASSERT_GT(s.CursorX, 0);
+                const TCell cell = s.ScreenRow(s.CursorY).Cells[s.CursorX - 1];
+                EXPECT_EQ(cell.Char, 'X');
+                EXPECT_EQ(cell.Fg, c.Fg);
+                EXPECT_EQ(cell.Bg, c.Bg);
+            }
+        }
+    }
+}
+
+} // namespace
+
+TEST(VtSequences, SgrResetsEndReverseVideo) {
+    RunSeqCases({
+        {"reverse", "\x1b[32;44m\x1b[7mX", 1, 0, 4, 2, true},
+        {"ESC[0m after reverse", "\x1b[32;44m\x1b[7m\x1b[0mX", 1, 0, 7, 0, true},
+        {"ESC[m after reverse", "\x1b[32;44m\x1b[7m\x1b[mX", 1, 0, 7, 0, true},
+        // The reverse is over: a later SGR no longer exchanges the colours.
+        {"bold after ESC[0m", "\x1b[7m\x1b[0m\x1b[1mX", 1, 0, 15, 0, true},
+        {"bold after ESC[m", "\x1b[7m\x1b[m\x1b[1mX", 1, 0, 15, 0, true},
+        {"colour after ESC[;m", "\x1b[7m\x1b[;m\x1b[31mX", 1, 0, 1, 0, true},
+        {"ESC[0;7m reverses again", "\x1b[7m\x1b[0;7mX", 1, 0, 0, 7, true},
+    });
+}
+
+TEST(VtSequences, CursorMovesCountAbsentOrZeroAsOne) {
+    RunSeqCases({
+        {"bare A", "\x1b[10;5H\x1b[A", 4, 8, 7, 0},
+        {"zero A", "\x1b[10;5H\x1b[0A", 4, 8, 7, 0},
+        {"bare B", "\x1b[10;5H\x1b[B", 4, 10, 7, 0},
+        {"bare C", "\x1b[10;5H\x1b[C", 5, 9, 7, 0},
+        {"bare D", "\x1b[10;5H\x1b[D", 3, 9, 7, 0},
+        {"three A", "\x1b[10;5H\x1b[3A", 4, 6, 7, 0},
+        {"bare A on the top row", "\x1b[H\x1b[A", 0, 0, 7, 0},
+        {"bare H homes", "\x1b[10;5H\x1b[H", 0, 0, 7, 0},
+        {"row only", "\x1b[10;5H\x1b[7H", 0, 6, 7, 0},
+    });
+}
+
+TEST(VtSequences, AnEscInsideASequenceStartsANewOne) {
+    RunSeqCases({
+        {"ESC restarts a CSI", "\x1b[5;5H\x1b[12\x1b[2C", 6, 4, 7, 0},
+        {"ESC right after the bracket", "\x1b[5;5H\x1b[\x1b[31mX", 5, 4, 1, 0, true},
+        {"ESC between parameters", "\x1b[5;5H\x1b[1;\x1b[A", 4, 3, 7, 0},
+        {"ESC ESC", "\x1b[5;5H\x1b\x1b[B", 4, 5, 7, 0},
+    });
+}
+
+TEST_F(Emu, RegionWithoutABottomScrollsDownToTheLastRow) {
+    NumberRows();
+    Feed("\x1b[5r");
+    EXPECT_EQ(Line(3), "r3") << "rows above the region stay";
+    EXPECT_EQ(Line(4), "r5");
+    EXPECT_EQ(Line(22), "r23") << "the last row is in the region";
+    EXPECT_EQ(Line(23), "");
+    vt.ResetScrollState();
+    Feed("\x1b[1;r");
+    EXPECT_EQ(Line(0), "r1");
+    EXPECT_EQ(Line(21), "r23");
+    EXPECT_EQ(Line(22), "");
+}
