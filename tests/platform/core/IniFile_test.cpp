@@ -65,6 +65,25 @@ TEST(IniText, Big5NamesAreNeverFolded) {
     EXPECT_FALSE(SameProfileName("ab\xA4\x41", "AB\xA4\x61"));
 }
 
+TEST(IniText, NamesFoldCaseOverTheWholeLetterRangeAndNothingElse) {
+    for (char up = 'A'; up <= 'Z'; ++up) {
+        const char low = static_cast<char>(up + ('a' - 'A'));
+        SCOPED_TRACE(std::string(1, up));
+        TIniText t("[Site" + std::string(1, up) + "]\r\nKey" + std::string(1, up) + "=1\r\n");
+        EXPECT_TRUE(t.Find("site" + std::string(1, low), "KEY" + std::string(1, low), nullptr));
+        t.Set("SITE" + std::string(1, low), "key" + std::string(1, low), "2");
+        EXPECT_EQ(t.Sections().size(), 1u) << "one section, whatever the case";
+        EXPECT_EQ(t.Keys("Site" + std::string(1, up)).size(), 1u) << "one key, whatever the case";
+        // A Big5 pair whose second byte is this letter is another character
+        // than the pair with the other case.
+        EXPECT_FALSE(SameProfileName(std::string("\xA4") + up, std::string("\xA4") + low));
+        EXPECT_TRUE(SameProfileName(std::string("\xA4") + up, std::string("\xA4") + up));
+    }
+    // The bytes just outside the letters differ by 32 too, but never fold.
+    for (auto [a, b] : {std::pair{'@', '`'}, {'[', '{'}, {'\\', '|'}, {']', '}'}, {'^', '~'}})
+        EXPECT_FALSE(SameProfileName(std::string("k") + a, std::string("k") + b)) << a;
+}
+
 TEST(IniText, Big5SectionNameWithBracketAsSecondByte) {
     const std::string name = std::string("\xFF") + "\xA1\x5D" + "x"; // 0x5D is "]"
     TIniText t;
@@ -160,6 +179,19 @@ TEST_F(IniFileTest, ReadIntegerUsesDefaultForNonNumbersAndRawReaderUsesLeadingDi
     EXPECT_EQ(GetPrivateProfileInt("S", "Row", 5, Path), 0);
     EXPECT_EQ(GetPrivateProfileInt("S", "Col", 5, Path), 80);
     EXPECT_EQ(GetPrivateProfileInt("S", "None", 5, Path), 5);
+}
+
+TEST_F(IniFileTest, SectionsOfAFileMatchWhateverTheirCase) {
+    {
+        TIniFile ini(Path);
+        ini.WriteString("SiteZ", "HostA", "one");
+        ini.WriteString("sitez", "hosta", "two");
+        ini.WriteString("SITEA", "Port", "23");
+    }
+    TIniFile ini(Path);
+    EXPECT_EQ(ini.ReadSections(), (Strings{"SiteZ", "SITEA"}));
+    EXPECT_EQ(ini.ReadString("sItEz", "HOSTA", ""), "two");
+    EXPECT_EQ(ini.ReadString("sitea", "port", ""), "23");
 }
 
 TEST_F(IniFileTest, Big5BytesPassUntouchedAndOtherLinesSurvive) {
