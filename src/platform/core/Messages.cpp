@@ -38,6 +38,9 @@ struct TTimer {
     UINT_PTR Id;
     UINT Elapse;
     DWORD Due;
+    // Changes at every SetTimer of this id, so a round of due timers can tell
+    // a timer another handler restarted from the one it found due.
+    std::uint64_t Serial;
 };
 
 struct TThreadQueue {
@@ -48,6 +51,7 @@ struct TThreadQueue {
     bool Quit = false;
     int QuitCode = 0;
     std::vector<TTimer> Timers; // touched by the owner thread only
+    std::uint64_t NextTimerSerial = 1;
 };
 
 struct TWindow {
@@ -135,10 +139,11 @@ int FireDueTimers(TThreadQueue& q) {
         }
     }
     for (auto& t : due) {
-        // Skip a timer killed by an earlier handler of this round.
+        // Skip a timer killed by an earlier handler of this round, and one
+        // it restarted: that one is due a whole interval from the restart.
         bool alive = false;
         for (auto& cur : q.Timers)
-            if (cur.Wnd == t.Wnd && cur.Id == t.Id) alive = true;
+            if (cur.Wnd == t.Wnd && cur.Id == t.Id && cur.Serial == t.Serial) alive = true;
         if (!alive) continue;
         TEntry e;
         e.Msg = TMessage{t.Wnd, WM_TIMER, t.Id, 0, 0};
@@ -376,11 +381,12 @@ UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT elapseMs) {
         if (t.Wnd == wnd && t.Id == id) {
             t.Elapse = elapseMs;
             t.Due = due;
+            t.Serial = q.NextTimerSerial++;
             if (q.Waker) q.Waker();
             return id;
         }
     }
-    q.Timers.push_back(TTimer{wnd, id, elapseMs, due});
+    q.Timers.push_back(TTimer{wnd, id, elapseMs, due, q.NextTimerSerial++});
     if (q.Waker) q.Waker();
     return id;
 }
