@@ -1,8 +1,8 @@
 #include "platform/core/Messages.h"
 #include "platform/core/Ticks.h"
 
-#include <gtest/gtest.h>
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
 
@@ -16,13 +16,15 @@ TEST(Messages, PostedMessagesArriveInOrderOnTheOwnerThread) {
         if (m.Msg == WM_USER + 1) got.push_back(m.WParam);
     });
     std::thread poster([&] {
-        for (WPARAM i = 0; i < 1000; ++i) ASSERT_TRUE(PostMessage(w, WM_USER + 1, i, 0));
+        for (WPARAM i = 0; i < 1000; ++i)
+            ASSERT_TRUE(PostMessage(w, WM_USER + 1, i, 0));
     });
     poster.join();
     EXPECT_TRUE(got.empty()) << "nothing runs before the owner pumps";
     ProcessMessages();
     ASSERT_EQ(got.size(), 1000u);
-    for (WPARAM i = 0; i < 1000; ++i) EXPECT_EQ(got[i], i);
+    for (WPARAM i = 0; i < 1000; ++i)
+        EXPECT_EQ(got[i], i);
     EXPECT_EQ(handlerThread, std::this_thread::get_id());
     DeallocateHWnd(w);
 }
@@ -111,4 +113,54 @@ TEST(Messages, WaitMessageWakesOnAPostFromAnotherThread) {
     EXPECT_EQ(code, 3);
     EXPECT_FALSE(TakeQuit());
     DeallocateHWnd(w);
+}
+
+TEST(Messages, ATimerKilledOrRestartedByAnotherTimersHandlerDoesNotFireThatRound) {
+    DWORD now = 5000;
+    SetTickSource([&] { return now; });
+    std::vector<WPARAM> fired;
+    HWND w = 0;
+    w = AllocateHWnd([&](TMessage& m) {
+        if (m.Msg != WM_TIMER) return;
+        fired.push_back(m.WParam);
+        if (m.WParam == 1) KillTimer(w, 2);
+        if (m.WParam == 3) SetTimer(w, 4, 500); // restarted: due 500 ms from now
+    });
+    // All four are due in the same round, in the order they were set.
+    SetTimer(w, 1, 100);
+    SetTimer(w, 2, 100);
+    SetTimer(w, 3, 100);
+    SetTimer(w, 4, 100);
+    now += 100;
+    ProcessMessages();
+    EXPECT_EQ(fired, (std::vector<WPARAM>{1, 3}));
+    fired.clear();
+    now += 100;
+    ProcessMessages();
+    EXPECT_EQ(fired, (std::vector<WPARAM>{1, 3})) << "timer 2 stays dead, timer 4 waits";
+    fired.clear();
+    KillTimer(w, 1);
+    KillTimer(w, 3);
+    now += 500;
+    ProcessMessages();
+    EXPECT_EQ(fired, (std::vector<WPARAM>{4}));
+    // A window destroyed by an earlier handler of the round hears no more.
+    HWND a = 0, b = 0;
+    std::vector<HWND> heard;
+    a = AllocateHWnd([&](TMessage& m) {
+        if (m.Msg != WM_TIMER) return;
+        heard.push_back(a);
+        DeallocateHWnd(b);
+    });
+    b = AllocateHWnd([&](TMessage& m) {
+        if (m.Msg == WM_TIMER) heard.push_back(b);
+    });
+    SetTimer(a, 1, 10);
+    SetTimer(b, 1, 10);
+    now += 10;
+    ProcessMessages();
+    EXPECT_EQ(heard, std::vector<HWND>{a});
+    DeallocateHWnd(a);
+    DeallocateHWnd(w);
+    SetTickSource({});
 }
