@@ -115,6 +115,43 @@ TEST(TelnetCnx, HostileStreamsStayBounded) {
     EXPECT_EQ(u.Blocks, 3);
 }
 
+TEST(TelnetCnx, NegotiationLoopGuardAnswersExactlyFiftyTimesPerOption) {
+    struct Case {
+        const char* Name;
+        std::string Request, Reply;
+    } cases[] = {
+        {"unknown option offered", B({255, 251, 31}), B({255, 254, 31})},
+        {"unknown option asked", B({255, 253, 99}), B({255, 252, 99})},
+        {"echo offered", B({255, 251, 1}), B({255, 253, 1})},
+        {"terminal type asked", B({255, 253, 24}), B({255, 251, 24})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TCapture t;
+        std::string requests;
+        for (int i = 0; i < 51; ++i)
+            requests += c.Request;
+        t.Feed(requests);
+        std::string fifty;
+        for (int i = 0; i < 50; ++i)
+            fifty += c.Reply;
+        EXPECT_EQ(t.Sent, fifty) << "the 51st request goes unanswered";
+        // Another option has a count of its own.
+        t.Sent.clear();
+        t.Feed(B({255, 251, 32}));
+        EXPECT_EQ(t.Sent, B({255, 254, 32}));
+        // A data byte starts the count again, for fifty more.
+        t.Sent.clear();
+        t.Feed("x" + requests);
+        EXPECT_EQ(t.Sent, fifty);
+        // Requests split one byte per read count the same.
+        TCapture u;
+        for (char b : requests)
+            u.Feed(std::string(1, b));
+        EXPECT_EQ(u.Sent, fifty);
+    }
+}
+
 TEST(TelnetCnx, TraceLinesNumberedInOrder) {
     std::vector<std::string> lines;
     win::SetDebugOutputHandler([&](const std::string& l) { lines.push_back(l); });
