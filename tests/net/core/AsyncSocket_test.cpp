@@ -388,6 +388,40 @@ TEST(AsyncSocket, ASendThatTakesPartOfAChunkResumesWhenTheWireDrains) {
     ASSERT_TRUE(win::PumpUntil([&] { return sent; }, 5000));
 }
 
+TEST(AsyncSocket, DataSentFollowsASendThatWentOutAtOnce) {
+    bptest::TScriptedServer server([&](int fd, int) {
+        std::string got;
+        bptest::SendAll(fd, "hello");
+        for (const char* answer : {"one", "two"}) {
+            got.clear();
+            if (!bptest::ReadExactly(fd, 4, got)) return;
+            bptest::SendAll(fd, answer);
+        }
+        bptest::ReadToEnd(fd);
+    });
+    TAsyncSocket s;
+    TLog log(s);
+    Open(s, server.Port());
+    // The greeting comes after the connect's own FD_WRITE has been handled.
+    ASSERT_TRUE(win::PumpUntil([&] { return log.Data == "hello"; }, 5000));
+    int sent = 0;
+    s.OnDataSent = [&](TCustomAsyncSocket*, WORD e) {
+        EXPECT_EQ(e, 0);
+        ++sent;
+    };
+    // A short send leaves at once; its event comes from the message loop,
+    // not from inside Send, and once per send.
+    EXPECT_EQ(s.SendStr("ping"), 4);
+    EXPECT_TRUE(s.AllSent());
+    EXPECT_EQ(sent, 0);
+    ASSERT_TRUE(win::PumpUntil([&] { return sent >= 1 && log.Data == "helloone"; }, 5000));
+    EXPECT_EQ(s.SendStr("pong"), 4);
+    ASSERT_TRUE(win::PumpUntil([&] { return sent >= 2 && log.Data == "helloonetwo"; }, 5000));
+    EXPECT_EQ(sent, 2);
+    s.Close();
+    ASSERT_TRUE(win::PumpUntil([&] { return server.Idle(); }, 5000));
+}
+
 TEST(AsyncSocket, DatagramSocketHearsItsPeer) {
     int peer = ::socket(AF_INET, SOCK_DGRAM, 0);
     ASSERT_GE(peer, 0);
