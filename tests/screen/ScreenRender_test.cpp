@@ -1,9 +1,17 @@
-// The screenrender tool end to end: bytes in, a PNG of the screen out.
+// Rendering of the screen: what an incremental render leaves in the display
+// bitmap, and the screenrender tool end to end (bytes in, a PNG out).
+#include "screen/BgCrt.h"
+
+#include "platform/core/Ticks.h"
+
+#include <QApplication>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -25,7 +33,101 @@ int RunTool(const QStringList& args, QString* err = nullptr) {
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
+// A screen on a hand-driven clock, with either renderer: the opaque one, or
+// the background one (Transparent on).
+class IncrementalRender : public ::testing::TestWithParam<bool> {
+protected:
+    std::uint32_t Now = 100000;
+    TBgCrt S;
+
+    void SetUp() override {
+        win::SetTickSource([this] { return Now; });
+        S.SetColumns(80);
+        S.SetRows(24);
+        S.SetTransparent(GetParam());
+        S.StopRefresh();
+        S.show();
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    }
+    void TearDown() override { win::SetTickSource({}); }
+    // Lets the pause pass and ticks once: renders the dirty cells.
+    void Render() {
+        Now += S.Interval() + 1;
+        S.RefreshTimerTick();
+    }
+    // Every row full of text, rendered, nothing left dirty.
+    void FillAndRender() {
+        S.SetAutoWrap(false);
+        for (int y = 0; y < S.Rows(); ++y) {
+            std::string line;
+            for (int x = 0; x < S.Columns(); ++x)
+                line += static_cast<char>('A' + (x + y) % 26);
+            S.GotoXY(0, y);
+            S.WriteStr(line);
+        }
+        Render();
+        ASSERT_TRUE(S.Screen().IsDirtyEmpty());
+    }
+    // The display after rendering every cell again.
+    TPixelBuffer FullRender() {
+        {
+            std::lock_guard<TRenderGuard> g(S.Screen().Rendering);
+            S.Screen().MarkAllDirty();
+        }
+        Render();
+        return S.DisplayBitmap().Bitmap();
+    }
+};
+
 } // namespace
+
+TEST_P(IncrementalRender, WrittenCellsLookAsAfterAFullRender) {
+    struct Case {
+        const char* Name;
+        bool AutoWrap;
+        int X, Y;
+        const char* Text;
+    } cases[] = {
+        {"short run in mid row", false, 10, 3, "hello"},
+        {"ends in the last column", false, 75, 5, "hello"},
+        {"ends in the last column, wrapping", true, 75, 7, "hello"},
+        {"wraps onto the next row", true, 77, 9, "hello"},
+        {"single cell", false, 40, 12, "!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        FillAndRender();
+        S.SetAutoWrap(c.AutoWrap);
+        S.SetTextColor(14);
+        S.SetBackColor(1);
+        S.GotoXY(c.X, c.Y);
+        S.WriteStr(c.Text);
+        S.SetTextColor(7);
+        S.SetBackColor(0);
+        Render();
+        const TPixelBuffer incremental = S.DisplayBitmap().Bitmap();
+        const TPixelBuffer full = FullRender();
+        ASSERT_EQ(incremental.Width(), full.Width());
+        ASSERT_EQ(incremental.Height(), full.Height());
+        // Cell by cell, for a message that names the stale one.
+        int stale = 0;
+        for (int line = 0; line < S.Rows(); ++line)
+            for (int col = 0; col < S.Columns(); ++col) {
+                const QRect r = S.CellRect(col, line);
+                bool same = true;
+                for (int y = r.top(); y <= r.bottom() && same; ++y)
+                    for (int x = r.left(); x <= r.right() && same; ++x)
+                        same = incremental.Pixel(x, y) == full.Pixel(x, y);
+                if (!same && ++stale <= 3)
+                    ADD_FAILURE() << "cell " << col << "," << line << " differs";
+            }
+        EXPECT_EQ(stale, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Renderers, IncrementalRender, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Background" : "Opaque"; });
 
 TEST(ScreenRender, ReplaysBytesIntoAPicture) {
     QTemporaryDir dir;
