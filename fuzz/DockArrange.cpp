@@ -36,12 +36,13 @@ struct Reader {
             v = v << 8 | Byte();
         return static_cast<int>(v);
     }
-    // Mostly small values, sometimes anything.
+    // Mostly small values, sometimes large ones of either sign; bounded so
+    // the harness's own scaling (times 3 or 4) cannot overflow.
     int Value() {
         const std::uint8_t k = Byte();
         if (k < 200) return k;
         if (k < 230) return -static_cast<int>(Byte());
-        return Int();
+        return Int() % (1 << 24);
     }
 };
 } // namespace
