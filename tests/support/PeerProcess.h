@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -12,6 +13,12 @@
 #include <vector>
 
 extern char** environ;
+
+// A line for the parent's ReadPeerLine, from a peer process.
+inline void PeerSay(const std::string& line) {
+    std::printf("@%s\n", line.c_str());
+    std::fflush(stdout);
+}
 
 class TPeerProcess {
 public:
@@ -82,6 +89,15 @@ public:
                 continue;
             }
             Buffer.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+
+    // The next line the program wrote with PeerSay (without the "@"), skipping
+    // the rest of its output (a test program's own report, say).
+    std::string ReadPeerLine(int timeoutMs = 10000) {
+        for (;;) {
+            std::string line = ReadLine(timeoutMs);
+            if (line.empty() || line[0] == '@') return line.empty() ? line : line.substr(1);
         }
     }
 

@@ -21,12 +21,6 @@ using namespace win;
 
 namespace {
 
-// Peer lines start with "@", apart from the test framework's own output.
-void Say(const std::string& line) {
-    std::printf("@%s\n", line.c_str());
-    std::fflush(stdout);
-}
-
 std::string Hex(std::uint64_t v) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%llx", static_cast<unsigned long long>(v));
@@ -52,27 +46,27 @@ int RunWindowPeer() {
             std::string bytes;
             for (DWORD i = 0; cds && i < cds->cbData; ++i)
                 bytes += Hex(static_cast<const unsigned char*>(cds->lpData)[i] | 0x100).substr(1);
-            Say("copydata " + (cds ? Hex(cds->dwData) : std::string("none")) + " " + bytes);
+            PeerSay("copydata " + (cds ? Hex(cds->dwData) : std::string("none")) + " " + bytes);
             m.Result = cds ? static_cast<LRESULT>(cds->cbData) : -1;
         } else if (m.Msg == WM_USER + 5) {
-            Say("posted " + std::to_string(m.WParam));
+            PeerSay("posted " + std::to_string(m.WParam));
         } else if (m.Msg == WM_CLOSE) {
             quit = true;
         }
     });
     TWindowStateHandler h;
     h.Show = [](int cmd) {
-        Say("show " + std::to_string(cmd));
+        PeerSay("show " + std::to_string(cmd));
         return true;
     };
     h.SetForeground = [] {
-        Say("foreground");
+        PeerSay("foreground");
         return true;
     };
     h.IsIconic = [] { return true; };
     SetWindowStateHandler(self, h);
     SetWindowClassName(self, "TPeerWindow");
-    Say("ready " + Hex(self) + " " + std::to_string(ping));
+    PeerSay("ready " + Hex(self) + " " + std::to_string(ping));
     while (!quit) {
         ProcessMessages();
         WaitMessage(100);
@@ -86,13 +80,13 @@ int RunSinglePeer() {
     {
         TWindowClassLock lock("TSingle");
         if (FindWindow("TSingle")) {
-            Say("second");
+            PeerSay("second");
             return 0;
         }
         self = AllocateHWnd([](TMessage&) {});
         SetWindowClassName(self, "TSingle");
     }
-    Say("full");
+    PeerSay("full");
     for (;;) {
         ProcessMessages();
         WaitMessage(100);
@@ -124,16 +118,9 @@ std::vector<std::string> PeerArgs() {
     return {"/proc/self/exe", "--gtest_filter=PeerProcess.Run", "--gtest_brief=1"};
 }
 
-std::string PeerLine(TPeerProcess& child) {
-    for (;;) {
-        std::string line = child.ReadLine();
-        if (line.empty() || line[0] == '@') return line.empty() ? line : line.substr(1);
-    }
-}
-
 struct TPeerWindow {
     TPeerWindow() : Child(PeerArgs(), {"BP_CHANNEL_PEER=window"}) {
-        std::string line = PeerLine(Child);
+        std::string line = Child.ReadPeerLine();
         unsigned long long h = 0;
         unsigned ping = 0;
         if (std::sscanf(line.c_str(), "ready %llx %u", &h, &ping) == 2) {
@@ -323,20 +310,20 @@ TEST(WindowChannel, MessagesReachTheWindowOfAnotherProcess) {
     cds.cbData = sizeof data;
     cds.lpData = data;
     EXPECT_EQ(SendMessage(peer.Wnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 4);
-    EXPECT_EQ(PeerLine(peer.Child), "copydata 1234 610062ff");
+    EXPECT_EQ(peer.Child.ReadPeerLine(), "copydata 1234 610062ff");
     EXPECT_FALSE(PostMessage(peer.Wnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)))
         << "the bytes would be gone before the peer reads them";
 
     for (WPARAM i = 1; i <= 3; ++i)
         EXPECT_TRUE(PostMessage(peer.Wnd, WM_USER + 5, i, 0));
-    EXPECT_EQ(PeerLine(peer.Child), "posted 1");
-    EXPECT_EQ(PeerLine(peer.Child), "posted 2");
-    EXPECT_EQ(PeerLine(peer.Child), "posted 3");
+    EXPECT_EQ(peer.Child.ReadPeerLine(), "posted 1");
+    EXPECT_EQ(peer.Child.ReadPeerLine(), "posted 2");
+    EXPECT_EQ(peer.Child.ReadPeerLine(), "posted 3");
 
     EXPECT_TRUE(ShowWindow(peer.Wnd, SW_RESTORE));
-    EXPECT_EQ(PeerLine(peer.Child), "show 9");
+    EXPECT_EQ(peer.Child.ReadPeerLine(), "show 9");
     EXPECT_TRUE(SetForegroundWindow(peer.Wnd));
-    EXPECT_EQ(PeerLine(peer.Child), "foreground");
+    EXPECT_EQ(peer.Child.ReadPeerLine(), "foreground");
     EXPECT_TRUE(IsIconic(peer.Wnd));
 }
 
@@ -473,7 +460,7 @@ TEST(WindowChannel, SimultaneousStartsMakeOneFullInstance) {
             PeerArgs(), std::vector<std::string>{"BP_CHANNEL_PEER=single"}));
     int full = 0, second = 0;
     for (auto& s : starts) {
-        std::string line = PeerLine(*s);
+        std::string line = (*s).ReadPeerLine();
         full += line == "full";
         second += line == "second";
     }
