@@ -1,0 +1,33 @@
+// Quillon.ini: the site-list window's settings.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace sitelist {
+
+struct TRect {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool operator==(const TRect&) const = default;
+};
+
+struct TQuillonSettings {
+    TRect Window;        // [Windows] Left, Top, Width, Height
+    std::string KeyWord; // [Windows] KeyWord, Big5
+    int TreeWidth = 220; // [TreeView] Width
+    int ItemIndex = 0;   // [TreeView] ItemIndex; -1: none selected (not written)
+    int ColWidth[4] = {200, 100, 50, 100};
+    bool ToolBarVisible = true;
+    // [ToolBar] keys the plain toolbar cannot apply, kept as read.
+    std::string ToolBarDock = "1", ToolBarLeft = "0", ToolBarTop = "0", ToolBarFloatingWidth = "0";
+
+    // Reads the file; the window defaults to the given screen size.
+    void Load(const std::string& path, int screenWidth, int screenHeight);
+    // Writes every key in one atomic write; throws win::EFileError.
+    void Save(const std::string& path) const;
+};
+
+// The window moved onto the nearest of the screens when it lies on none of
+// them (a screen removed since it was stored); unchanged otherwise.
+TRect FitOnScreens(const TRect& window, const std::vector<TRect>& screens);
+
+} // namespace sitelist
