@@ -1,0 +1,310 @@
+// TQuillonFrm: building the window, the command table, settings, start and close.
+#include "sitelist/QuillonForm.h"
+
+#include "dialogs/AboutDialog.h"
+#include "platform/core/Files.h"
+#include "sitelist/FindSiteDialog.h"
+#include "sitelist/SetSiteDialog.h"
+#include "sitelist/SiteMessages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+using namespace sitelist;
+
+TQuillonFrm::TQuillonFrm(std::string dataFolder, std::string programFolder,
+                         std::unique_ptr<TSiteServer> server,
+                         std::unique_ptr<TTerminalStarter> starter, QWidget* parent)
+    : QMainWindow(parent), FDataFolder(std::move(dataFolder)),
+      FProgramFolder(std::move(programFolder)), FFile(FDataFolder + "Quillon.txt"),
+      FServer(std::move(server)), FStarter(std::move(starter)) {
+    setObjectName("QuillonFrm");
+    setWindowTitle("站台列表");
+
+    TreeView = new QTreeWidget;
+    TreeView->setObjectName("TreeView");
+    TreeView->setHeaderHidden(true);
+    TreeView->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    TreeView->setContextMenuPolicy(Qt::CustomContextMenu);
+    ListView = new QTreeWidget;
+    ListView->setObjectName("ListView");
+    ListView->setColumnCount(4);
+    ListView->setHeaderLabels({"站台名稱", "位址", "通訊埠", "備註"});
+    ListView->setRootIsDecorated(false);
+    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    ListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    Splitter = new QSplitter;
+    Splitter->addWidget(TreeView);
+    Splitter->addWidget(ListView);
+    Splitter->setStretchFactor(1, 1);
+    setCentralWidget(Splitter);
+    StatusPanel = new QLabel;
+    statusBar()->addWidget(StatusPanel);
+    // The toolbar is a plain container of its name until the toolbar
+    // family takes it over.
+    MainBar = new QToolBar("MainBar", this);
+    MainBar->setObjectName("MainBar");
+    addToolBar(MainBar);
+
+    BuildCommands();
+    BuildMenus();
+    TreeView->installEventFilter(this);
+    ListView->installEventFilter(this);
+    FSites.SetObserver(this);
+    connect(TreeView, &QTreeWidget::currentItemChanged, this, [this] { TreeViewChange(); });
+    connect(TreeView, &QTreeWidget::itemSelectionChanged, this, [this] {
+        FTreeFocused = true;
+        UpdateEditButtons(!TreeView->selectedItems().isEmpty());
+    });
+    connect(TreeView, &QTreeWidget::itemChanged, this,
+            [this](QTreeWidgetItem* item) { TreeItemEdited(item); });
+    connect(ListView, &QTreeWidget::itemSelectionChanged, this, [this] { ListViewChange(); });
+    connect(ListView, &QTreeWidget::itemChanged, this,
+            [this](QTreeWidgetItem* item, int column) { ListItemEdited(item, column); });
+    connect(ListView, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (!SelectedSiteLines().empty()) ConnectClick();
+    });
+    for (QTreeWidget* view : {TreeView, ListView})
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+            PopupMenu->popup(view->viewport()->mapToGlobal(at));
+        });
+
+    if (FServer) {
+        FServer->OnConnect = [this](win::HWND h) { IPCServerConnect(h); };
+        FServer->OnClientData = [this](const std::string& a, win::HWND h) {
+            IPCServerClientData(a, h);
+        };
+        FServer->OnDisconnect = [this](win::HWND) { IPCClosed(); };
+        FServer->OnAfterClose = [this] { IPCServerAfterClose(); };
+    }
+    FormCreate();
+}
+
+TQuillonFrm::~TQuillonFrm() {
+    FSites.SetObserver(nullptr);
+    if (FServer) {
+        FServer->OnConnect = nullptr;
+        FServer->OnClientData = nullptr;
+        FServer->OnDisconnect = nullptr;
+        FServer->OnAfterClose = nullptr;
+    }
+}
+
+// ---- the command table -----------------------------------------------------------------
+
+void TQuillonFrm::BuildCommands() {
+    struct TCommand {
+        QAction** Slot;
+        const char* Caption;
+        QKeySequence Key;
+        void (TQuillonFrm::*Handler)();
+    };
+    const TCommand commands[] = {
+        {&ConnectAct, "連線", QKeySequence("Alt+C"), &TQuillonFrm::ConnectClick},
+        {&ConnectAllAct, "全部連線", {}, &TQuillonFrm::ConnectAllClick},
+        {&FindAct, "搜尋站台", QKeySequence("Ctrl+F"), &TQuillonFrm::FindClick},
+        {&CreateFolderAct, "新增資料匣", QKeySequence("Alt+R"), &TQuillonFrm::CreateFolderClick},
+        {&CreateSiteAct, "新增站台", QKeySequence("Alt+S"), &TQuillonFrm::CreateSiteClick},
+        {&ModifyAct, "修改", QKeySequence("Alt+M"), &TQuillonFrm::Modify1Click},
+        {&DeleteAct, "刪除", QKeySequence("Alt+D"), &TQuillonFrm::Delete1Click},
+        {&CutAct, "剪下", QKeySequence("Alt+T"), nullptr}, // Cut has no action
+        {&CopyAct, "複製", QKeySequence("Alt+Y"), &TQuillonFrm::Copy1Click},
+        {&PasteAct, "貼上", QKeySequence("Alt+U"), &TQuillonFrm::Paste1Click},
+        {&ExpandSubDirectoryAct, "展開子目錄", {}, &TQuillonFrm::ExpandSubDirectoryClick},
+        {&ExpandAllSubDirectoryAct, "展開全部目錄", {}, &TQuillonFrm::ExpandAllSubDirectoryClick},
+        {&LoadSiteListAct, "插入站台列表...", {}, &TQuillonFrm::LoadSiteListClick},
+        {&ExitProgramAct, "結束", QKeySequence("Alt+F4"), &TQuillonFrm::ExitProgramClick},
+        {&AboutAct, "關於...", {}, &TQuillonFrm::A1Click},
+    };
+    for (const TCommand& c : commands) {
+        QAction* a = new QAction(c.Caption, this);
+        a->setShortcut(c.Key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        if (c.Handler) connect(a, &QAction::triggered, this, c.Handler);
+        addAction(a);
+        *c.Slot = a;
+    }
+    ToolBarAct = MainBar->toggleViewAction();
+    ToolBarAct->setText("工具列");
+    for (QAction* a : {ConnectAct, ConnectAllAct, CutAct, CopyAct, DeleteAct, ModifyAct, PasteAct})
+        a->setEnabled(false);
+}
+
+void TQuillonFrm::BuildMenus() {
+    QMenu* file = menuBar()->addMenu("檔案(&F)");
+    file->addAction(LoadSiteListAct);
+    file->addSeparator();
+    file->addAction(ExitProgramAct);
+    QMenu* edit = menuBar()->addMenu("編輯(&E)");
+    for (QAction* a : {CreateFolderAct, CreateSiteAct, ModifyAct, DeleteAct})
+        edit->addAction(a);
+    edit->addSeparator();
+    for (QAction* a : {CutAct, CopyAct, PasteAct})
+        edit->addAction(a);
+    edit->addSeparator();
+    edit->addAction(FindAct);
+    QMenu* site = menuBar()->addMenu("站台(&B)");
+    site->addAction(ConnectAct);
+    site->addAction(ConnectAllAct);
+    QMenu* view = menuBar()->addMenu("檢視(&V)");
+    view->addAction(ToolBarAct);
+    view->addAction(ExpandSubDirectoryAct);
+    view->addAction(ExpandAllSubDirectoryAct);
+    QMenu* help = menuBar()->addMenu("說明(&H)");
+    help->addAction(AboutAct);
+
+    PopupMenu = new QMenu(this);
+    for (QAction* a : {ConnectAct, ConnectAllAct})
+        PopupMenu->addAction(a);
+    PopupMenu->addSeparator();
+    for (QAction* a : {CreateFolderAct, CreateSiteAct, ModifyAct, DeleteAct})
+        PopupMenu->addAction(a);
+    PopupMenu->addSeparator();
+    for (QAction* a : {CutAct, CopyAct, PasteAct})
+        PopupMenu->addAction(a);
+    PopupMenu->addSeparator();
+    for (QAction* a : {ExpandSubDirectoryAct, ExpandAllSubDirectoryAct})
+        PopupMenu->addAction(a);
+
+    for (QAction* a : {ConnectAct, ConnectAllAct, FindAct, CreateFolderAct, CreateSiteAct,
+                       ModifyAct, DeleteAct, CutAct, CopyAct, PasteAct})
+        MainBar->addAction(a);
+}
+
+// ---- settings -----------------------------------------------------------------------------
+
+void TQuillonFrm::ApplySettings() {
+    QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
+                                                    : QRect(0, 0, 800, 600);
+    FSettings.Load(FDataFolder + "Quillon.ini", screen.width(), screen.height());
+    std::vector<TRect> screens;
+    for (QScreen* s : QGuiApplication::screens()) {
+        QRect g = s->availableGeometry();
+        screens.push_back({g.x(), g.y(), g.width(), g.height()});
+    }
+    TRect r = FitOnScreens(FSettings.Window, screens);
+    setGeometry(r.Left, r.Top, std::max(r.Width, 200), std::max(r.Height, 150));
+    Splitter->setSizes(
+        {std::max(FSettings.TreeWidth, 0), std::max(r.Width - FSettings.TreeWidth, 1)});
+    for (int i = 0; i < 4; ++i)
+        ListView->header()->resizeSection(i, std::max(FSettings.ColWidth[i], 0));
+    MainBar->setVisible(FSettings.ToolBarVisible);
+}
+
+void TQuillonFrm::StoreSettings() {
+    QRect g = geometry();
+    FSettings.Window = {g.x(), g.y(), g.width(), g.height()};
+    FSettings.KeyWord = FindSiteDlg->KeyWord();
+    FSettings.TreeWidth = Splitter->sizes().value(0);
+    FSettings.ItemIndex = SelectedNode();
+    for (int i = 0; i < 4; ++i)
+        FSettings.ColWidth[i] = ListView->header()->sectionSize(i);
+    FSettings.ToolBarVisible = ToolBarAct->isChecked();
+    std::string path = FDataFolder + "Quillon.ini";
+    try {
+        FSettings.Save(path);
+    } catch (const win::EFileError&) {
+        SiteError(this, WriteErrorMessage(path));
+    }
+}
+
+// ---- start and close ---------------------------------------------------------------------------
+
+void TQuillonFrm::FormCreate() {
+    ApplySettings();
+    SetSiteDlg = new TSetSiteDlg(this);
+    try {
+        LoadSiteFile(FFile.Path());
+        if (FSettings.ItemIndex >= 0 && FSettings.ItemIndex < FSites.NodeCount())
+            SelectNode(FSettings.ItemIndex);
+    } catch (...) {
+        // A damaged list shows what could be read.
+    }
+    FindSiteDlg = new TFindSiteDlg(
+        FSites, FSettings.KeyWord,
+        [this](const TSiteFields& s, int port) { ConnectSite(s.Alias, s.Address, port); }, this);
+    ChooseImportFile = [this] {
+        return QFileDialog::getOpenFileName(this, {}, QString::fromStdString(FFile.Path()),
+                                            "Text files (*.txt);;All files (*.*)");
+    };
+}
+
+// The first site file of the run: loaded whole, or an unreadable one named.
+void TQuillonFrm::LoadSiteFile(const std::string& path) {
+    if (FFile.Load(FSites) == TSiteFile::TLoad::Unreadable && path == FFile.Path())
+        SiteError(this, FFile.ReadErrorText());
+    FillSiteList();
+}
+
+void TQuillonFrm::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (!e->spontaneous()) FormShow();
+}
+
+void TQuillonFrm::FormShow() {
+    FClientConnected = false;
+    if (!FServer) return;
+    if (!FServer->Active()) FServer->ClearSessionName();
+    FServer->Open();
+}
+
+bool TQuillonFrm::FormClose() {
+    if (FConnectAllRunning) {
+        // Connect-all ends first; it closes the window when it has.
+        FClosing = true;
+        if (FWaitLoop) FWaitLoop->quit();
+        return false;
+    }
+    StoreSettings();
+    if (FSites.Modified) {
+        auto answer =
+            SiteMessageBox(this, TMsgKind::Confirmation, "你確定要儲存更動後的站台列表嗎?",
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel) return false;
+        if (answer == QMessageBox::Yes) {
+            std::string error = FFile.Save(FSites);
+            if (!error.empty()) {
+                SiteError(this, error);
+                return false;
+            }
+        }
+    }
+    if (FServer) FServer->Close();
+    return true;
+}
+
+void TQuillonFrm::closeEvent(QCloseEvent* e) {
+    if (FormClose())
+        e->accept();
+    else
+        e->ignore();
+}
+
+void TQuillonFrm::ExitProgramClick() {
+    close();
+}
+
+void TQuillonFrm::ToolBarClick() {
+    ToolBarAct->trigger();
+}
+
+void TQuillonFrm::A1Click() {
+    TAboutDlg about("站台列表", this);
+    about.exec();
+}
+
+void TQuillonFrm::FindClick() {
+    FindSiteDlg->exec();
+}
