@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QShortcut>
 
 using namespace sitelist;
 
@@ -23,6 +24,7 @@ TOfficeButton::TOfficeButton(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_Hover);
     FHoverFont = font();
     LoadGlyphs();
+    if (parent) WatchWindow();
     connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
 }
 
@@ -183,7 +185,21 @@ void TOfficeButton::SetAutoHeight(bool on) {
 }
 void TOfficeButton::SetCaption(const QString& caption) {
     FCaption = caption;
+    // The caption's accelerator: Alt with the letter anywhere in the window.
+    delete FAccelerator;
+    int amp = caption.indexOf('&');
+    if (amp >= 0 && amp + 1 < caption.size() && caption[amp + 1] != '&') {
+        FAccelerator = new QShortcut(QKeySequence(QStringLiteral("Alt+") + caption[amp + 1]), this);
+        connect(FAccelerator, &QShortcut::activated, this, [this] {
+            if (isEnabled() && isVisible()) KeyboardClick();
+        });
+    }
     Changed();
+}
+
+QChar TOfficeButton::AcceleratorChar() const {
+    int amp = FCaption.indexOf('&');
+    return amp >= 0 && amp + 1 < FCaption.size() ? FCaption[amp + 1].toLower() : QChar();
 }
 void TOfficeButton::SetColor(TColor c) {
     FColor = c;
@@ -354,7 +370,8 @@ void TOfficeButton::leaveEvent(QEvent*) {
 }
 
 void TOfficeButton::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Space && e->modifiers() == Qt::NoModifier) {
+    bool letter = !AcceleratorChar().isNull() && e->text().toLower() == QString(AcceleratorChar());
+    if ((e->key() == Qt::Key_Space || letter) && e->modifiers() == Qt::NoModifier) {
         KeyboardClick();
         return;
     }
@@ -385,11 +402,6 @@ bool TOfficeButton::eventFilter(QObject*, QEvent* e) {
     if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && plain && IsActiveDefault())
         hit = true;
     if (k->key() == Qt::Key_Escape && plain && FCancel) hit = true;
-    int amp = FCaption.indexOf('&');
-    if (amp >= 0 && amp + 1 < FCaption.size() && (k->modifiers() & Qt::AltModifier || hasFocus()) &&
-        !k->text().isEmpty() &&
-        k->text().compare(FCaption.mid(amp + 1, 1), Qt::CaseInsensitive) == 0)
-        hit = true;
     if (!hit) return false;
     if (e->type() == QEvent::KeyPress) KeyboardClick();
     e->accept();

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 class QAction;
+class QShortcut;
 
 using sitelist::TGlyphPosition;
 using sitelist::TOffBtnType;
@@ -42,7 +43,10 @@ public:
     bool AutoHeight() const { return FAutoHeight; }
     void SetAutoHeight(bool on);
     bool Cancel() const { return FCancel; }
-    void SetCancel(bool on) { FCancel = on; }
+    void SetCancel(bool on) {
+        FCancel = on;
+        WatchWindow();
+    }
     QString Caption() const { return FCaption; }
     void SetCaption(const QString& caption);
     TColor Color() const { return FColor; }
@@ -132,10 +136,12 @@ private:
     QSize GlyphSize() const;
     void DrawFrame(class QPainter& p) const;
     void WatchWindow();
+    QChar AcceleratorChar() const;
 
     sitelist::TOffBtnMachine FMachine;
     QPointer<QAction> FAction;
     QPointer<QWidget> FWatched;
+    QPointer<QShortcut> FAccelerator;
     TColor FActiveColor = 0x808080, FActiveOutlineColor = 0xFFFFFF, FActiveOutlineColor2 = 0xD6E7E7;
     TColor FColor = 0xCCFFFF, FInactiveColor = 0xC0C0C0, FTransparentColor = 0x000000;
     bool FAutoHeight = false, FCancel = false, FDefault = false, FOffice2000 = true;
