@@ -7,12 +7,16 @@ constexpr win::UINT_PTR SpinTimerId = 1;
 }
 
 QImage SpinArrowImage(bool up) {
-    QImage img(7, 4, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
+    // A 7 x 4 arrow inside a one-pixel see-through border: the glyph rule
+    // takes the bottom-left colour as see-through, so that pixel must never
+    // be part of the arrow.
+    const QRgb seeThrough = qRgb(128, 128, 0);
+    QImage img(9, 6, QImage::Format_RGB32);
+    img.fill(seeThrough);
     for (int row = 0; row < 4; ++row) {
-        const int y = up ? 3 - row : row; // widest row at the base
+        const int y = 1 + (up ? 3 - row : row); // widest row at the base
         for (int x = row; x < 7 - row; ++x)
-            img.setPixel(x, y, qRgb(0, 0, 0));
+            img.setPixel(1 + x, y, qRgb(0, 0, 0));
     }
     return img;
 }

@@ -104,5 +104,5 @@ private:
     bool FTimerOn = false;
 };
 
-// The spin's default arrows (7 x 4, black on see-through).
+// The spin's default arrows (7 x 4, black, in a see-through border).
 QImage SpinArrowImage(bool up);
