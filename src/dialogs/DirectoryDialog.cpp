@@ -695,7 +695,14 @@ void TDirectoryDlg::LoginCheckBoxClick() {
 
 void TDirectoryDlg::ReAskPassword() {
     FPassword.Lock();
-    LoginRule();
+    // With a password stored, the shown site's automatic login waits for it
+    // again; the stored value stays as it is unless the user changes the box.
+    std::string stored = session::ReadDirectoryPassword(FFile.Read());
+    if (!stored.empty() && stored != session::kNoPassword) {
+        QSignalBlocker block(LoginCheckBox);
+        LoginCheckBox->setChecked(false);
+        LoginEnableRule();
+    }
 }
 
 bool TDirectoryDlg::CheckPassword(bool changePassword) {

@@ -86,8 +86,8 @@ public:
     void UpdateFontSize(const std::string& alias, int size);
     bool CheckPassword(bool changePassword);
     bool Unlocked() const { return FPassword.Unlocked(); }
-    // The ask-again command: the password is asked at the next use, and the
-    // shown site's automatic login is checked against it once more.
+    // The ask-again command: the password is asked at the next use; with a
+    // password stored the shown site's login box is unchecked meanwhile.
     void ReAskPassword();
     const session::TSite& DefaultSite() const { return FDefaultSite; }
     QFont DefaultSiteFont() const;

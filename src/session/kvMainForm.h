@@ -15,6 +15,7 @@
 #include "session/core/CommandLine.h"
 #include "session/core/CommandRules.h"
 #include "session/core/MainSettings.h"
+#include "session/core/ProgressPass.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -212,6 +213,18 @@ public:
     void EnableCommands(bool enable);
     void CaptureDesktop();
 
+    // ---- Address book, key maps and the progress pass --------------------
+    // (kvMainFormDirectory.cpp, kvMainFormKeyMap.cpp)
+    // Runs step on each of the sessions in turn, showing the progress in
+    // status panel 4 and processing pending messages before each step, with
+    // the long-running commands locked. A session closed meanwhile is
+    // skipped; the commands come back on every way out. A pass started
+    // inside a pass neither locks nor unlocks.
+    void ProgressPass(const std::vector<TConnection*>& sessions,
+                      const std::function<void(TConnection*)>& step);
+    // EnableCommands(false) holds until EnableCommands(true).
+    bool CommandsLocked() const { return FCommandsLocked; }
+
     // ---- Command handlers (Sender: the action or button, or nullptr) -----
     void ConnectClick(QObject* sender = nullptr);
     void DisconnectClick(QObject* sender = nullptr);
@@ -328,6 +341,8 @@ private:
     bool FClosed = false;
     bool FDestroyed = false;
     bool FLastSaveOk = false;
+    bool FCommandsLocked = false;
+    session::TPassLock FPassLock;
 };
 
 extern TkvMainForm* kvMainForm;

@@ -374,6 +374,7 @@ void TkvMainForm::UpdateCommands() {
     for (const TCommand& c : Commands())
         if (QAction* a = Action(QString::fromLatin1(c.Name)))
             a->setEnabled(CommandEnabled(c.Enabled, s));
+    if (FCommandsLocked) EnableCommands(false); // a long pass still runs
 }
 
 void TkvMainForm::ToggleClick(QObject*) {

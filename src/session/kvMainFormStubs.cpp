@@ -25,8 +25,6 @@ TConnection* TkvMainForm::OpenSessionWindow() {
 
 void TkvMainForm::ApplySiteSettings(TConnection*) {}
 
-void TkvMainForm::EnableCommands(bool) {}
-
 void TkvMainForm::MaxConnectionClick(QObject*) {}
 
 void TkvMainForm::MaxAllConnectionClick(QObject*) {}
@@ -57,19 +55,7 @@ void TkvMainForm::SingleConnectClick(QObject*) {}
 
 // ---- Keys and the address book ---------------------------------------------
 
-void TkvMainForm::LoadKeyMap(TConnection*) {}
-
 void TkvMainForm::HandleShortcutKey(int&, Qt::KeyboardModifiers, QAbstractButton*) {}
-
-void TkvMainForm::DirectoryClick(QObject*) {}
-
-void TkvMainForm::AddSiteClick(QObject*) {}
-
-void TkvMainForm::KeyboardMappingClick(QObject*) {}
-
-void TkvMainForm::ResetPasswordClick(QObject*) {}
-
-void TkvMainForm::ReAskPasswordClick(QObject*) {}
 
 // ---- Desktop integration and the site-list link ----------------------------
 

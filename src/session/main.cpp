@@ -2,6 +2,7 @@
 // command line to the instance already running.
 #include "platform/QtMessageLoop.h"
 #include "platform/WriteErrorBox.h"
+#include "session/DirectoryHost.h"
 #include "session/kvMainForm.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     win::InstallQtMessageLoop();
     win::InstallWriteErrorBox();
     auto* form = new TkvMainForm(args);
+    EnsureDirectoryDlg(*form);
     form->show();
     int rc = app.exec();
     delete form;
