@@ -49,6 +49,14 @@ protected:
         S.show();
         for (int i = 0; i < 3; ++i)
             QApplication::processEvents();
+        // The whole screen on the display: a cell outside the bitmap would
+        // compare equal in any render and prove nothing.
+        S.resize(S.Columns() * S.CellWidth(), S.Rows() * S.CellHeight());
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+        const QRect last = S.CellRect(S.Columns() - 1, S.Rows() - 1);
+        ASSERT_LE(last.right(), S.DisplayBitmap().Bitmap().Width() - 1);
+        ASSERT_LE(last.bottom(), S.DisplayBitmap().Bitmap().Height() - 1);
     }
     void TearDown() override { win::SetTickSource({}); }
     // Lets the pause pass and ticks once: renders the dirty cells.
