@@ -2,11 +2,11 @@
 // first show, close, destroy) and the window messages it answers.
 #include "session/kvMainForm.h"
 
+#include "controls/DockWin.h"
 #include "platform/CodePage.h"
 #include "platform/core/Folders.h"
 #include "screen/KeyEvents.h"
 #include "screen/MyBitmap.h"
-#include "session/PlainToolbar.h"
 #include "session/core/DockOrder.h"
 
 #include <QApplication>
@@ -64,8 +64,7 @@ void TkvMainForm::BuildLayout() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    TopDock = TPlainToolbar::MakeDock(QStringLiteral("TopDock"), central);
-    BottomDock = TPlainToolbar::MakeDock(QStringLiteral("BottomDock"), central);
+    BuildDocks(central);
 
     TabControl = new QTabBar;
     TabControl->setObjectName(QStringLiteral("TabControl"));
@@ -133,154 +132,6 @@ void TkvMainForm::SetStatusText(int panel, const QString& text) {
 
 QString TkvMainForm::StatusText(int panel) const {
     return panel >= 0 && panel < 5 ? StatusPanels[panel]->text() : QString();
-}
-
-QToolButton* TkvMainForm::CommandButton(const char* name, const QString& objectName) {
-    auto* b = new QToolButton;
-    b->setObjectName(objectName);
-    b->setAutoRaise(true);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    if (QAction* a = Action(QString::fromLatin1(name))) b->setDefaultAction(a);
-    return b;
-}
-
-void TkvMainForm::BuildToolbars() {
-    ConnectionBar =
-        new TPlainToolbar(QStringLiteral("ConnectionBar"), QStringLiteral("Connection"));
-    HostLabelEffect = new QLabel(QString::fromUtf8("主機(&H)"));
-    HostLabelEffect->setObjectName(QStringLiteral("HostLabelEffect"));
-    HostNameComboBox = new QComboBox;
-    HostNameComboBox->setObjectName(QStringLiteral("HostNameComboBox"));
-    HostNameComboBox->setEditable(true);
-    HostNameComboBox->setInsertPolicy(QComboBox::NoInsert);
-    HostNameComboBox->setMinimumWidth(160);
-    HostLabelEffect->setBuddy(HostNameComboBox);
-    auto* portLabel = new QLabel(QString::fromUtf8("埠(&P)"));
-    PortEdit = new QLineEdit;
-    PortEdit->setObjectName(QStringLiteral("PortEdit"));
-    PortEdit->setMaxLength(5);
-    PortEdit->setFixedWidth(48);
-    portLabel->setBuddy(PortEdit);
-    ConnectionBar->AddControl(HostLabelEffect);
-    ConnectionBar->AddControl(HostNameComboBox);
-    ConnectionBar->AddControl(portLabel);
-    ConnectionBar->AddControl(PortEdit);
-    ConnectionBar->AddControl(CommandButton("Connect", QStringLiteral("ConnectSpeedBtn")));
-    ConnectionBar->AddControl(CommandButton("Disconnect", QStringLiteral("DisconnectSpeedBtn")));
-
-    FunctionBar = new TPlainToolbar(QStringLiteral("FunctionBar"), QStringLiteral("Function"));
-    const std::pair<const char*, const char*> functions[] = {
-        {"SingleConnect", "SingleConnectSpeedBtn"},
-        {"Directory", "OtherConnectionSpeedBtn"},
-        {"RunScript", "ScriptSpeedBtn"},
-        {nullptr, nullptr},
-        {"Copy", "CopySpeedBtn"},
-        {"Paste", "PasteSpeedBtn"},
-        {nullptr, nullptr},
-        {"Previous", "PreviousSpeedBtn"},
-        {"Next", "NextSpeedBtn"},
-        {"PreviousTalk", "TalkPvsSpeedBtn"},
-        {"NextTalk", "TalkNxtSpeedBtn"},
-        {nullptr, nullptr},
-        {"ConnectionForm2", "ShowSpeedBtn"},
-        {"SetPreference", "PreferenceSpeedBtn"},
-    };
-    for (auto [command, button] : functions) {
-        if (!command)
-            FunctionBar->AddSeparator();
-        else
-            FunctionBar->AddControl(CommandButton(command, QString::fromLatin1(button)));
-    }
-
-    SpeedBtnBar = new TPlainToolbar(QStringLiteral("SpeedBtnBar"), QStringLiteral("SpeedBtn"));
-    EditSpeedBtn = CommandButton("EditSpeedBtn", QStringLiteral("EditSpeedBtn"));
-    SpeedBtnBar->AddControl(EditSpeedBtn);
-    SpinDown = new QToolButton;
-    SpinDown->setObjectName(QStringLiteral("SpinDown"));
-    SpinDown->setArrowType(Qt::LeftArrow);
-    connect(SpinDown, &QToolButton::clicked, this, [this] { SpinDownClick(SpinDown); });
-    SpinUp = new QToolButton;
-    SpinUp->setObjectName(QStringLiteral("SpinUp"));
-    SpinUp->setArrowType(Qt::RightArrow);
-    connect(SpinUp, &QToolButton::clicked, this, [this] { SpinUpClick(SpinUp); });
-    SpeedBtnBar->AddControl(SpinDown);
-    SpeedBtnBar->AddControl(SpinUp);
-    for (int i = 0; i < 12; ++i) {
-        auto* b = new QToolButton;
-        b->setObjectName(QStringLiteral("SpeedBtn%1").arg(i));
-        b->setAutoRaise(true);
-        b->setProperty("Tag", i);
-        connect(b, &QToolButton::clicked, this, [this, b] { SpeedBtnClick(b); });
-        SpeedButtons[i] = b;
-        SpeedBtnBar->AddControl(b);
-    }
-
-    ShortcutBar = new TPlainToolbar(QStringLiteral("ShortcutBar"), QStringLiteral("Shortcut"));
-    ShortcutEdit = new QLineEdit;
-    ShortcutEdit->setObjectName(QStringLiteral("ShortcutEdit"));
-    ShortcutEdit->setFixedWidth(60);
-    auto* shortcutLabel = new QLabel(QString::fromUtf8("快速鍵(&L)"));
-    shortcutLabel->setBuddy(ShortcutEdit);
-    ShortcutBar->AddControl(shortcutLabel);
-    ShortcutBar->AddControl(ShortcutEdit);
-
-    LineBar = new TPlainToolbar(QStringLiteral("LineBar"), QStringLiteral("Line"));
-    LineComboBox = new QComboBox;
-    LineComboBox->setObjectName(QStringLiteral("LineComboBox"));
-    LineComboBox->setEditable(true);
-    LineComboBox->setInsertPolicy(QComboBox::NoInsert);
-    LineComboBox->setMinimumWidth(320);
-    LineLockCheckBox = new QCheckBox(QString::fromUtf8("鎖定"));
-    LineLockCheckBox->setObjectName(QStringLiteral("LineLockCheckBox"));
-    connect(LineLockCheckBox, &QCheckBox::clicked, this,
-            [this] { LineLockCheckBoxClick(LineLockCheckBox); });
-    SendHotBitBtn = new QToolButton;
-    SendHotBitBtn->setObjectName(QStringLiteral("SendHotBitBtn"));
-    SendHotBitBtn->setText(QString::fromUtf8("送出"));
-    connect(SendHotBitBtn, &QToolButton::clicked, this,
-            [this] { SendHotBitBtnClick(SendHotBitBtn); });
-    SendLnHotBitBtn = new QToolButton;
-    SendLnHotBitBtn->setObjectName(QStringLiteral("SendLnHotBitBtn"));
-    SendLnHotBitBtn->setText(QString::fromUtf8("送出並換行"));
-    connect(SendLnHotBitBtn, &QToolButton::clicked, this,
-            [this] { SendHotBitBtnClick(SendLnHotBitBtn); });
-    LineBar->AddControl(LineComboBox);
-    LineBar->AddControl(LineLockCheckBox);
-    LineBar->AddControl(SendHotBitBtn);
-    LineBar->AddControl(SendLnHotBitBtn);
-
-    Toolbars = {ConnectionBar, FunctionBar, ShortcutBar, SpeedBtnBar, LineBar};
-    const char* const items[tbCount] = {"ConnectionToolBar", "FunctionToolBar", "ShortcutToolBar",
-                                        "SpeedBtnToolBar", "LineToolBar"};
-    for (int t = 0; t < tbCount; ++t) {
-        TPlainToolbar* bar = Toolbars[t];
-        QString item = QString::fromLatin1(items[t]);
-        // Closing a floating toolbar only clears its View mark.
-        connect(bar, &TPlainToolbar::Closed, this, [this, item] {
-            if (QAction* a = Action(item)) a->setChecked(false);
-        });
-    }
-}
-
-void TkvMainForm::DockToolbars() {
-    for (TPlainToolbar* bar : Toolbars)
-        bar->SetDockedTo(nullptr);
-    for (int t : DockOrder(Settings.Toolbars)) {
-        const TToolbarSettings& s = Settings.Toolbars[t];
-        TPlainToolbar* bar = Toolbars[t];
-        bar->DockRow = s.DockRow;
-        bar->DockPos = s.DockPos;
-        bar->Left = s.Left;
-        bar->Top = s.Top;
-        bar->FloatingRightX = s.FloatingWidth;
-        bar->setVisible(s.Visible);
-        if (s.Dock == 1)
-            bar->SetDockedTo(TopDock);
-        else if (s.Dock == 2)
-            bar->SetDockedTo(BottomDock);
-        else
-            bar->SetDockedTo(nullptr);
-    }
 }
 
 // Construction: folders, lists, the telnet-link offer, then every setting

@@ -6,6 +6,7 @@
 //   kvMainFormCommands.cpp  the command table, menus and enabling
 //   kvMainFormSettings.cpp  reading and writing Brannoc.ini
 //   kvMainFormStart.cpp     command line, hand-over, telnet-link offer
+//   kvMainFormToolbars.cpp  the docks and toolbars, their events and places
 //   kvMainFormStubs.cpp     commands whose bodies other files will hold
 // (sessions, connect, desktop and key-map files add their own).
 #pragma once
@@ -45,7 +46,8 @@ class TConnection;
 class TDetachedForm;
 class TGlyph;
 class TMyBitmap;
-class TPlainToolbar;
+class TDock;
+class TToolbar;
 
 // Private messages of the main window (posted, never sent).
 constexpr win::UINT WM_CONNECT_REQUEST = win::WM_USER + 401; // connect the boxes
@@ -124,19 +126,19 @@ public:
 
     // ---- Controls ---------------------------------------------------------
     QMdiArea* MdiArea = nullptr;
-    QWidget* TopDock = nullptr;
-    QWidget* BottomDock = nullptr;
+    TDock* TopDock = nullptr;
+    TDock* BottomDock = nullptr;
     QTabBar* TabControl = nullptr;
     QSplitter* VSplitter = nullptr; // sets the tab bar's height
     QListWidget* BmpListBox = nullptr;
     QSplitter* HSplitter = nullptr; // sets the session list's width
     std::array<QLabel*, 5> StatusPanels{};
-    TPlainToolbar* ConnectionBar = nullptr;
-    TPlainToolbar* FunctionBar = nullptr;
-    TPlainToolbar* ShortcutBar = nullptr;
-    TPlainToolbar* SpeedBtnBar = nullptr;
-    TPlainToolbar* LineBar = nullptr;
-    std::array<TPlainToolbar*, tbCount> Toolbars{}; // in ToolbarPrefixes order
+    TToolbar* ConnectionBar = nullptr;
+    TToolbar* FunctionBar = nullptr;
+    TToolbar* ShortcutBar = nullptr;
+    TToolbar* SpeedBtnBar = nullptr;
+    TToolbar* LineBar = nullptr;
+    std::array<TToolbar*, tbCount> Toolbars{}; // in ToolbarPrefixes order
     QLabel* HostLabelEffect = nullptr;
     QComboBox* HostNameComboBox = nullptr;
     QLineEdit* PortEdit = nullptr;
@@ -311,6 +313,15 @@ public:
     void CLFormFontColorClick(QObject* sender);
     void SendHotBitBtnClick(QObject* sender);
     void LineLockCheckBoxClick(QObject* sender);
+    // Toolbar events: a close clears the bar's View mark.
+    void ConnectionBarClose(QObject* sender);
+    void FunctionBarClose(QObject* sender);
+    void SpeedBtnBarClose(QObject* sender);
+    void ShortcutBarClose(QObject* sender);
+    void LineBarClose(QObject* sender);
+    void ConnectionBarDockChanged(QObject* sender);
+    void TopDockResize(QObject* sender);
+    int LastDockHeight = 0; // TopDock's height last seen
     // A check item bound to a setting: flips its own mark only.
     void ToggleClick(QObject* sender);
     void FlashTimerTimer();
@@ -328,7 +339,9 @@ private:
     void BuildCommands();
     void BuildMenus();
     QToolButton* CommandButton(const char* name, const QString& objectName);
+    void BuildDocks(QWidget* central);
     void DockToolbars();
+    void CollectToolbarSettings();
     void WndProc(win::TMessage& msg);
     void FormKeyDown(int& key, Qt::KeyboardModifiers shift);
 

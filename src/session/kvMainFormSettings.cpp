@@ -6,7 +6,6 @@
 #include "platform/CodePage.h"
 #include "platform/core/Files.h"
 #include "platform/core/WriteError.h"
-#include "session/PlainToolbar.h"
 #include "session/SystemColors.h"
 
 #include <QAction>
@@ -173,21 +172,7 @@ void TkvMainForm::CollectSettingsFromForm() {
     s.Width = g.width();
     s.Height = g.height();
 
-    for (int t = 0; t < tbCount; ++t) {
-        TPlainToolbar* bar = Toolbars[t];
-        TToolbarSettings& b = s.Toolbars[t];
-        b.Visible = Action(ToolbarItems[t])->isChecked();
-        b.Dock = bar->DockedTo() == TopDock ? 1 : bar->DockedTo() == BottomDock ? 2 : 0;
-        if (!bar->DockedTo()) {
-            bar->Left = bar->x();
-            bar->Top = bar->y();
-        }
-        b.Left = bar->Left;
-        b.Top = bar->Top;
-        b.DockRow = bar->DockRow;
-        b.DockPos = bar->DockPos;
-        b.FloatingWidth = bar->FloatingRightX;
-    }
+    CollectToolbarSettings();
     s.LineLock = LineLockCheckBox->isChecked();
 
     s.AnsiCode = Action("AnsiEsc")->isChecked() ? 0 : Action("AnsiCtrl")->isChecked() ? 1 : 2;

@@ -3,8 +3,8 @@
 // shot the transparent backgrounds share.
 #include "session/kvMainForm.h"
 
+#include "controls/DockTlbr.h"
 #include "screen/MyBitmap.h"
-#include "session/PlainToolbar.h"
 
 #include <QAction>
 #include <QGuiApplication>
