@@ -1,0 +1,255 @@
+// The main window's toolbars on their docks: the designed layout, the
+// saved-order docking, hand-edited [ToolBar] values, the layout written at
+// close read back byte for byte, and a toolbar dragged out, closed and
+// restarted.
+#include "session/kvMainForm.h"
+
+#include "../controls/DockFixture.h"
+#include "../support/ScratchFolder.h"
+
+#include "controls/DockTlbr.h"
+#include "controls/DockWin.h"
+#include "platform/core/IniFile.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+#include <string>
+
+namespace {
+
+using testsupport::TScratchFolder;
+
+// Every folder is the scratch folder; nothing asks the user anything.
+class TTestEnvironment : public TMainFormEnvironment {
+public:
+    explicit TTestEnvironment(std::string folder) : FFolder(std::move(folder)) {}
+    std::string ProgramFolder() override { return FFolder; }
+    std::string WindowsFolder() override { return FFolder; }
+    std::string TempFolder() override { return FFolder; }
+    std::string DesktopFolder() override { return FFolder; }
+    bool FolderWritable(const std::string&) override { return true; }
+    std::string ProgramPath() override { return FFolder + "BrannocPro"; }
+    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
+        if (dontAsk) *dontAsk = true;
+        return false;
+    }
+    bool ReadTelnetHandler(std::string* command) override {
+        if (command) command->clear();
+        return true;
+    }
+    bool WriteTelnetHandler(const std::string&) override { return true; }
+
+private:
+    std::string FFolder;
+};
+
+class MainFormToolbars : public ::testing::Test {
+protected:
+    TScratchFolder Folder;
+    std::unique_ptr<TkvMainForm> Form;
+
+    std::string IniPath() const { return Folder.File("Brannoc.ini"); }
+    std::string Ini() const { return TScratchFolder::Read(IniPath()); }
+    // A settings file with the offer already answered and these lines.
+    void WriteIni(const std::string& toolbarLines) {
+        TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\n[ToolBar]\r\n" + toolbarLines);
+    }
+    void Start() {
+        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
+                                             std::make_unique<TTestEnvironment>(Folder.Path()));
+        Form->show();
+        QApplication::setActiveWindow(Form.get());
+        (void)QTest::qWaitForWindowExposed(Form.get());
+        Settle();
+    }
+    void Stop() {
+        if (!Form) return;
+        Form->close();
+        Form.reset();
+        Settle();
+    }
+    void Restart() {
+        Stop();
+        Start();
+    }
+    void TearDown() override { Stop(); }
+    int IniInt(const char* key) const {
+        return win::TIniFile(IniPath()).ReadInteger("ToolBar", key, INT_MIN);
+    }
+};
+
+// Within reach: on a dock inside the dock's rectangle, or floating with its
+// window overlapping a screen.
+void ExpectReachable(TToolbar* bar) {
+    SCOPED_TRACE(bar->objectName().toStdString());
+    if (bar->Docked()) {
+        ASSERT_TRUE(bar->DockedTo());
+        EXPECT_GE(bar->x(), 0);
+        EXPECT_GE(bar->y(), 0);
+        EXPECT_LE(bar->y() + bar->height(), bar->DockedTo()->height());
+        return;
+    }
+    ASSERT_TRUE(bar->FloatingParent());
+    const QRect frame = bar->FloatingParent()->frameGeometry();
+    bool onScreen = false;
+    for (QScreen* s : QGuiApplication::screens())
+        onScreen = onScreen || s->availableGeometry().intersects(frame);
+    EXPECT_TRUE(onScreen) << frame.x() << "," << frame.y();
+}
+
+TEST_F(MainFormToolbars, DesignedLayoutIsTwoRowsOnTopAndTheLineBarBelow) {
+    WriteIni("");
+    Start();
+    TkvMainForm& f = *Form;
+    for (TToolbar* bar : f.Toolbars)
+        ASSERT_TRUE(bar->Docked()) << bar->objectName().toStdString();
+    EXPECT_EQ(f.ConnectionBar->DockedTo(), f.TopDock);
+    EXPECT_EQ(f.LineBar->DockedTo(), f.BottomDock);
+    EXPECT_EQ(f.ConnectionBar->DockRow(), 0);
+    EXPECT_EQ(f.FunctionBar->DockRow(), 0);
+    EXPECT_EQ(f.ShortcutBar->DockRow(), 1);
+    EXPECT_EQ(f.SpeedBtnBar->DockRow(), 1);
+    EXPECT_LT(f.ConnectionBar->x(), f.FunctionBar->x());
+    EXPECT_LT(f.ShortcutBar->x(), f.SpeedBtnBar->x());
+    EXPECT_GT(f.ShortcutBar->y(), f.ConnectionBar->y());
+    EXPECT_EQ(f.TopDock->RowSizes().size(), 2u);
+    // The function bar's three separators are toolbar separators.
+    EXPECT_EQ(f.FunctionBar->findChildren<TToolbarSep*>().size(), 3);
+    EXPECT_EQ(f.LineBar->DockMode, dmCannotFloat);
+}
+
+// Rows Connection 0/0, SpeedBtn 1/66, Shortcut 1/0: the second row shows
+// Shortcut first although SpeedBtn comes earlier in the fixed order.
+TEST_F(MainFormToolbars, SavedRowsAndPositionsDockInOrder) {
+    WriteIni("Connection.DockRow=0\r\nConnection.DockPos=0\r\n"
+             "SpeedBtn.DockRow=1\r\nSpeedBtn.DockPos=66\r\n"
+             "Shortcut.DockRow=1\r\nShortcut.DockPos=0\r\n"
+             "Function.DockRow=0\r\nFunction.DockPos=700\r\n");
+    Start();
+    TkvMainForm& f = *Form;
+    EXPECT_EQ(f.ShortcutBar->DockRow(), f.SpeedBtnBar->DockRow());
+    EXPECT_LT(f.ShortcutBar->x(), f.SpeedBtnBar->x());
+    EXPECT_LT(f.ConnectionBar->x(), f.FunctionBar->x());
+    EXPECT_LT(f.ConnectionBar->y(), f.ShortcutBar->y());
+}
+
+TEST_F(MainFormToolbars, ClosingWritesALayoutThatReadsBackToTheSameBytes) {
+    WriteIni("Function.Dock=0\r\nFunction.Left=150\r\nFunction.Top=200\r\n"
+             "Function.FloatingWidth=120\r\nShortcut.Dock=2\r\n");
+    Start();
+    ASSERT_FALSE(Form->FunctionBar->Docked());
+    EXPECT_EQ(Form->FunctionBar->FloatingPosition(), QPoint(150, 200));
+    EXPECT_EQ(Form->FunctionBar->FloatingRightX(), 120);
+    // Narrow enough to wrap: more than one row with lines between them.
+    EXPECT_FALSE(Form->FunctionBar->WrapLines().empty());
+    EXPECT_EQ(Form->ShortcutBar->DockedTo(), Form->BottomDock);
+    Stop();
+    const std::string first = Ini();
+    EXPECT_EQ(IniInt("Function.Dock"), 0);
+    EXPECT_EQ(IniInt("Function.Left"), 150);
+    EXPECT_EQ(IniInt("Function.Top"), 200);
+    EXPECT_EQ(IniInt("Function.FloatingWidth"), 120);
+    EXPECT_EQ(IniInt("Shortcut.Dock"), 2);
+    EXPECT_EQ(IniInt("Line.Dock"), 2);
+    Start();
+    Stop();
+    EXPECT_EQ(Ini(), first);
+}
+
+TEST_F(MainFormToolbars, HandEditedValuesLeaveEveryToolbarReachable) {
+    WriteIni("Connection.DockRow=-3\r\nConnection.DockPos=-40\r\n"
+             "Function.DockRow=5000\r\nFunction.DockPos=90000\r\n"
+             "Shortcut.DockRow=2147483647\r\nShortcut.DockPos=2147483647\r\n"
+             "SpeedBtn.Dock=7\r\nSpeedBtn.Left=-100000\r\nSpeedBtn.Top=100000\r\n"
+             "SpeedBtn.FloatingWidth=-5\r\n"
+             "Line.Dock=0\r\nLine.Left=5000\r\nLine.Top=5000\r\nLine.FloatingWidth=100000\r\n");
+    Start();
+    TkvMainForm& f = *Form;
+    for (TToolbar* bar : f.Toolbars)
+        ExpectReachable(bar);
+    // The line bar cannot float: read as floating it goes to its own dock.
+    EXPECT_EQ(f.LineBar->DockedTo(), f.BottomDock);
+    EXPECT_FALSE(f.SpeedBtnBar->Docked());
+    EXPECT_GE(f.SpeedBtnBar->FloatingRightX(), 0);
+    // Rows in use are renumbered densely from 0 (the floating speed-button
+    // bar keeps its row on the dock it last sat on).
+    EXPECT_EQ(f.ConnectionBar->DockRow(), 0);
+    EXPECT_LE(f.TopDock->RowSizes().size(), 4u);
+    for (TToolbar* bar : {f.ConnectionBar, f.FunctionBar, f.ShortcutBar})
+        EXPECT_LT(std::size_t(bar->DockRow()), f.TopDock->RowSizes().size());
+    EXPECT_GT(f.ShortcutBar->DockRow(), f.FunctionBar->DockRow());
+    Stop();
+    // What closing wrote is a sound layout that stays put.
+    const std::string first = Ini();
+    EXPECT_EQ(IniInt("Line.Dock"), 2);
+    EXPECT_GE(IniInt("Connection.DockPos"), 0);
+    EXPECT_LT(IniInt("Shortcut.DockRow"), 4);
+    Start();
+    for (TToolbar* bar : Form->Toolbars)
+        ExpectReachable(bar);
+    Stop();
+    EXPECT_EQ(Ini(), first);
+}
+
+TEST_F(MainFormToolbars, AToolbarDraggedOutFloatsAndIsThereAfterARestart) {
+    WriteIni("");
+    Start();
+    TToolbar* bar = Form->FunctionBar;
+    const QPoint middle = Form->MdiArea->mapToGlobal(Form->MdiArea->rect().center());
+    Drag(bar, HandlePoint(bar), middle);
+    ASSERT_FALSE(bar->Docked());
+    const QPoint floatedAt = bar->FloatingPosition();
+    EXPECT_EQ(bar->FloatingParent()->pos(), floatedAt);
+    // Its dock row is gone with it: the connection bar is alone in row 0.
+    EXPECT_EQ(Form->TopDock->RowSizes().size(), 2u);
+    Restart();
+    bar = Form->FunctionBar;
+    ASSERT_FALSE(bar->Docked());
+    EXPECT_EQ(bar->FloatingPosition(), floatedAt);
+    EXPECT_EQ(bar->FloatingParent()->pos(), floatedAt);
+
+    // Dropped on the bottom dock by its caption it docks there, keeps its
+    // last floating place for the file, and stays there after a restart.
+    Drag(bar, CaptionPoint(bar), Form->BottomDock->mapToGlobal(QPoint(200, 2)));
+    ASSERT_EQ(bar->DockedTo(), Form->BottomDock);
+    Restart();
+    EXPECT_EQ(Form->FunctionBar->DockedTo(), Form->BottomDock);
+    EXPECT_EQ(IniInt("Function.Left"), floatedAt.x());
+    EXPECT_EQ(IniInt("Function.Top"), floatedAt.y());
+}
+
+TEST_F(MainFormToolbars, TheLineBarCannotBeDraggedOffItsDocks) {
+    WriteIni("");
+    Start();
+    TToolbar* bar = Form->LineBar;
+    const QPoint middle = Form->MdiArea->mapToGlobal(Form->MdiArea->rect().center());
+    Drag(bar, HandlePoint(bar), middle);
+    EXPECT_TRUE(bar->Docked());
+}
+
+TEST_F(MainFormToolbars, ClosingAFloatingToolbarClearsItsViewMark) {
+    WriteIni("Shortcut.Dock=0\r\nShortcut.Left=300\r\nShortcut.Top=300\r\n");
+    Start();
+    TToolbar* bar = Form->ShortcutBar;
+    ASSERT_FALSE(bar->Docked());
+    QAction* item = Form->Action(QStringLiteral("ShortcutToolBar"));
+    ASSERT_TRUE(item->isChecked());
+    const QRect c = ToQRect(controls::FloatingCloseButton({bar->width(), bar->height()},
+                                                          controls::DefaultFrameMetrics(), true));
+    Press(bar, bar->mapToGlobal(c.center()));
+    Release(bar, bar->mapToGlobal(c.center()));
+    Settle();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_FALSE(bar->Visible());
+    Stop();
+    EXPECT_FALSE(win::TIniFile(IniPath()).ReadBool("ToolBar", "Shortcut", true));
+}
+
+} // namespace
