@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 std::string HandlerCommandFor(const std::string& programPath) {
     std::string quoted = "\"";
@@ -18,7 +19,10 @@ bool HandlerNamesProgram(const std::string& command, const std::string& programF
     std::string program;
     if (command[start] == '"') {
         for (std::size_t i = start + 1; i < command.size() && command[i] != '"'; ++i) {
-            if (command[i] == '\\' && i + 1 < command.size()) ++i;
+            // Inside quotes a backslash escapes only these (desktop entry rules).
+            if (command[i] == '\\' && i + 1 < command.size() &&
+                std::string_view("\"`$\\").find(command[i + 1]) != std::string_view::npos)
+                ++i;
             program += command[i];
         }
     } else {

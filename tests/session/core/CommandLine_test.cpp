@@ -1,0 +1,140 @@
+// Command-line grammar: telnet URL bodies, the first instance's boxes, the
+// hand-over strings, the hand-over file and the telnet-link handler command.
+#include "platform/core/Big5.h"
+#include "session/core/CommandLine.h"
+#include "session/core/HandlerCommand.h"
+#include "session/core/MainSettings.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TTelnetUrl Url(const std::string& body) {
+    TTelnetUrl u{"unset", "unset", "unset"};
+    ParseUrlBody(body, u);
+    return u;
+}
+
+TEST(TelnetUrl, BodyGrammar) {
+    EXPECT_EQ(Url("home;10.0.0.1;2323"), (TTelnetUrl{"home", "10.0.0.1", "2323"}));
+    EXPECT_EQ(Url("host.example:23/"), (TTelnetUrl{"", "host.example", "23"}));
+    EXPECT_EQ(Url("host/"), (TTelnetUrl{"", "host", "23"}));
+    EXPECT_EQ(Url("a;b:99"), (TTelnetUrl{"a", "b", "99"}));
+    EXPECT_EQ(Url("b"), (TTelnetUrl{"", "b", "23"}));
+    EXPECT_EQ(Url("host:"), (TTelnetUrl{"", "host", "23"}));
+    EXPECT_EQ(Url("host:x1"), (TTelnetUrl{"", "host", ""}));
+    EXPECT_EQ(Url("alias/;host/"), (TTelnetUrl{"alias", "host", "23"}));
+    EXPECT_EQ(Url(";host"), (TTelnetUrl{"", "host", "23"}));
+    EXPECT_EQ(Url("alias;"), (TTelnetUrl{"alias", "", "23"}));
+    EXPECT_EQ(Url(":23"), (TTelnetUrl{"", "", "23"}));
+    EXPECT_EQ(Url("h//"), (TTelnetUrl{"", "h/", "23"}));
+    // An empty body touches nothing.
+    EXPECT_EQ(Url(""), (TTelnetUrl{"unset", "unset", "unset"}));
+}
+
+TEST(TelnetUrl, SchemesAndScripts) {
+    std::string body;
+    EXPECT_TRUE(TelnetUrlBody("TeLnEt://x", body));
+    EXPECT_EQ(body, "x");
+    EXPECT_TRUE(TelnetUrlBody("telnet:x:1", body));
+    EXPECT_EQ(body, "x:1");
+    EXPECT_TRUE(TelnetUrlBody("telnet://", body));
+    EXPECT_EQ(body, "");
+    EXPECT_FALSE(TelnetUrlBody("telne", body));
+    EXPECT_FALSE(TelnetUrlBody("http://x", body));
+    EXPECT_TRUE(IsScriptArgument("script://a.txt"));
+    EXPECT_TRUE(IsScriptArgument("SCRIPT://"));
+    EXPECT_FALSE(IsScriptArgument("script:/a"));
+}
+
+TStartRequest Start(std::vector<std::string> args) {
+    return ReadCommandLine(FirstThree(args), TConnectFields{"history", "", "23"});
+}
+
+TEST(FirstInstance, CommandLineFillsTheBoxes) {
+    EXPECT_EQ(Start({}).Action, TStartAction::None);
+
+    TStartRequest r = Start({"Script://C:/x/run.txt"});
+    EXPECT_EQ(r.Action, TStartAction::RunScript);
+    EXPECT_EQ(r.ScriptFile, "C:/x/run.txt");
+
+    r = Start({"name", "host", "2323"});
+    EXPECT_EQ(r.Action, TStartAction::Connect);
+    EXPECT_EQ(r.Fields, (TConnectFields{"name", "host", "2323"}));
+    EXPECT_TRUE(r.SetPendingHost);
+
+    r = Start({"host", "23//"});
+    EXPECT_EQ(r.Fields, (TConnectFields{"host", "", "23"}));
+    EXPECT_FALSE(r.SetPendingHost);
+
+    r = Start({"telnet://a;b:99"});
+    EXPECT_EQ(r.Fields, (TConnectFields{"a", "b", "99"}));
+    EXPECT_TRUE(r.SetPendingHost);
+
+    r = Start({"telnet://b"});
+    EXPECT_EQ(r.Fields, (TConnectFields{"b", "", "23"}));
+
+    // The port of the URL replaces the second argument's.
+    r = Start({"telnet:h:77", "99"});
+    EXPECT_EQ(r.Fields.PortBox, "77");
+    // An empty body leaves the host box as the history has it.
+    r = Start({"telnet://", "99"});
+    EXPECT_EQ(r.Fields, (TConnectFields{"history", "", "99"}));
+
+    // A Big5 alias passes byte for byte.
+    std::string alias = win::Utf8ToBig5("批踢踢");
+    r = Start({"telnet://" + alias + ";127.0.0.1:2323"});
+    EXPECT_EQ(r.Fields, (TConnectFields{alias, "127.0.0.1", "2323"}));
+}
+
+THandover Hand(std::vector<std::string> args) {
+    return HandoverFromArguments(FirstThree(args));
+}
+
+TEST(SecondStart, HandsOverAnythingButNothingOrAScript) {
+    EXPECT_FALSE(IsHandover(FirstThree({})));
+    EXPECT_FALSE(IsHandover(FirstThree({"sCrIpT://x"})));
+    EXPECT_TRUE(IsHandover(FirstThree({"host"})));
+    EXPECT_TRUE(IsHandover(FirstThree({""})));
+
+    EXPECT_EQ(Hand({"name", "host", "2323"}), (THandover{"name", "host", "2323", ""}));
+    EXPECT_EQ(Hand({"host", "23//"}), (THandover{"host", "host", "23", ""}));
+    EXPECT_EQ(Hand({"host"}), (THandover{"host", "host", "23", ""}));
+    EXPECT_EQ(Hand({"telnet://a;b:99"}), (THandover{"a", "b", "99", ""}));
+    EXPECT_EQ(Hand({"TELNET:b/"}), (THandover{"b", "b", "23", ""}));
+    EXPECT_EQ(Hand({"telnet://alias;"}), (THandover{"alias", "", "23", ""}));
+    // An empty body leaves the host empty: the second start only brings
+    // the running instance forward.
+    EXPECT_EQ(Hand({"telnet://"}).Host, "");
+}
+
+TEST(HandoverFile, RoundTripAndDefaults) {
+    THandover h{win::Utf8ToBig5("站"), "127.0.0.1", "2323", "77"};
+    bool hasHost = false;
+    EXPECT_EQ(ReadHandoverFile(HandoverFileText(h), &hasHost), h);
+    EXPECT_TRUE(hasHost);
+    EXPECT_NE(HandoverFileText(h).find("[Para]\r\nAlias="), std::string::npos);
+
+    THandover d = ReadHandoverFile("", &hasHost);
+    EXPECT_EQ(d, (THandover{BuiltInHost, BuiltInHost, "23", ""}));
+    EXPECT_FALSE(hasHost);
+    ReadHandoverFile("[Para]\nAlias=a\nHost=\nPort=1\n", &hasHost);
+    EXPECT_FALSE(hasHost);
+    // Garbage reads as the defaults.
+    EXPECT_EQ(ReadHandoverFile(std::string("\0\xff[[=\n", 6), &hasHost).Port, "23");
+}
+
+TEST(HandlerCommand, NamesThisProgramWithOrWithoutQuotes) {
+    EXPECT_TRUE(HandlerNamesProgram("\"/opt/my dir/BrannocPro\" %u", "BrannocPro"));
+    EXPECT_TRUE(HandlerNamesProgram("/opt/bp/brannocpro %u", "BrannocPro"));
+    EXPECT_TRUE(HandlerNamesProgram("C:\\Program Files\\BRANNOCPRO %1 %2", "BrannocPro") == false);
+    EXPECT_TRUE(HandlerNamesProgram("\"C:\\Program Files\\BRANNOCPRO\" %1 %2", "BrannocPro"));
+    EXPECT_FALSE(HandlerNamesProgram("/usr/bin/telnet %u", "BrannocPro"));
+    EXPECT_FALSE(HandlerNamesProgram("", "BrannocPro"));
+    EXPECT_FALSE(HandlerNamesProgram("\"/opt/BrannocProX\"", "BrannocPro"));
+    // What we write is what we recognise, even with blanks and quotes in the path.
+    for (std::string path : {"/opt/bp/BrannocPro", "/home/a b/BrannocPro", "/tmp/q\"x/BrannocPro"})
+        EXPECT_TRUE(HandlerNamesProgram(HandlerCommandFor(path), "BrannocPro")) << path;
+}
+
+} // namespace
