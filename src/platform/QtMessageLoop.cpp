@@ -25,7 +25,8 @@ public:
 
     void Wake() {
         if (Pending.exchange(true)) return;
-        QMetaObject::invokeMethod(this, [this] { Drain(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Drain(); }, Qt::QueuedConnection);
     }
 
     void Drain() {
@@ -61,7 +62,8 @@ void InstallQtMessageLoop() {
         if (QThread::currentThread() == app->thread())
             QApplication::beep();
         else
-            QMetaObject::invokeMethod(app, [] { QApplication::beep(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                app, [] { QApplication::beep(); }, Qt::QueuedConnection);
     });
     d->Wake();
 }

@@ -27,6 +27,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
+#include <utility>
 
 TkvMainForm* kvMainForm = nullptr;
 
@@ -35,7 +36,7 @@ const char* const ApplicationTitle = "Brannoc Pro 2.00b";
 const char* const MainCaption = "Brannoc Pro version 2.00b (中文版)";
 
 TkvMainForm::TkvMainForm(std::vector<std::string> args, std::unique_ptr<TMainFormEnvironment> env,
-                         QWidget* parent)
+                         QWidget* parent, bool create)
     : QMainWindow(parent), FArgs(std::move(args)), FEnv(std::move(env)) {
     if (!FEnv) FEnv = std::make_unique<TMainFormEnvironment>();
     kvMainForm = this;
@@ -49,7 +50,7 @@ TkvMainForm::TkvMainForm(std::vector<std::string> args, std::unique_ptr<TMainFor
     BuildCommands();
     BuildToolbars();
     BuildMenus();
-    FormCreate();
+    if (create) FormCreate();
 }
 
 TkvMainForm::~TkvMainForm() {
@@ -166,6 +167,7 @@ void TkvMainForm::FormCreate() {
     connect(ListAutoScrollTimer, &QTimer::timeout, this, [this] { ListAutoScroll(); });
     UpdateCommands();
     qApp->installEventFilter(this);
+    FCreated = true;
 }
 
 void TkvMainForm::showEvent(QShowEvent* e) {
@@ -182,6 +184,9 @@ void TkvMainForm::FormShow() {
     FlashTimer->start();
     if (OnIpcOpen) OnIpcOpen();
     HandleCommandLine();
+    // Requests that came while the window was being built, in their order.
+    for (const win::TMessage& m : std::exchange(FDeferred, {}))
+        win::PostMessage(FHandle, m.Msg, m.WParam, m.LParam);
 }
 
 bool TkvMainForm::FormCloseQuery() {
@@ -195,7 +200,9 @@ void TkvMainForm::closeEvent(QCloseEvent* e) {
 
 // Saves every setting (one guarded write) and says good-bye on the link.
 void TkvMainForm::FormClose() {
-    if (FClosed) return;
+    // Before FormCreate finished there is nothing of the user's to save (the
+    // controls would still hold their designed values).
+    if (FClosed || !FCreated) return;
     FClosed = true;
     CollectSettingsFromForm();
     FLastSaveOk = SaveSettings();
@@ -219,6 +226,7 @@ void TkvMainForm::FormDestroy() {
 }
 
 void TkvMainForm::BringForward() {
+    if (!FirstShowDone) return; // the first show brings it up anyway
     if (isMinimized()) {
         showNormal();
     }
@@ -229,6 +237,10 @@ void TkvMainForm::BringForward() {
 }
 
 void TkvMainForm::WndProc(win::TMessage& m) {
+    if (!FirstShowDone && m.Msg >= win::WM_USER) {
+        FDeferred.push_back(m);
+        return;
+    }
     switch (m.Msg) {
     case WM_CONNECT_REQUEST:
         WMConnectRequest();

@@ -86,9 +86,11 @@ class TkvMainForm : public QMainWindow {
     Q_OBJECT
 public:
     // The command-line arguments as raw bytes; env may be nullptr (desktop).
+    // Without create the caller runs FormCreate itself (the program does,
+    // once its window is findable and the start lock is free again).
     explicit TkvMainForm(std::vector<std::string> args = {},
                          std::unique_ptr<TMainFormEnvironment> env = nullptr,
-                         QWidget* parent = nullptr);
+                         QWidget* parent = nullptr, bool create = true);
     ~TkvMainForm() override;
 
     // ---- Handle for window messages (WM_USER+401..404) -------------------
@@ -351,6 +353,8 @@ private:
     std::map<QString, QAction*> FActions;
     QActionGroup* FAnsiGroup = nullptr;
     QActionGroup* FPictureStyleGroup = nullptr;
+    bool FCreated = false;
+    std::vector<win::TMessage> FDeferred; // arrived before the first show
     bool FClosed = false;
     bool FDestroyed = false;
     bool FLastSaveOk = false;

@@ -3,12 +3,16 @@
 // the telnet-link handler.
 #include "session/kvMainForm.h"
 
+#include "dialogs/InformationDialog.h"
 #include "platform/CodePage.h"
 #include "platform/core/Files.h"
 #include "platform/core/Folders.h"
 #include "platform/core/IniFile.h"
+#include "platform/core/Registry.h"
 #include "platform/core/WriteError.h"
 #include "session/core/HandlerCommand.h"
+
+#include <QCheckBox>
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -119,13 +123,17 @@ void TkvMainForm::OfferTelnetHandler() {
     }
 }
 
-bool TMainFormEnvironment::AskDefaultTelnet(QWidget*, bool* dontAsk) {
-    *dontAsk = false;
-    return false;
+bool TMainFormEnvironment::AskDefaultTelnet(QWidget* owner, bool* dontAsk) {
+    TInformationDlg dlg(QString::fromUtf8("你要讓Brannoc成為預設的Telnet程式嗎?"),
+                        QString::fromUtf8("下次不要再詢問"), owner);
+    bool yes = dlg.exec() == QDialog::Accepted;
+    *dontAsk = dlg.CheckBox->isChecked();
+    return yes;
 }
-bool TMainFormEnvironment::ReadTelnetHandler(std::string*) {
-    return false;
+bool TMainFormEnvironment::ReadTelnetHandler(std::string* command) {
+    return win::GetRegistryDefaultValue(win::HKEY_CLASSES_ROOT, win::TelnetOpenCommandKey,
+                                        *command) == win::ERROR_SUCCESS;
 }
-bool TMainFormEnvironment::WriteTelnetHandler(const std::string&) {
-    return false;
+bool TMainFormEnvironment::WriteTelnetHandler(const std::string& command) {
+    return win::SetRegistryDefaultValue(win::HKEY_CLASSES_ROOT, win::TelnetOpenCommandKey, command);
 }

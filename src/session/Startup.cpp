@@ -1,0 +1,172 @@
+#include "session/Startup.h"
+
+#include "net/core/SyncSocket.h"
+#include "platform/QtMessageLoop.h"
+#include "platform/SignalClose.h"
+#include "platform/WriteErrorBox.h"
+#include "platform/core/Files.h"
+#include "platform/core/Folders.h"
+#include "platform/core/WindowChannel.h"
+#include "session/DirectoryHost.h"
+#include "session/kvMainForm.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <optional>
+#include <random>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<bool> gClosingDown{false};
+
+// A lock beside KVpass that second starts take in turn; released when
+// the process ends, however it ends.
+class THandoverLock {
+public:
+    explicit THandoverLock(const std::string& path) {
+        Fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (Fd_ < 0) return;
+        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHandoverWaitMs);
+        while (::flock(Fd_, LOCK_EX | LOCK_NB) != 0) {
+            if (std::chrono::steady_clock::now() > until) break; // go on without it
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~THandoverLock() {
+        if (Fd_ >= 0) ::close(Fd_);
+    }
+
+private:
+    int Fd_ = -1;
+};
+
+std::string NewTicket() {
+    std::random_device rd;
+    std::uint32_t t = 0;
+    while (t == 0)
+        t = rd() ^ static_cast<std::uint32_t>(::getpid());
+    return std::to_string(t);
+}
+
+bool TicketStillThere(const std::string& path, const std::string& ticket) {
+    std::string bytes;
+    try {
+        win::ReadWholeFile(path, bytes);
+    } catch (const win::EFileError&) {
+        return false;
+    }
+    return ReadHandoverFile(bytes, nullptr).Ticket == ticket;
+}
+
+void ShowBadWindow(int& argc, char** argv) {
+    QApplication app(argc, argv);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Brannoc"),
+                    QString::fromUtf8("錯誤的視窗代碼"), QMessageBox::Ok);
+    box.exec();
+}
+
+// The window's answers to restore and bring-forward requests of another
+// process. A desktop that refuses the focus is no failure: the window
+// asks for attention instead.
+void AnswerWindowRequests(TkvMainForm* form) {
+    win::TWindowStateHandler h;
+    h.Show = [form](int cmd) {
+        if (cmd == win::SW_RESTORE || cmd == win::SW_SHOWNORMAL || cmd == win::SW_SHOW)
+            form->BringForward();
+        else if (cmd == win::SW_MINIMIZE || cmd == win::SW_SHOWMINIMIZED)
+            form->showMinimized();
+        return true;
+    };
+    h.SetForeground = [form] {
+        form->BringForward();
+        return true;
+    };
+    h.IsIconic = [form] { return form->isMinimized(); };
+    win::SetWindowStateHandler(form->Handle(), std::move(h));
+}
+
+} // namespace
+
+int HandOver(const TArguments& args, win::HWND running, const std::string& tempFolder) {
+    THandover h = HandoverFromArguments(args);
+    std::string path = tempFolder + "KVpass";
+    THandoverLock lock(path + ".lock");
+    h.Ticket = NewTicket();
+    bool written = false;
+    try {
+        win::WriteFileAtomic(path, HandoverFileText(h));
+        written = true;
+    } catch (const win::EFileError&) {
+    }
+    bool posted = false;
+    if (written && !h.Host.empty())
+        posted = win::PostMessage(running, WM_REMOTE_CONNECT, std::stoul(h.Ticket), 0);
+    bool answered = win::IsIconic(running) ? win::ShowWindow(running, win::SW_RESTORE)
+                                           : win::SetForegroundWindow(running);
+    if (posted) {
+        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHandoverWaitMs);
+        while (TicketStillThere(path, h.Ticket) && win::IsWindow(running) &&
+               std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return answered ? 0 : 1;
+}
+
+int RunTerminal(int argc, char** argv) {
+    // The arguments as the bytes the process was given (a Big5 alias stays
+    // as it is), before Qt decodes them.
+    std::vector<std::string> raw(argv + 1, argv + argc);
+    TArguments args = FirstThree(raw);
+    std::optional<win::TWindowClassLock> classLock;
+    classLock.emplace(MainFormClassName);
+    if (IsHandover(args)) {
+        if (win::HWND running = win::FindWindow(MainFormClassName)) {
+            classLock.reset();
+            int rc = HandOver(args, running, win::GetTempFolder());
+            if (rc != 0) ShowBadWindow(argc, argv);
+            return rc;
+        }
+    }
+
+    net::TCustomSyncSocket::ApplicationTerminated = [] { return gClosingDown.load(); };
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { gClosingDown = true; });
+    win::InstallQtMessageLoop();
+    win::InstallWriteErrorBox();
+    // Findable before FormCreate, which may ask the user something: the
+    // start lock is not held across a question.
+    auto* form = new TkvMainForm(raw, nullptr, nullptr, false);
+    win::SetWindowClassName(form->Handle(), MainFormClassName);
+    AnswerWindowRequests(form);
+    classLock.reset();
+    // A signal or a log-out closes the window as the user would; one that
+    // comes while a start-up question is open ends that question and the
+    // start (the close handler then saves what was read).
+    bool closeRequested = false;
+    win::CloseOnSignals([form, &closeRequested] {
+        closeRequested = true;
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        if (form->isVisible()) form->close();
+        QCoreApplication::exit(0);
+    });
+    form->FormCreate();
+    // The address book after the main window (it reads Directory.ini and
+    // Keys.ini when it is created).
+    if (!closeRequested) EnsureDirectoryDlg(*form);
+    int rc = 0;
+    if (!closeRequested) {
+        form->show();
+        rc = app.exec();
+    }
+    gClosingDown = true;
+    form->FormClose(); // a quit without a close still saves once
+    delete form;
+    return rc;
+}
