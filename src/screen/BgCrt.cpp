@@ -44,6 +44,9 @@ TBgCrt::TBgCrt(QWidget* parent)
     FFont = MakeScreenFont(DefaultScreenFace(), 12);
     FPrinterFont = FFont;
     FScreen.SetHost(this);
+    FScreen.OnKeyWord = [this] {
+        if (OnKeyWord) OnKeyWord(this);
+    };
 
     const std::uint32_t now = win::GetTickCount();
     FLastBlink = now;

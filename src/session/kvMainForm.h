@@ -44,6 +44,7 @@ class QTimer;
 class QToolButton;
 class TConnection;
 class TDetachedForm;
+class TDirectoryDlg;
 class TGlyph;
 class TMyBitmap;
 class TDock;
@@ -228,6 +229,42 @@ public:
                       const std::function<void(TConnection*)>& step);
     // EnableCommands(false) holds until EnableCommands(true).
     bool CommandsLocked() const { return FCommandsLocked; }
+
+    // ---- Site settings and session events (kvMainFormSite.cpp, kvMainFormLogin.cpp)
+    TDirectoryDlg* DirectoryDlg = nullptr; // the address book, once made
+    // A script block's connect fields, handed over by the script reader.
+    bool ScriptLoginGiven = false;
+    std::string ScriptHost, ScriptPort, ScriptKeyWord;
+    int ScriptTrigger = 0;
+    // Session list row state (session::TRowState) and the row text's head
+    // string, kept by the sessions files; unset, the bell only sounds.
+    std::function<int(TConnection*)> SessionRowState;
+    std::function<void(TConnection*, int)> SetSessionRowState;
+    std::function<void(TConnection*, const std::string&)> ShowSessionHeadString;
+    // Makes the session current and moves it to the front (sessions files).
+    std::function<void(TConnection*)> BringSessionForward;
+    // Seconds the flashing has run; the housekeeping timer ends it.
+    int FlashCounter = 0;
+    // Desktop call points: the bell's wave player (false = nothing played),
+    // the link openers and the program starter (false with *error set when
+    // it could not start). Unset ones use the fallbacks in kvMainFormLogin.cpp.
+    std::function<bool(const std::string& file)> BeepPlayer;
+    std::function<void(const std::string& url)> OpenUrlHandler;
+    std::function<bool(const std::string& program, const std::vector<std::string>& args,
+                       std::string* error)>
+        StartProgram;
+    void SessionKeyWord(TConnection* s);
+    void ScriptTimerTimer(TConnection* s);
+    void SessionHeadString(TConnection* s, const std::string& head);
+    void SessionBeep(TConnection* s);
+    void SessionTimer1(TConnection* s);
+    void SessionTimer2(TConnection* s);
+    void SessionHyperlink(TConnection* s, const std::string& text, int kind);
+    void SessionMouseDown(TConnection* s, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                          int x, int y);
+    void SessionMouseUp(TConnection* s, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
+                        int y);
+    void SessionMouseMove(TConnection* s, Qt::KeyboardModifiers shift, int x, int y);
 
     // ---- Command handlers (Sender: the action or button, or nullptr) -----
     void ConnectClick(QObject* sender = nullptr);

@@ -23,8 +23,6 @@ TConnection* TkvMainForm::OpenSessionWindow() {
     return nullptr;
 }
 
-void TkvMainForm::ApplySiteSettings(TConnection*) {}
-
 void TkvMainForm::MaxConnectionClick(QObject*) {}
 
 void TkvMainForm::MaxAllConnectionClick(QObject*) {}
