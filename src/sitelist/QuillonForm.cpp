@@ -86,7 +86,7 @@ TQuillonFrm::TQuillonFrm(std::string dataFolder, std::string programFolder,
         FServer->OnClientData = [this](const std::string& a, win::HWND h) {
             IPCServerClientData(a, h);
         };
-        FServer->OnDisconnect = [this](win::HWND) { IPCClosed(); };
+        FServer->OnDisconnect = [this](win::HWND h) { IPCServerDisconnect(h); };
         FServer->OnAfterClose = [this] { IPCServerAfterClose(); };
     }
     FormCreate();
@@ -257,7 +257,12 @@ void TQuillonFrm::FormShow() {
     FClientConnected = false;
     if (!FServer) return;
     if (!FServer->Active()) FServer->ClearSessionName();
-    FServer->Open();
+    try {
+        FServer->Open();
+    } catch (const std::exception& e) {
+        // Without a channel every site takes the start road.
+        SiteError(this, e.what());
+    }
 }
 
 bool TQuillonFrm::FormClose() {

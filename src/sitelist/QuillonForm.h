@@ -88,6 +88,8 @@ public:
     void IPCServerConnect(win::HWND client);
     void IPCServerClientData(const std::string& alias, win::HWND from);
     void IPCServerAfterClose();
+    // A client's process went away without a goodbye.
+    void IPCServerDisconnect(win::HWND client);
 
     // ---- state ----
     int SelectedNode() const;

@@ -133,7 +133,17 @@ void TQuillonFrm::IPCClosed() {
     FClientConnected = false;
     FClientWindow = 0;
     if (!FServer->Active()) FServer->ClearSessionName();
-    FServer->Open();
+    try {
+        FServer->Open();
+    } catch (const std::exception& e) {
+        SiteError(this, e.what());
+    }
+}
+
+// The terminal we send to is gone: the same as its "IPC_Close". Another
+// client's end leaves the channel to the one we know.
+void TQuillonFrm::IPCServerDisconnect(win::HWND client) {
+    if (client == FClientWindow || (FClientWindow == 0 && FClientConnected)) IPCClosed();
 }
 
 void TQuillonFrm::IPCServerAfterClose() {

@@ -33,6 +33,11 @@ public:
 class TTerminalStarter {
 public:
     virtual ~TTerminalStarter() = default;
-    // Throws std::runtime_error with the message to show when it fails.
+    // Throws std::runtime_error with the message to show (UTF-8) when it fails.
     virtual void Start(const std::string& program, const std::string& argument) = 0;
 };
+
+// The channel over TIPCServer: records in and out as 68-byte site records.
+std::unique_ptr<TSiteServer> MakeChannelServer();
+// The starter over TAppExec; its failure text is EAppExec's message.
+std::unique_ptr<TTerminalStarter> MakeProcessStarter();

@@ -1,0 +1,23 @@
+// The site-list program's start: one instance per user, found by the class
+// name "TQuillonFrm". A second start asks the first to come forward and ends.
+#pragma once
+#include <functional>
+#include <string>
+
+class TQuillonFrm;
+
+struct TQuillonStart {
+    // Both end in "/"; empty: the program's own folder, and the data folder
+    // it chooses.
+    std::string ProgramFolder, DataFolder;
+    // Runs once the window exists, before it shows.
+    std::function<void(TQuillonFrm&)> OnForm;
+};
+
+// Quillon.txt, its backup and Quillon.ini lie in the program's folder,
+// unless that is the desktop or cannot be written: then in the per-user
+// data folder.
+std::string QuillonDataFolder(const std::string& programFolder);
+
+// The program; returns its exit code. Makes the QApplication unless one exists.
+int RunQuillon(int& argc, char** argv, const TQuillonStart& start = {});

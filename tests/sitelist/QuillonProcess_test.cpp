@@ -1,0 +1,383 @@
+// The site-list program as a real process: its channel to a terminal, the
+// start road, connect-all, the single instance and the close on a signal.
+//
+// The site list runs as this test program started again (BP_QUILLON_PEER=
+// quillon): the program's own start routine, driven through a FIFO of
+// commands, reporting with PeerSay. The terminal is a stand-in
+// (BP_QUILLON_PEER=terminal) that the site list starts through a
+// "BrannocPro" script in its program folder: it opens the channel, logs each
+// record and sends it back. Everything lives in a private home.
+#include "session/IPC.h"
+#include "session/core/IPCRecord.h"
+#include "sitelist/QuillonForm.h"
+#include "sitelist/QuillonStart.h"
+#include "sitelist/SiteMessages.h"
+#include "support/ChildProcess.h"
+#include "support/PeerProcess.h"
+#include "support/SandboxHome.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QTreeWidget>
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void AppendLine(const std::string& path, const std::string& line) {
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out << line << "\n";
+}
+
+// ---- the site list, driven by commands -----------------------------------------------------
+
+void RunCommand(TQuillonFrm& form, const std::string& line) {
+    std::istringstream in(line);
+    std::string op;
+    int arg = 0;
+    in >> op >> arg;
+    if (op == "select") {
+        form.SelectNode(arg);
+        PeerSay("selected " + std::to_string(form.ListView->topLevelItemCount()));
+    } else if (op == "connect") {
+        form.ListView->setFocus();
+        form.ListView->clearSelection();
+        QTreeWidgetItem* item = form.ListView->topLevelItem(arg);
+        form.ListView->setCurrentItem(item);
+        if (item) item->setSelected(true);
+        form.ConnectClick();
+        PeerSay("connected");
+    } else if (op == "connect-all") {
+        form.ConnectAllClick();
+        PeerSay("connect-all done");
+    } else if (op == "state") {
+        PeerSay(std::string("state client=") + (form.ClientConnected() ? "1" : "0") + " window=" +
+                (form.ClientWindow() ? "1" : "0") + " ready=" + (form.TerminalReady() ? "1" : "0"));
+    } else if (op == "close") {
+        form.close();
+        PeerSay(form.isVisible() ? "still open" : "closed");
+    }
+}
+
+int RunQuillonPeer() {
+    // Boxes are reported, not shown; a question gets BP_ANSWER (default No).
+    SetMessageHook([](TMsgKind kind, const QString& text, const QString&) {
+        PeerSay("box " + text.toStdString());
+        if (kind != TMsgKind::Confirmation) return QMessageBox::Ok;
+        return Env("BP_ANSWER") == "yes" ? QMessageBox::Yes : QMessageBox::No;
+    });
+    TQuillonStart start;
+    start.ProgramFolder = start.DataFolder = Env("BP_PROG");
+    start.OnForm = [](TQuillonFrm& form) {
+        if (!Env("BP_OPEN_WAIT_MS").empty())
+            form.SetOpenTimeoutMs(std::stoi(Env("BP_OPEN_WAIT_MS")));
+        int fd = ::open(Env("BP_COMMANDS").c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, &form);
+        auto* pending = new std::string;
+        QObject::connect(notifier, &QSocketNotifier::activated, &form, [&form, fd, pending] {
+            char buf[256];
+            ssize_t n;
+            while ((n = ::read(fd, buf, sizeof buf)) > 0)
+                pending->append(buf, static_cast<std::size_t>(n));
+            std::size_t nl;
+            while ((nl = pending->find('\n')) != std::string::npos) {
+                std::string line = pending->substr(0, nl);
+                pending->erase(0, nl + 1);
+                // From the event loop itself: connect-all runs loops of its own.
+                QTimer::singleShot(0, &form, [&form, line] { RunCommand(form, line); });
+            }
+        });
+        QTimer::singleShot(0, &form, [] { PeerSay("ready"); });
+    };
+    int argc = 1;
+    char name[] = "Quillon";
+    char* argv[] = {name, nullptr};
+    int rc = RunQuillon(argc, argv, start);
+    PeerSay("exit");
+    return rc;
+}
+
+// ---- a terminal in miniature ---------------------------------------------------------------
+
+std::atomic<bool> gQuit{false};
+
+int RunTerminalPeer() {
+    std::string log = Env("BP_TERMINAL_LOG");
+    struct sigaction sa {};
+    sa.sa_handler = [](int) { gQuit = true; };
+    ::sigaction(SIGTERM, &sa, nullptr);
+    AppendLine(log, "pid " + std::to_string(::getpid()));
+    TIPCClient client;
+    client.OnData = [&](const void* data) {
+        TIPCSiteRecord r;
+        if (!DecodeIPCRecord(data, kIPCRecordSize, r)) return;
+        AppendLine(log, "record " + r.Alias + ";" + r.Address + ";" + std::to_string(r.Port));
+        std::string echo(static_cast<const char*>(data), kIPCRecordSize);
+        client.SendData(echo.data(), kIPCRecordSize);
+    };
+    client.Open();
+    if (client.Connected() && Env("BP_TERMINAL_MUTE").empty()) {
+        std::string open = EncodeIPCRecord(IPCCommandRecord(kIPCOpen));
+        client.SendData(open.data(), kIPCRecordSize);
+        AppendLine(log, "open");
+    } else {
+        AppendLine(log, "alone");
+    }
+    while (!gQuit) {
+        win::ProcessMessages();
+        win::WaitMessage(20);
+    }
+    if (client.Connected()) {
+        std::string close = EncodeIPCRecord(IPCCommandRecord(kIPCClose));
+        client.SendData(close.data(), kIPCRecordSize);
+    }
+    client.Close();
+    AppendLine(log, "closed");
+    return 0;
+}
+
+// ---- the test side ----------------------------------------------------------------------
+
+class TSandboxEnvironment : public testing::Environment {
+public:
+    void SetUp() override {
+        if (Env("BP_QUILLON_PEER").empty()) Home = std::make_unique<testpeer::TSandboxHome>();
+    }
+    void TearDown() override { Home.reset(); }
+    std::unique_ptr<testpeer::TSandboxHome> Home;
+};
+auto* const kEnvironment =
+    static_cast<TSandboxEnvironment*>(testing::AddGlobalTestEnvironment(new TSandboxEnvironment));
+
+std::string SelfPath() {
+    return fs::read_symlink("/proc/self/exe").string();
+}
+
+class QuillonProcessTest : public testing::Test {
+protected:
+    void SetUp() override {
+        static int n = 0;
+        Prog = kEnvironment->Home->Root() + "/prog" + std::to_string(++n) + "/";
+        fs::create_directories(Prog);
+        Log = Prog + "terminal.log";
+        Fifo = Prog + "commands";
+        ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
+    }
+    void TearDown() override {
+        if (CommandFd >= 0) ::close(CommandFd);
+        Quillon.reset();
+        // Terminals the site list started are not our children: end them by id.
+        std::istringstream in(ReadFile(Log));
+        std::string word;
+        pid_t pid;
+        while (in >> word)
+            if (word == "pid" && in >> pid) ::kill(pid, SIGKILL);
+    }
+
+    // A "BrannocPro" in the program folder that logs its argument and runs
+    // the stand-in terminal (mute: it never says "IPC_Open").
+    void InstallTerminal(bool mute = false) {
+        std::string script = "#!/bin/sh\nprintf 'start %s\\n' \"$1\" >> '" + Log + "'\n" +
+                             "BP_QUILLON_PEER=terminal BP_TERMINAL_LOG='" + Log + "' " +
+                             (mute ? "BP_TERMINAL_MUTE=1 " : "") + "exec '" + SelfPath() +
+                             "' --gtest_filter=QuillonPeer.Run --gtest_brief=1 >/dev/null\n";
+        std::ofstream(Prog + "BrannocPro") << script;
+        fs::permissions(Prog + "BrannocPro", fs::perms::owner_all);
+    }
+    void PutList(const std::string& bytes) {
+        std::ofstream(Prog + "Quillon.txt", std::ios::binary) << bytes;
+    }
+    // The site list, started and shown.
+    void StartQuillon(std::vector<std::string> extraEnv = {}) {
+        extraEnv.push_back("BP_QUILLON_PEER=quillon");
+        extraEnv.push_back("BP_PROG=" + Prog);
+        extraEnv.push_back("BP_COMMANDS=" + Fifo);
+        Quillon = std::make_unique<TPeerProcess>(
+            std::vector<std::string>{SelfPath(), "--gtest_filter=QuillonPeer.Run",
+                                     "--gtest_brief=1"},
+            extraEnv);
+        ASSERT_EQ(Quillon->ReadPeerLine(), "ready");
+        CommandFd = ::open(Fifo.c_str(), O_WRONLY | O_CLOEXEC);
+    }
+    // Sends a command; returns the site list's answer.
+    std::string Ask(const std::string& command, int timeoutMs = 20000) {
+        std::string line = command + "\n";
+        EXPECT_EQ(::write(CommandFd, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+        return Quillon->ReadPeerLine(timeoutMs);
+    }
+    // Terminal log lines (pids left out).
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        std::istringstream in(ReadFile(Log));
+        std::string line;
+        while (std::getline(in, line))
+            if (line.rfind("pid ", 0) != 0) lines.push_back(line);
+        return lines;
+    }
+    // Waits until the log has `count` lines.
+    bool WaitForLog(std::size_t count, int timeoutMs = 10000) {
+        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < until) {
+            if (LogLines().size() >= count) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    // Asks for the state until it reads `want` (the site list sees a
+    // terminal come and go on its own time).
+    bool WaitForState(const std::string& want, int timeoutMs = 10000) {
+        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < until) {
+            if (Ask("state") == want) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    std::vector<pid_t> TerminalPids() const {
+        std::vector<pid_t> pids;
+        std::istringstream in(ReadFile(Log));
+        std::string word;
+        pid_t pid;
+        while (in >> word)
+            if (word == "pid" && in >> pid) pids.push_back(pid);
+        return pids;
+    }
+
+    std::string Prog, Log, Fifo;
+    int CommandFd = -1;
+    std::unique_ptr<TPeerProcess> Quillon;
+};
+
+using Lines = std::vector<std::string>;
+
+} // namespace
+
+TEST(QuillonPeer, Run) {
+    std::string part = Env("BP_QUILLON_PEER");
+    if (part.empty()) GTEST_SKIP() << "runs only as a peer";
+    if (part == "quillon") ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    std::_Exit(part == "quillon" ? RunQuillonPeer() : RunTerminalPeer());
+}
+
+TEST_F(QuillonProcessTest, TheStartRoadStartsOneTerminalAndLaterSitesGoAsRecords) {
+    InstallTerminal();
+    PutList("/A\r\n-//My BBS;127.0.0.1;2323;r\r\n-//b:c;host.invalid;x;\r\n");
+    StartQuillon();
+    EXPECT_EQ(Ask("select 0"), "selected 2");
+    EXPECT_EQ(Ask("connect 0"), "connected");
+    ASSERT_TRUE(WaitForLog(2));
+    EXPECT_EQ(LogLines(), (Lines{"start telnet://My\xA1\x40"
+                                 "BBS;127.0.0.1;2323",
+                                 "open"}));
+    ASSERT_TRUE(WaitForState("state client=1 window=1 ready=1"));
+    // A running terminal gets the record and sends it back.
+    EXPECT_EQ(Ask("connect 1"), "connected");
+    ASSERT_TRUE(WaitForLog(3));
+    EXPECT_EQ(LogLines()[2], "record b:c;host.invalid;23");
+    EXPECT_EQ(TerminalPids().size(), 1u);
+}
+
+TEST_F(QuillonProcessTest, ConnectAllOverThreeSitesStartsOneTerminalAndSendsTheRest) {
+    InstallTerminal();
+    PutList("/A\r\n-//s1;h1;23;\r\n-//s2;h2;24;\r\n-//s3;h3;25;\r\n");
+    StartQuillon();
+    EXPECT_EQ(Ask("select 0"), "selected 3");
+    EXPECT_EQ(Ask("connect-all"), "connect-all done");
+    ASSERT_TRUE(WaitForLog(4));
+    EXPECT_EQ(LogLines(),
+              (Lines{"start telnet://s1;h1;23", "open", "record s2;h2;24", "record s3;h3;25"}));
+    EXPECT_EQ(TerminalPids().size(), 1u);
+}
+
+TEST_F(QuillonProcessTest, ConnectAllEndsWhenTheTerminalIsMissingOrNeverOpensTheChannel) {
+    PutList("/A\r\n-//s1;h1;23;\r\n-//s2;h2;23;\r\n-//s3;h3;23;\r\n");
+    StartQuillon({"BP_OPEN_WAIT_MS=300"});
+    EXPECT_EQ(Ask("select 0"), "selected 3");
+    // No BrannocPro in the program folder.
+    EXPECT_EQ(Ask("connect-all"), "box 執行檔不存在!");
+    EXPECT_EQ(Quillon->ReadPeerLine(), "connect-all done");
+
+    InstallTerminal(/*mute=*/true);
+    EXPECT_EQ(Ask("connect-all"), "connect-all done");
+    ASSERT_TRUE(WaitForLog(2));
+    EXPECT_EQ(LogLines(), (Lines{"start telnet://s1;h1;23", "alone"}));
+    // The window is usable again.
+    EXPECT_EQ(Ask("select 0"), "selected 3");
+}
+
+TEST_F(QuillonProcessTest, AfterTheTerminalClosesOrIsKilledTheNextSiteStartsANewOne) {
+    InstallTerminal();
+    PutList("/A\r\n-//s1;h1;23;\r\n");
+    StartQuillon();
+    Ask("select 0");
+    Ask("connect 0");
+    ASSERT_TRUE(WaitForState("state client=1 window=1 ready=1"));
+    ASSERT_EQ(TerminalPids().size(), 1u);
+    // A terminal that says goodbye.
+    ::kill(TerminalPids()[0], SIGTERM);
+    ASSERT_TRUE(WaitForLog(3));
+    ASSERT_TRUE(WaitForState("state client=0 window=0 ready=1"));
+    Ask("connect 0");
+    ASSERT_TRUE(WaitForLog(5));
+    ASSERT_TRUE(WaitForState("state client=1 window=1 ready=1"));
+    ASSERT_EQ(TerminalPids().size(), 2u);
+    // A terminal that is killed.
+    ::kill(TerminalPids()[1], SIGKILL);
+    ASSERT_TRUE(WaitForState("state client=0 window=0 ready=1"));
+    Ask("connect 0");
+    ASSERT_TRUE(WaitForLog(7));
+    EXPECT_EQ(LogLines(),
+              (Lines{"start telnet://s1;h1;23", "open", "closed", "start telnet://s1;h1;23", "open",
+                     "start telnet://s1;h1;23", "open"}));
+}
+
+TEST_F(QuillonProcessTest, ASecondStartBringsTheFirstForwardAndEnds) {
+    PutList("/A\r\n");
+    StartQuillon();
+    fs::copy_file(testpeer::BuiltProgram("Quillon"), Prog + "Quillon");
+    TPeerProcess second({Prog + "Quillon"}, {"QT_QPA_PLATFORM=offscreen"});
+    EXPECT_EQ(second.Wait(20000), 0);
+    EXPECT_EQ(Ask("state"), "state client=0 window=0 ready=0") << "the first still runs";
+    // Nor did the second write anything of its own.
+    EXPECT_FALSE(fs::exists(Prog + "Quillon.ini"));
+}
+
+TEST_F(QuillonProcessTest, TwoStartsAtOnceLeaveOneInstance) {
+    PutList("/A\r\n");
+    fs::copy_file(testpeer::BuiltProgram("Quillon"), Prog + "Quillon");
+    std::vector<std::string> env{"QT_QPA_PLATFORM=offscreen"};
+    TPeerProcess a({Prog + "Quillon"}, env), b({Prog + "Quillon"}, env);
+    // One of them ends (it found the other); the other keeps running.
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int ended = 0;
+    while (std::chrono::steady_clock::now() < until && ended == 0) {
+        if (a.Wait(10) == 0)
+            ended = 1;
+        else if (b.Wait(10) == 0)
+            ended = 2;
+    }
+    ASSERT_NE(ended, 0);
+    TPeerProcess& other = ended == 1 ? b : a;
+    EXPECT_EQ(other.Wait(500), -1) << "the first instance runs on";
+}
