@@ -1,6 +1,7 @@
 #include "sitelist/QuillonStart.h"
 
 #include "platform/QtMessageLoop.h"
+#include "platform/SignalClose.h"
 #include "platform/core/Folders.h"
 #include "platform/core/WindowChannel.h"
 #include "session/core/MainSettings.h"
@@ -8,10 +9,6 @@
 #include "sitelist/SiteMessages.h"
 
 #include <QApplication>
-#if __has_include("platform/SignalClose.h")
-#include "platform/SignalClose.h"
-#define QUILLON_SIGNAL_CLOSE 1
-#endif
 #include <QPointer>
 #include <optional>
 #include <unistd.h>
@@ -84,12 +81,10 @@ int RunQuillon(int& argc, char** argv, const TQuillonStart& start) {
     auto* f = new TQuillonFrm(data, program, MakeChannelServer(), MakeProcessStarter());
     form = f;
     AnswerWindowRequests(wnd, form);
-#ifdef QUILLON_SIGNAL_CLOSE
     // A signal or a log-out closes the window as its close command does.
     win::CloseOnSignals([form] {
         if (form && form->isVisible()) form->close();
     });
-#endif
     if (start.OnForm) start.OnForm(*f);
     f->show();
     int rc = QApplication::exec();

@@ -74,6 +74,9 @@ void RunCommand(TQuillonFrm& form, const std::string& line) {
     } else if (op == "state") {
         PeerSay(std::string("state client=") + (form.ClientConnected() ? "1" : "0") + " window=" +
                 (form.ClientWindow() ? "1" : "0") + " ready=" + (form.TerminalReady() ? "1" : "0"));
+    } else if (op == "new-folder") {
+        form.CreateFolderClick();
+        PeerSay("created");
     } else if (op == "close") {
         form.close();
         PeerSay(form.isVisible() ? "still open" : "closed");
@@ -380,4 +383,20 @@ TEST_F(QuillonProcessTest, TwoStartsAtOnceLeaveOneInstance) {
     ASSERT_NE(ended, 0);
     TPeerProcess& other = ended == 1 ? b : a;
     EXPECT_EQ(other.Wait(500), -1) << "the first instance runs on";
+}
+
+TEST_F(QuillonProcessTest, ASignalClosesAsTheCloseCommandDoesWithItsSaveQuestion) {
+    PutList("/A\r\n-//s1;h1;23;\r\n");
+    StartQuillon({"BP_ANSWER=yes"});
+    Ask("select 0");
+    EXPECT_EQ(Ask("new-folder"), "created");
+    Quillon->Signal(SIGTERM);
+    EXPECT_EQ(Quillon->ReadPeerLine(), "box 你確定要儲存更動後的站台列表嗎?");
+    EXPECT_EQ(Quillon->ReadPeerLine(), "exit");
+    EXPECT_EQ(Quillon->Wait(), 0);
+    EXPECT_EQ(ReadFile(Prog + "Quillon.txt.bak"), "/A\r\n-//s1;h1;23;\r\n");
+    EXPECT_NE(ReadFile(Prog + "Quillon.txt")
+                  .find("-/\xB7\x73\xB8\xEA\xAE\xC6\xA7\x58") /* 新資料匣 in Big5 */,
+              std::string::npos);
+    EXPECT_NE(ReadFile(Prog + "Quillon.ini").find("[TreeView]"), std::string::npos);
 }
