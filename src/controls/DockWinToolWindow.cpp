@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <qdrawutil.h>
 
+#include <climits>
+
 #include <algorithm>
 
 namespace {
@@ -391,10 +393,17 @@ void TCustomToolWindow::DockHookProc(controls::THookKind kind, void* wnd, win::W
 
 void TCustomToolWindow::MoveOnScreen(bool onlyIfFullyOffscreen) {
     if (FDocked || !FFloatParent || parentWidget() != FFloatParent) return;
-    const QRect now(FFloatParent->pos(), FFloatParent->size());
-    const QRect moved =
-        ToQRect(controls::MoveOnScreen(ToRect(now), ScreenWorkAreas(), onlyIfFullyOffscreen));
-    if (moved.topLeft() != now.topLeft()) SetFloatingPosition(moved.topLeft());
+    // A hand-edited place near the end of the int range keeps the whole
+    // window representable, so its size survives the move.
+    const QSize size = FFloatParent->size();
+    const QPoint at = FFloatParent->pos();
+    const int x = std::min(at.x(), INT_MAX - size.width());
+    const int y = std::min(at.y(), INT_MAX - size.height());
+    const controls::TRect now = controls::RectOfSize(x, y, size.width(), size.height());
+    const controls::TRect moved =
+        controls::MoveOnScreen(now, ScreenWorkAreas(), onlyIfFullyOffscreen);
+    const QPoint to(moved.Left, moved.Top);
+    if (to != at) SetFloatingPosition(to);
 }
 
 // ---- Painting ---------------------------------------------------------------------

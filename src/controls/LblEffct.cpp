@@ -9,11 +9,11 @@
 
 using namespace controls;
 
-QColor ToQColor(TColor c) {
+QColor controls::ToQColor(TColor c) {
     return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF));
 }
 
-TColor FromQColor(const QColor& c) {
+TColor controls::FromQColor(const QColor& c) {
     return TColor(c.red()) | TColor(c.green()) << 8 | TColor(c.blue()) << 16;
 }
 

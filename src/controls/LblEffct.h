@@ -129,5 +129,8 @@ private:
     QPointer<QWidget> FFocusControl;
 };
 
-QColor ToQColor(controls::TColor c);
-controls::TColor FromQColor(const QColor& c);
+namespace controls {
+// A stored 0x00BBGGRR colour and back.
+QColor ToQColor(TColor c);
+TColor FromQColor(const QColor& c);
+} // namespace controls

@@ -18,7 +18,6 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QToolBar>
 #include <QTreeWidget>
 
 using namespace sitelist;
@@ -49,14 +48,9 @@ TQuillonFrm::TQuillonFrm(std::string dataFolder, std::string programFolder,
     Splitter->addWidget(TreeView);
     Splitter->addWidget(ListView);
     Splitter->setStretchFactor(1, 1);
-    setCentralWidget(Splitter);
+    setCentralWidget(BuildMainBar(Splitter));
     StatusPanel = new QLabel;
     statusBar()->addWidget(StatusPanel);
-    // The toolbar is a plain container of its name until the toolbar
-    // family takes it over.
-    MainBar = new QToolBar("MainBar", this);
-    MainBar->setObjectName("MainBar");
-    addToolBar(MainBar);
 
     BuildCommands();
     BuildMenus();
@@ -136,8 +130,7 @@ void TQuillonFrm::BuildCommands() {
         addAction(a);
         *c.Slot = a;
     }
-    ToolBarAct = MainBar->toggleViewAction();
-    ToolBarAct->setText("工具列");
+    ToolBarAct = MainBarViewAction();
     for (QAction* a : {ConnectAct, ConnectAllAct, CutAct, CopyAct, DeleteAct, ModifyAct, PasteAct})
         a->setEnabled(false);
 }
@@ -178,9 +171,7 @@ void TQuillonFrm::BuildMenus() {
     for (QAction* a : {ExpandSubDirectoryAct, ExpandAllSubDirectoryAct})
         PopupMenu->addAction(a);
 
-    for (QAction* a : {ConnectAct, ConnectAllAct, FindAct, CreateFolderAct, CreateSiteAct,
-                       ModifyAct, DeleteAct, CutAct, CopyAct, PasteAct})
-        MainBar->addAction(a);
+    FillMainBar();
 }
 
 // ---- settings -----------------------------------------------------------------------------
@@ -200,7 +191,7 @@ void TQuillonFrm::ApplySettings() {
         {std::max(FSettings.TreeWidth, 0), std::max(r.Width - FSettings.TreeWidth, 1)});
     for (int i = 0; i < 4; ++i)
         ListView->header()->resizeSection(i, std::max(FSettings.ColWidth[i], 0));
-    MainBar->setVisible(FSettings.ToolBarVisible);
+    ApplyToolbarSettings();
 }
 
 void TQuillonFrm::StoreSettings() {
@@ -211,7 +202,7 @@ void TQuillonFrm::StoreSettings() {
     FSettings.ItemIndex = SelectedNode();
     for (int i = 0; i < 4; ++i)
         FSettings.ColWidth[i] = ListView->header()->sectionSize(i);
-    FSettings.ToolBarVisible = ToolBarAct->isChecked();
+    StoreToolbarSettings();
     std::string path = FDataFolder + "Quillon.ini";
     try {
         FSettings.Save(path);

@@ -23,10 +23,11 @@ class QEventLoop;
 class QLabel;
 class QMenu;
 class QSplitter;
-class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TDock;
 class TFindSiteDlg;
+class TToolbar;
 class TSetSiteDlg;
 
 class TQuillonFrm : public QMainWindow, private sitelist::TSiteListObserver {
@@ -43,7 +44,8 @@ public:
     QSplitter* Splitter;
     QTreeWidget* TreeView;
     QTreeWidget* ListView;
-    QToolBar* MainBar;
+    TDock* MainDock;
+    TToolbar* MainBar;
     QLabel* StatusPanel;
     QMenu* PopupMenu;
     QAction *ConnectAct, *ConnectAllAct, *FindAct, *CreateFolderAct, *CreateSiteAct, *ModifyAct,
@@ -76,6 +78,7 @@ public:
     void ExpandSubDirectoryClick();
     void ExpandAllSubDirectoryClick();
     void ToolBarClick();
+    void MainBarClose();
     void ExitProgramClick();
     void A1Click();
     void ConnectClick();
@@ -111,6 +114,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // The toolbar and its dock (QuillonFormToolbar.cpp): the dock above
+    // `center` in the returned widget, the View item, the buttons, and the
+    // toolbar's place between the window and the settings.
+    QWidget* BuildMainBar(QWidget* center);
+    QAction* MainBarViewAction();
+    void FillMainBar();
+    void ApplyToolbarSettings();
+    void StoreToolbarSettings();
+
     // TSiteListObserver: the tree follows the model's nodes.
     void NodesInserted(int first, int count) override;
     void NodesErased(int first, int count) override;

@@ -1,4 +1,5 @@
 // TQuillonFrm: sending sites to the terminal, connect-all and the channel's events.
+#include "controls/DockTlbr.h"
 #include "sitelist/QuillonForm.h"
 
 #include "sitelist/SiteMessages.h"
@@ -8,7 +9,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-#include <QToolBar>
 #include <QTreeWidget>
 
 using namespace sitelist;

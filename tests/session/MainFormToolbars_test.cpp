@@ -167,7 +167,7 @@ TEST_F(MainFormToolbars, HandEditedValuesLeaveEveryToolbarReachable) {
     WriteIni("Connection.DockRow=-3\r\nConnection.DockPos=-40\r\n"
              "Function.DockRow=5000\r\nFunction.DockPos=90000\r\n"
              "Shortcut.DockRow=2147483647\r\nShortcut.DockPos=2147483647\r\n"
-             "SpeedBtn.Dock=7\r\nSpeedBtn.Left=-100000\r\nSpeedBtn.Top=100000\r\n"
+             "SpeedBtn.Dock=7\r\nSpeedBtn.Left=-100000\r\nSpeedBtn.Top=2147483647\r\n"
              "SpeedBtn.FloatingWidth=-5\r\n"
              "Line.Dock=0\r\nLine.Left=5000\r\nLine.Top=5000\r\nLine.FloatingWidth=100000\r\n");
     Start();

@@ -1,10 +1,10 @@
 // Sending sites: the channel to a known terminal, the start road, and
 // connect-all with its ends.
 #include "QuillonFixture.h"
+#include "controls/DockTlbr.h"
 
 #include <QAction>
 #include <QTimer>
-#include <QToolBar>
 #include <QTreeWidget>
 
 namespace {

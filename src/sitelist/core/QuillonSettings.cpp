@@ -25,6 +25,7 @@ void TQuillonSettings::Load(const std::string& path, int screenWidth, int screen
     ToolBarLeft = ini.ReadString("ToolBar", "Left", "0");
     ToolBarTop = ini.ReadString("ToolBar", "Top", "0");
     ToolBarFloatingWidth = ini.ReadString("ToolBar", "FloatingWidth", "0");
+    ToolBarDockPos = ini.ReadString("ToolBar", "DockPos", "0");
 }
 
 void TQuillonSettings::Save(const std::string& path) const {
@@ -50,6 +51,7 @@ void TQuillonSettings::Save(const std::string& path) const {
     text.Set("ToolBar", "Left", ToolBarLeft);
     text.Set("ToolBar", "Top", ToolBarTop);
     text.Set("ToolBar", "FloatingWidth", ToolBarFloatingWidth);
+    text.Set("ToolBar", "DockPos", ToolBarDockPos);
     win::WriteFileAtomic(path, text.Text());
 }
 

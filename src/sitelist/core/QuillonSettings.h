@@ -17,8 +17,11 @@ struct TQuillonSettings {
     int ItemIndex = 0;   // [TreeView] ItemIndex; -1: none selected (not written)
     int ColWidth[4] = {200, 100, 50, 100};
     bool ToolBarVisible = true;
-    // [ToolBar] keys the plain toolbar cannot apply, kept as read.
-    std::string ToolBarDock = "1", ToolBarLeft = "0", ToolBarTop = "0", ToolBarFloatingWidth = "0";
+    // [ToolBar] place of the toolbar, kept as text: the window reads and
+    // writes them. DockPos (its place in the row) is absent from older
+    // files and reads as the designed 0.
+    std::string ToolBarDock = "1", ToolBarLeft = "0", ToolBarTop = "0", ToolBarFloatingWidth = "0",
+                ToolBarDockPos = "0";
 
     // Reads the file; the window defaults to the given screen size.
     void Load(const std::string& path, int screenWidth, int screenHeight);
