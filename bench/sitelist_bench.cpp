@@ -1,6 +1,6 @@
 // Site list at 20,000 sites (100 folders of 200, each folder holding a
-// subfolder, and one folder of all 20,000): the model's load and save, and the window's start (load and
-// tree), selecting a folder (filling the list) and saving with its backup.
+// subfolder, and one folder of all 20,000): the model's load and save, and the window's start (load
+// and tree), selecting a folder (filling the list) and saving with its backup.
 #include "sitelist/QuillonForm.h"
 #include "sitelist/core/SiteFile.h"
 #include "sitelist/core/SiteList.h"

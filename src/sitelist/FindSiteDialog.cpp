@@ -29,6 +29,8 @@ TFindSiteDlg::TFindSiteDlg(const TSiteList& list, std::string keyWord,
     QFont hover("MS Sans Serif");
     hover.setUnderline(true);
     OfficeBtn->SetHoverFont(hover);
+    // The button keeps its own size (70 x 23) beside the stretching field.
+    OfficeBtn->setFixedSize(OfficeBtn->size());
     ListView2 = new QTreeWidget(this);
     ListView2->setColumnCount(4);
     ListView2->setHeaderLabels({"站台名稱", "位址", "通訊埠", "資料匣"});

@@ -80,6 +80,11 @@ TEST_F(QuillonTest, FindDialogSearchesMovesIntoResultsAndConnectsOnlySitesWithAd
     EXPECT_EQ(dlg.ListView2->topLevelItemCount(), 3); // empty keyword: every site
     EXPECT_EQ(dlg.ListView2->topLevelItem(2)->text(3), "Top/Sub");
     EXPECT_TRUE(dlg.KeyWordEdit->hasFocus());
+    // The button holds its own place beside the field and takes a mouse click.
+    EXPECT_EQ(dlg.OfficeBtn->size(), QSize(70, 23));
+    dlg.KeyWordEdit->setText("h3");
+    QTest::mouseClick(dlg.OfficeBtn, Qt::LeftButton, {}, dlg.OfficeBtn->rect().center());
+    EXPECT_EQ(dlg.ListView2->topLevelItemCount(), 1);
 
     dlg.KeyWordEdit->setText("a");
     dlg.OfficeBtn->KeyboardClick();
