@@ -231,7 +231,6 @@ public:
     bool CommandsLocked() const { return FCommandsLocked; }
 
     // ---- Site settings and session events (kvMainFormSite.cpp, kvMainFormLogin.cpp)
-    TDirectoryDlg* DirectoryDlg = nullptr; // the address book, once made
     // A script block's connect fields, handed over by the script reader.
     bool ScriptLoginGiven = false;
     std::string ScriptHost, ScriptPort, ScriptKeyWord;

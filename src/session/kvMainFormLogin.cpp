@@ -4,6 +4,7 @@
 // session/core/SessionEvents.h, the script itself in session/LoginRunner.h.
 #include "session/Connection.h"
 #include "session/LoginRunner.h"
+#include "session/core/AppExecCore.h"
 #include "session/core/SessionEvents.h"
 #include "session/kvMainForm.h"
 
@@ -16,7 +17,6 @@
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QTimer>
 #include <QUrl>
 
@@ -145,22 +145,25 @@ void TkvMainForm::SessionHyperlink(TConnection*, const std::string& text, int ki
         break;
     case session::TLinkAction::aStartProgram: {
         std::string error;
-        bool ok;
+        bool ok = false;
         if (StartProgram) {
             ok = StartProgram(a.Program, a.Args, &error);
         } else {
             // One argument each, never through a shell.
-            QStringList args;
-            for (const std::string& arg : a.Args)
-                args << win::Big5ToQString(arg);
-            ok = !a.Program.empty() &&
-                 QProcess::startDetached(QString::fromLocal8Bit(a.Program.c_str()), args);
+            TAppExec exec;
+            exec.ExeName = a.Program;
+            exec.ExeParams = a.Args;
+            exec.ChangeDir = false;
+            try {
+                exec.Execute();
+                ok = true;
+            } catch (const EAppExec& e) {
+                error = e.what();
+            }
         }
         if (!ok)
-            QMessageBox::warning(
-                this, QString::fromUtf8(ApplicationTitle),
-                QString::fromUtf8("無法執行 ") + QString::fromLocal8Bit(a.Program.c_str()) +
-                    (error.empty() ? QString() : "\n" + QString::fromStdString(error)));
+            QMessageBox::warning(this, QString::fromUtf8(ApplicationTitle),
+                                 win::Big5ToQString(a.Program) + "\n" + win::Big5ToQString(error));
         break;
     }
     }

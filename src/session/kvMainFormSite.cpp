@@ -4,6 +4,7 @@
 #include "dialogs/DirectoryDialog.h"
 #include "platform/CodePage.h"
 #include "session/Connection.h"
+#include "session/DirectoryHost.h"
 #include "session/SiteApply.h"
 #include "session/kvMainForm.h"
 
@@ -37,9 +38,9 @@ void TkvMainForm::ApplySiteSettings(TConnection* s) {
     in.PortText = PortEdit ? win::QStringToBig5(PortEdit->text()) : "";
     in.PendingHost = PendingHost;
     in.Script = {ScriptLoginGiven, ScriptHost, ScriptPort, ScriptKeyWord, ScriptTrigger};
-    in.Directory = DirectorySnapshot(DirectoryDlg, SettingsDir + "Directory.ini");
+    in.Directory = DirectorySnapshot(::DirectoryDlg, SettingsDir + "Directory.ini");
     // Without an address book there is no one to ask: no stored login runs.
-    in.CheckPassword = [this] { return DirectoryDlg && DirectoryDlg->CheckPassword(false); };
+    in.CheckPassword = [] { return ::DirectoryDlg && ::DirectoryDlg->CheckPassword(false); };
 
     session::TSessionSiteValues v = SiteValuesOf(*s);
     session::TSiteFormFields f;

@@ -5,6 +5,7 @@
 // out only in the states it should.
 #include "SessionPeers.h"
 #include "support/ChildProcess.h"
+#include "support/ModalScript.h"
 #include "support/SandboxHome.h"
 #include "support/ScratchFolder.h"
 #include "support/ScriptedServer.h"
@@ -14,6 +15,7 @@
 #include "platform/QtMessageLoop.h"
 #include "platform/core/Big5.h"
 #include "session/Connection.h"
+#include "session/DirectoryHost.h"
 #include "session/core/SessionEvents.h"
 #include "session/core/StrCrypt.h"
 #include "session/kvMainForm.h"
@@ -123,7 +125,7 @@ protected:
                                              std::make_unique<TEnv>(Folder.Path()));
         Host.Dir = Form->SettingsDir;
         Book = std::make_unique<TDirectoryDlg>(Host, 1024);
-        Form->DirectoryDlg = Book.get();
+        DirectoryDlg = Book.get();
         Owner.Form = Form.get();
         Form->SessionRowState = [this](TConnection* s) { return Rows[s]; };
         Form->SetSessionRowState = [this](TConnection* s, int v) { Rows[s] = v; };
@@ -132,7 +134,7 @@ protected:
     void TearDown() override {
         if (Form) {
             Form->Sessions.clear();
-            Form->DirectoryDlg = nullptr;
+            DirectoryDlg = nullptr;
         }
         Book.reset();
         Form.reset();
@@ -309,4 +311,16 @@ TEST_F(MainFormLogin, AntiIdleOnlyWhenLoggedInAndInTheRightState) {
     Form->SessionTimer2(c.get()); // one NUL
     ASSERT_TRUE(WaitFor([&] { return server.Idle(); }, 5000));
     EXPECT_EQ(got, std::string(1, '\0'));
+}
+
+TEST_F(MainFormLogin, FtpProgramThatCannotStartIsReported) {
+    WriteBook("Hostname=127.0.0.1\r\n");
+    Start();
+    Form->Settings.DownloadMethod = session::dmFtpProgram;
+    Form->Settings.FTPFile = Folder.File("no such program");
+    testsupport::TModalScript answers;
+    answers.Ok();
+    Form->SessionHyperlink(nullptr, "ftp://h.example/", session::lkFtp);
+    ASSERT_EQ(answers.Texts.size(), 1u);
+    EXPECT_NE(answers.Texts[0].find("執行檔不存在!"), std::string::npos) << answers.Texts[0];
 }
