@@ -135,27 +135,29 @@ int RunTerminal(int argc, char** argv) {
     }
 
     net::TCustomSyncSocket::ApplicationTerminated = [] { return gClosingDown.load(); };
+    TkvMainForm* form = nullptr;
+    bool closeRequested = false;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { gClosingDown = true; });
     win::InstallQtMessageLoop();
     win::InstallWriteErrorBox();
+    // A signal or a log-out closes the window as the user would; one that
+    // comes while a start-up question is open ends that question and the
+    // start (the close handler then saves what was read). Installed before
+    // the window can be found, so whoever finds it can also end it.
+    win::CloseOnSignals([&form, &closeRequested] {
+        closeRequested = true;
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        if (form && form->isVisible()) form->close();
+        QCoreApplication::exit(0);
+    });
     // Findable before FormCreate, which may ask the user something: the
     // start lock is not held across a question.
-    auto* form = new TkvMainForm(raw, nullptr, nullptr, false);
+    form = new TkvMainForm(raw, nullptr, nullptr, false);
     win::SetWindowClassName(form->Handle(), MainFormClassName);
     AnswerWindowRequests(form);
     classLock.reset();
-    // A signal or a log-out closes the window as the user would; one that
-    // comes while a start-up question is open ends that question and the
-    // start (the close handler then saves what was read).
-    bool closeRequested = false;
-    win::CloseOnSignals([form, &closeRequested] {
-        closeRequested = true;
-        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-        if (form->isVisible()) form->close();
-        QCoreApplication::exit(0);
-    });
     form->FormCreate();
     // The address book after the main window (it reads Directory.ini and
     // Keys.ini when it is created).

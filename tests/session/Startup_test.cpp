@@ -1,0 +1,209 @@
+// The terminal program as real processes: a second start hands its command
+// line to the running one and ends, while no arguments or a script give a
+// second full instance. Every program runs from its own copy in a sandbox
+// home (Brannoc.ini lands beside it); the history names a loopback address
+// only, so no start ever reaches for a host outside the machine.
+#include "session/kvMainForm.h"
+
+#include "../support/ChildProcess.h"
+#include "../support/PeerProcess.h"
+#include "../support/SandboxHome.h"
+#include "../support/ScratchFolder.h"
+
+#include "platform/core/Big5.h"
+#include "platform/core/Folders.h"
+#include "platform/core/IniFile.h"
+#include "platform/core/WindowChannel.h"
+#include "session/core/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using testsupport::TScratchFolder;
+
+// One home for the whole test program: the window channel of this process
+// (which looks the programs up) is set up once, in the first home it sees.
+testpeer::TSandboxHome& Home() {
+    static testpeer::TSandboxHome home;
+    return home;
+}
+
+constexpr int kWaitMs = 20000;
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(Home().Root().empty());
+        if (!std::filesystem::exists(testpeer::BuiltProgram("BrannocPro")))
+            GTEST_SKIP() << "the program is not built";
+        // Whatever an earlier test left running is gone by now.
+        ASSERT_EQ(win::FindWindow(MainFormClassName), 0u);
+    }
+
+    // A copy of the program in a folder of its own, with the offer answered,
+    // a loopback history and the port box at 4000.
+    std::string ProgramCopy(const std::string& name) {
+        std::string folder = Home().Root() + "/" + name + "-" + std::to_string(++Copies) + "/";
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(testpeer::BuiltProgram("BrannocPro"), folder + "BrannocPro");
+        TScratchFolder::Write(folder + "Brannoc.ini",
+                              "[Windows]\r\nAsk=1\r\nPort=4000\r\n[Hosts]\r\nh0=127.0.0.1\r\n");
+        return folder;
+    }
+    static std::unique_ptr<TPeerProcess> Run(const std::string& folder,
+                                             std::vector<std::string> args = {}) {
+        args.insert(args.begin(), folder + "BrannocPro");
+        return std::make_unique<TPeerProcess>(args, std::vector<std::string>{}, false);
+    }
+    // The running instance's window, once it can be found.
+    static win::HWND WaitForWindow() {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+        while (std::chrono::steady_clock::now() < end) {
+            if (win::HWND w = win::FindWindow(MainFormClassName)) return w;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return 0;
+    }
+    // Ends a full instance as the desktop does; its settings are saved.
+    static int Close(TPeerProcess& p) {
+        p.Signal(SIGTERM);
+        return p.Wait(kWaitMs);
+    }
+    static std::string Setting(const std::string& folder, const std::string& section,
+                               const std::string& key) {
+        std::string v;
+        if (!win::TIniText(TScratchFolder::Read(folder + "Brannoc.ini")).Find(section, key, &v))
+            return "<missing>";
+        return v;
+    }
+    static THandover HandoverFile(bool* hasHost = nullptr) {
+        return ReadHandoverFile(TScratchFolder::Read(win::GetTempFolder() + "KVpass"), hasHost);
+    }
+
+    static inline int Copies = 0;
+};
+
+TEST_F(Startup, ASecondStartHandsItsLinkOverAndEnds) {
+    std::string folder = ProgramCopy("first");
+    auto first = Run(folder);
+    ASSERT_NE(WaitForWindow(), 0u);
+
+    const std::string alias = win::Utf8ToBig5("測試站");
+    auto second = Run(folder, {"telnet://" + alias + ";127.0.0.1:2323/"});
+    EXPECT_EQ(second->Wait(kWaitMs), 0);
+    // The file holds the request; the running instance took it.
+    bool hasHost = false;
+    THandover h = HandoverFile(&hasHost);
+    EXPECT_TRUE(hasHost);
+    EXPECT_EQ(h.Alias, alias);
+    EXPECT_EQ(h.Host, "127.0.0.1");
+    EXPECT_EQ(h.Port, "2323");
+    EXPECT_EQ(h.Ticket, "");
+
+    // Three arguments travel unchanged.
+    auto third = Run(folder, {alias, "127.0.0.1", "2424"});
+    EXPECT_EQ(third->Wait(kWaitMs), 0);
+    h = HandoverFile();
+    EXPECT_EQ(h.Alias, alias);
+    EXPECT_EQ(h.Host, "127.0.0.1");
+    EXPECT_EQ(h.Port, "2424");
+
+    // The running instance put the request into its port box.
+    EXPECT_EQ(Close(*first), 0);
+    EXPECT_EQ(Setting(folder, "Windows", "Port"), "2424");
+}
+
+TEST_F(Startup, HandoversCloseTogetherEachEndAndNoneIsLeft) {
+    std::string folder = ProgramCopy("first");
+    auto first = Run(folder);
+    ASSERT_NE(WaitForWindow(), 0u);
+    std::vector<std::unique_ptr<TPeerProcess>> starts;
+    for (int port : {3001, 3002, 3003, 3004})
+        starts.push_back(Run(folder, {"telnet://127.0.0.1:" + std::to_string(port)}));
+    for (auto& s : starts)
+        EXPECT_EQ(s->Wait(kWaitMs), 0);
+    // Every request was read (the last reader took the last ticket).
+    EXPECT_EQ(HandoverFile().Ticket, "");
+    EXPECT_EQ(Close(*first), 0);
+    std::string port = Setting(folder, "Windows", "Port");
+    EXPECT_TRUE(port == "3001" || port == "3002" || port == "3003" || port == "3004") << port;
+}
+
+TEST_F(Startup, AnEmptyHostOnlyBringsTheWindowForward) {
+    std::string folder = ProgramCopy("first");
+    auto first = Run(folder);
+    ASSERT_NE(WaitForWindow(), 0u);
+    for (const char* arg : {"telnet://", "telnet:;;;", "TELNET:/"}) {
+        auto second = Run(folder, {arg});
+        EXPECT_EQ(second->Wait(kWaitMs), 0) << arg;
+        bool hasHost = true;
+        HandoverFile(&hasHost);
+        EXPECT_FALSE(hasHost) << arg;
+    }
+    EXPECT_EQ(Close(*first), 0);
+    // Nothing reached the boxes: the port is still the saved one.
+    EXPECT_EQ(Setting(folder, "Windows", "Port"), "4000");
+}
+
+TEST_F(Startup, NoArgumentsOrAScriptStartASecondFullInstance) {
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{}, std::vector<std::string>{"Script://nowhere.bks"}}) {
+        std::string folder = ProgramCopy("first");
+        auto first = Run(folder);
+        ASSERT_NE(WaitForWindow(), 0u);
+        std::string own = ProgramCopy("second");
+        TScratchFolder::Write(own + "Brannoc.ini",
+                              "[Windows]\r\nAsk=1\r\n[Hosts]\r\nh0=127.0.0.1\r\n");
+        auto second = Run(own, args);
+        // With the first gone, the window still found is the second's: a
+        // hand-over would have ended without one.
+        EXPECT_EQ(Close(*first), 0);
+        EXPECT_NE(WaitForWindow(), 0u);
+        EXPECT_EQ(Close(*second), 0);
+        // It saved its own settings beside its own copy.
+        EXPECT_NE(Setting(own, "ToolBar", "Line.Dock"), "<missing>");
+        EXPECT_EQ(win::FindWindow(MainFormClassName), 0u);
+    }
+}
+
+TEST_F(Startup, AfterTheFirstIsKilledTheNextStartIsAFullOne) {
+    std::string folder = ProgramCopy("first");
+    auto first = Run(folder);
+    ASSERT_NE(WaitForWindow(), 0u);
+    first->Kill();
+    // Its socket is still there; the next start finds nobody behind it.
+    auto next = Run(folder, {"telnet://127.0.0.1:2626"});
+    ASSERT_NE(WaitForWindow(), 0u);
+    EXPECT_EQ(Close(*next), 0);
+    EXPECT_EQ(Setting(folder, "Windows", "Port"), "2626");
+}
+
+TEST_F(Startup, OddCommandLinesStartAndCloseCleanly) {
+    const std::vector<std::vector<std::string>> lines = {
+        {"telnet:;;;"},
+        {"telnet://" + win::Utf8ToBig5("站") + "\xff;127.0.0.1:99999999999999999999"},
+        {"127.0.0.1", "", ""},
+        {"127.0.0.1", std::string(100000, '9')},
+        {"script://"},
+        {"TELNET://127.0.0.1/", "//", "", "extra"},
+    };
+    for (const auto& args : lines) {
+        std::string folder = ProgramCopy("odd");
+        auto p = Run(folder, args);
+        ASSERT_NE(WaitForWindow(), 0u) << args[0].substr(0, 40);
+        EXPECT_EQ(Close(*p), 0) << args[0].substr(0, 40);
+        // The settings were written in full.
+        EXPECT_NE(Setting(folder, "ToolBar", "Line.Dock"), "<missing>");
+    }
+}
+
+} // namespace
