@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QWidget>
 
+#include <cstring>
+
 namespace {
 
 class THookFilter : public QObject {
@@ -128,4 +130,13 @@ void UninstallHookProc(THookProc proc) {
 
 bool ApplicationIsActive() {
     return qApp && QApplication::activeWindow() != nullptr;
+}
+
+void PreferX11Platform(int argc, char** argv) {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return;
+    for (int i = 1; i < argc; ++i)
+        if (argv[i] && (!std::strcmp(argv[i], "-platform") || !std::strcmp(argv[i], "--platform")))
+            return;
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) return;
+    qputenv("QT_QPA_PLATFORM", "xcb");
 }

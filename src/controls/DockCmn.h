@@ -36,3 +36,9 @@ void UninstallHookProc(THookProc proc);
 
 // True while the application has an active window.
 bool ApplicationIsActive();
+
+// The toolbar loops need global pointer positions, which native Wayland
+// withholds. When the user named no platform (no -platform argument, no
+// QT_QPA_PLATFORM) and an X display is reachable (DISPLAY, e.g. XWayland),
+// the program runs on X11. Call before the application object exists.
+void PreferX11Platform(int argc, char** argv);

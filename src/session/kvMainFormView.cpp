@@ -15,6 +15,8 @@
 #include <QStatusBar>
 #include <QTabBar>
 
+#include <vector>
+
 namespace {
 // A View item's check mark follows its bar; the focus moves for two bars
 // whose hiding can take it away.
@@ -89,8 +91,17 @@ void TkvMainForm::ExitProgramClick(QObject*) {
 // desktop gives no picture (offscreen, Wayland without a portal).
 void TkvMainForm::CaptureDesktop() {
     QScreen* screen = QGuiApplication::primaryScreen();
+    // Floating toolbars stay out of the shot; shown again after it.
+    std::vector<TToolbar*> hidden;
+    for (TToolbar* bar : {ConnectionBar, FunctionBar, SpeedBtnBar, ShortcutBar})
+        if (bar && !bar->Docked() && bar->Visible()) {
+            bar->setVisible(false);
+            hidden.push_back(bar);
+        }
     QImage shot;
     if (screen) shot = screen->grabWindow(0).toImage();
+    for (TToolbar* bar : hidden)
+        bar->setVisible(true);
     if (shot.isNull()) {
         QSize size = screen ? screen->geometry().size() : QSize(1024, 768);
         shot = QImage(size, QImage::Format_RGB888);

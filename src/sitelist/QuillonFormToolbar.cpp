@@ -101,7 +101,7 @@ void TQuillonFrm::ApplyToolbarSettings() {
 void TQuillonFrm::StoreToolbarSettings() {
     sitelist::TQuillonSettings& s = FSettings;
     s.ToolBarVisible = ToolBarAct->isChecked();
-    s.ToolBarDock = MainBar->Docked() ? "1" : "0";
+    s.ToolBarDock = std::to_string(MainBar->Docked() ? 1 : 0);
     const QPoint at = MainBar->FloatingPosition();
     s.ToolBarLeft = std::to_string(at.x());
     s.ToolBarTop = std::to_string(at.y());

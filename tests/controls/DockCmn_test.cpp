@@ -85,3 +85,37 @@ TEST(DockCmn, VersionIsReadOnly) {
     EXPECT_EQ(v.Get(), "Dock toolbar version 1.0");
     EXPECT_STREQ(STRToolbarSepParentNotAllowed, "TToolbarSep can only be placed on a TToolbar");
 }
+
+// Runs f with QT_QPA_PLATFORM and DISPLAY as given ("" = unset), returning
+// the platform variable it leaves; both are put back afterwards.
+static QByteArray PlatformAfter(const char* platform, const char* display,
+                                std::vector<const char*> args) {
+    const QByteArray oldPlatform = qgetenv("QT_QPA_PLATFORM"), oldDisplay = qgetenv("DISPLAY");
+    const bool hadDisplay = qEnvironmentVariableIsSet("DISPLAY");
+    auto set = [](const char* name, const char* v) {
+        if (*v)
+            qputenv(name, v);
+        else
+            qunsetenv(name);
+    };
+    set("QT_QPA_PLATFORM", platform);
+    set("DISPLAY", display);
+    args.insert(args.begin(), "program");
+    PreferX11Platform(int(args.size()), const_cast<char**>(args.data()));
+    const QByteArray out = qgetenv("QT_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", oldPlatform);
+    if (hadDisplay)
+        qputenv("DISPLAY", oldDisplay);
+    else
+        qunsetenv("DISPLAY");
+    return out;
+}
+
+TEST(DockCmn, X11IsPickedOnlyWhenNoPlatformIsNamedAndADisplayIsThere) {
+    EXPECT_EQ(PlatformAfter("", ":5", {}), "xcb");
+    EXPECT_EQ(PlatformAfter("", ":5", {"telnet://host"}), "xcb");
+    EXPECT_EQ(PlatformAfter("wayland", ":5", {}), "wayland");
+    EXPECT_EQ(PlatformAfter("", ":5", {"-platform", "wayland"}), "");
+    EXPECT_EQ(PlatformAfter("", ":5", {"--platform", "offscreen"}), "");
+    EXPECT_EQ(PlatformAfter("", "", {}), "");
+}

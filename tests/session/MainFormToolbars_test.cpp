@@ -145,6 +145,9 @@ TEST_F(MainFormToolbars, ClosingWritesALayoutThatReadsBackToTheSameBytes) {
              "Function.FloatingWidth=120\r\nShortcut.Dock=2\r\n");
     Start();
     ASSERT_FALSE(Form->FunctionBar->Docked());
+    // Hidden for the desktop shot at the first show, and shown again.
+    EXPECT_TRUE(Form->FunctionBar->Visible());
+    EXPECT_TRUE(Form->FunctionBar->FloatingParent()->isVisible());
     EXPECT_EQ(Form->FunctionBar->FloatingPosition(), QPoint(150, 200));
     EXPECT_EQ(Form->FunctionBar->FloatingRightX(), 120);
     // Narrow enough to wrap: more than one row with lines between them.
