@@ -69,10 +69,11 @@ TSpawnResult SpawnProcess(const std::vector<std::string>& argv, const TSpawnOpti
         }
         result.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     } else {
-        std::thread([pid] {
+        std::thread([pid, onExit = options.OnExit] {
             int status = 0;
             while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
             }
+            if (onExit) onExit(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
         }).detach();
     }
     return result;

@@ -7,6 +7,7 @@
 // the child only. A child not waited for is reaped in the background, so
 // none is left as a zombie.
 #pragma once
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -16,6 +17,9 @@ namespace win {
 struct TSpawnOptions {
     std::string Folder; // the child's working folder; empty: the caller's
     bool Wait = false;  // wait for the child to end
+    // Without Wait: called on the reaping thread once the child has ended
+    // and been reaped, with its exit code (-1 when it died by a signal).
+    std::function<void(int exitStatus)> OnExit;
 };
 
 struct TSpawnResult {
