@@ -50,6 +50,7 @@ TkvMainForm::TkvMainForm(std::vector<std::string> args, std::unique_ptr<TMainFor
     BuildCommands();
     BuildToolbars();
     BuildMenus();
+    BuildDesktop();
     if (create) FormCreate();
 }
 

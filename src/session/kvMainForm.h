@@ -42,13 +42,18 @@ class QSplitter;
 class QTabBar;
 class QTimer;
 class QToolButton;
+class TAppExec;
 class TConnection;
+struct TDesktopParts;
 class TDetachedForm;
 class TDirectoryDlg;
 class TGlyph;
+class TIPCClient;
 class TMyBitmap;
 class TDock;
+class TTiler;
 class TToolbar;
+class TWavePlayer;
 
 // Private messages of the main window (posted, never sent).
 constexpr win::UINT WM_CONNECT_REQUEST = win::WM_USER + 401; // connect the boxes
@@ -209,6 +214,22 @@ public:
     // ---- Hooks for the inter-program channel (set by its unit) -----------
     std::function<void()> OnIpcOpen;
     std::function<void()> OnIpcClose;
+
+    // ---- The site-list link and the desktop (kvMainFormDesktop.cpp) -------
+    TIPCClient* IPCClient = nullptr;
+    TAppExec* AppExec = nullptr;
+    TWavePlayer* BeepPlayer = nullptr; // the bell's wave file ("BeepFilename")
+    TTiler* Tiler = nullptr;           // the document area's background
+    void BuildDesktop();
+    // Opens the link when it is not open; true (and "IPC_Open" sent) when a
+    // site list answered.
+    bool IpcOpen();
+    // A site record from the site list: filled into the boxes, connected.
+    void IPCClientData(const void* record);
+    void RunQueuedSites();
+    void QuillonTimerTimer();
+    void OpenUrl(const std::string& url);
+    void CreateShortcut(const std::string& folderName);
 
     // ---- Sessions and connecting (bodies in the sessions files) ----------
     TConnection* OpenSessionWindow();
@@ -386,6 +407,7 @@ private:
     std::vector<std::string> FArgs;
     std::unique_ptr<TMainFormEnvironment> FEnv;
     win::HWND FHandle = 0;
+    TDesktopParts* FDesktop = nullptr;
     std::map<QString, QAction*> FActions;
     QActionGroup* FAnsiGroup = nullptr;
     QActionGroup* FPictureStyleGroup = nullptr;

@@ -57,20 +57,6 @@ void TkvMainForm::HandleShortcutKey(int&, Qt::KeyboardModifiers, QAbstractButton
 
 // ---- Desktop integration and the site-list link ----------------------------
 
-void TkvMainForm::QuillonClick(QObject*) {}
-
-void TkvMainForm::GotoBrowserClick(QObject*) {}
-
-void TkvMainForm::ShowLocalIPClick(QObject*) {}
-
-void TkvMainForm::Brannoconline1Click(QObject*) {}
-
-void TkvMainForm::DesktopItemIndexClick(QObject*) {}
-
-void TkvMainForm::ProgramMenuItemClick(QObject*) {}
-
-void TkvMainForm::DefaultTelnetClick(QObject*) {}
-
 void TkvMainForm::AboutClick(QObject*) {}
 
 // ---- Screens: edit, save, print, find, trace, scripts, speed keys, line input ---
