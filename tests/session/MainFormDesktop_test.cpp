@@ -294,6 +294,8 @@ TEST_F(MainFormDesktop, ATerminalProcessThatIsKilledIsReportedToTheSiteList) {
     // Run from a program folder of the test's own, so its files go there.
     std::string copy = Dir.File("prog dir/BrannocPro");
     std::filesystem::copy_file(terminal, copy);
+    // Settings that skip the telnet-link question (it would wait for a click).
+    TScratchFolder::Write(Dir.File("prog dir/Brannoc.ini"), "[Windows]\r\nAsk=1\r\n");
     TPeerProcess sitelist(SiteListArgs(), {"BP_DESKTOP_PEER=1"});
     ASSERT_EQ(sitelist.ReadPeerLine(), "ready");
     TPeerProcess program({copy}, {"QT_QPA_PLATFORM=offscreen"}, false);
