@@ -218,8 +218,8 @@ public:
     // ---- The site-list link and the desktop (kvMainFormDesktop.cpp) -------
     TIPCClient* IPCClient = nullptr;
     TAppExec* AppExec = nullptr;
-    TWavePlayer* BeepPlayer = nullptr; // the bell's wave file ("BeepFilename")
-    TTiler* Tiler = nullptr;           // the document area's background
+    TWavePlayer* BeepWave = nullptr; // plays for BeepPlayer (below)
+    TTiler* Tiler = nullptr;         // the document area's background
     void BuildDesktop();
     // Opens the link when it is not open; true (and "IPC_Open" sent) when a
     // site list answered.

@@ -60,7 +60,29 @@ void TkvMainForm::BuildDesktop() {
     FDesktop = new TDesktopParts(this);
     IPCClient = FDesktop->Client = new TIPCClient;
     AppExec = FDesktop->Exec = new TAppExec;
-    BeepPlayer = FDesktop->Beep = new TWavePlayer;
+    BeepWave = FDesktop->Beep = new TWavePlayer;
+    // The bell must not hold the window while it sounds.
+    BeepWave->SetAsync(true);
+    BeepPlayer = [this](const std::string& file) {
+        if (file.empty()) return false;
+        BeepWave->WaveLocation = TWaveLocation::wlFile;
+        BeepWave->WaveName = file;
+        return BeepWave->Play();
+    };
+    OpenUrlHandler = [this](const std::string& url) { OpenUrl(url); };
+    StartProgram = [this](const std::string& program, const std::vector<std::string>& args,
+                          std::string* error) {
+        AppExec->Clear();
+        AppExec->ExeName = program;
+        AppExec->ExeParams = args;
+        try {
+            AppExec->Execute();
+        } catch (const EAppExec& e) {
+            if (error) *error = e.what();
+            return false;
+        }
+        return true;
+    };
     Tiler = new TTiler(this);
     Tiler->SetTileMode(TTileMode::tmTile);
     Tiler->SetActive(true);

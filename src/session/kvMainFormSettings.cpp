@@ -7,7 +7,6 @@
 #include "platform/core/Files.h"
 #include "platform/core/WriteError.h"
 #include "session/SystemColors.h"
-#include "session/WavePlayer.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -74,7 +73,6 @@ void TkvMainForm::LoadSettings() {
 
 void TkvMainForm::ApplySettingsToForm() {
     const TMainSettings& s = Settings;
-    BeepPlayer->WaveName = s.BeepFilename;
     // Speed keys of the shown group.
     KeyGroup = s.KeyGroup;
     Action("EditSpeedBtn")->setText(QString::fromUtf8("快速鍵 ") + QString::number(KeyGroup));
@@ -160,7 +158,6 @@ void TkvMainForm::ApplySettingsToForm() {
 
 void TkvMainForm::CollectSettingsFromForm() {
     TMainSettings& s = Settings;
-    s.BeepFilename = BeepPlayer->WaveName;
     for (const TBoolItem& item : BoolItems)
         s.*item.Field = Action(item.Action)->isChecked();
     if (TabControl->isVisible() || !isVisible()) s.ConnectionList1Height = TabControl->height();

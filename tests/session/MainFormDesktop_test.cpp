@@ -6,6 +6,7 @@
 #include "session/kvMainForm.h"
 
 #include "platform/QtMessageLoop.h"
+#include "platform/core/Big5.h"
 #include "platform/core/WindowChannel.h"
 #include "session/IPC.h"
 #include "session/core/HandlerCommand.h"
@@ -72,6 +73,22 @@ int RunSiteList() {
             s->Close();
             s->Open();
             PeerSay("reopened");
+        } else if (r.Alias == kIPCOpen && std::getenv("BP_STANDIN_RAW")) {
+            // Too short, too long, and lengths that point past their fields.
+            std::string bad(69, 'x');
+            s->SendData(bad.data(), from, 67);
+            s->SendData(bad.data(), from, 69);
+            std::string r68(kIPCRecordSize, '\0');
+            r68[0] = static_cast<char>(200);
+            for (int i = 1; i < 31; ++i)
+                r68[i] = 'a';
+            r68[31] = static_cast<char>(255);
+            for (int i = 32; i < 62; ++i)
+                r68[i] = 'b';
+            r68[62] = 'c';
+            r68[63] = 'c';
+            r68[64] = r68[65] = r68[66] = r68[67] = '\xff';
+            s->SendData(r68.data(), from, kIPCRecordSize);
         } else if (r.Alias == kIPCOpen) {
             const char* sites = std::getenv("BP_STANDIN_SITES");
             std::string list = sites ? sites : "";
@@ -262,6 +279,23 @@ TEST_F(MainFormDesktop, SitesArrivingTogetherAreConnectedOneAfterTheOther) {
     EXPECT_EQ(f.PortEdit->text().toStdString(), "0");
 }
 
+TEST_F(MainFormDesktop, BadRecordsAreRefusedAndLengthsStayInTheirFields) {
+    TPeerProcess sitelist(SiteListArgs(), {"BP_DESKTOP_PEER=1", "BP_STANDIN_RAW=1"});
+    ASSERT_EQ(sitelist.ReadPeerLine(), "ready");
+    TkvMainForm& f = MakeForm();
+    EXPECT_EQ(NextLine(sitelist), "connect");
+    EXPECT_EQ(NextLine(sitelist).substr(0, 16), "data IPC_Open  0");
+    // Only the 68-byte record came through, and came back.
+    std::string echo = NextLine(sitelist);
+    EXPECT_EQ(echo.substr(0, 69),
+              "data " + std::string(30, 'a') + " " + std::string(30, 'b') + " -1");
+    EXPECT_EQ(f.HostNameComboBox->currentText().toStdString(), std::string(30, 'a'));
+    EXPECT_EQ(f.PendingHost, std::string(30, 'b'));
+    EXPECT_EQ(f.PortEdit->text().toStdString(), "-1");
+    Pump([] { return false; }, 300);
+    EXPECT_EQ(sitelist.ReadPeerLine(50), "") << "nothing else was echoed";
+}
+
 TEST_F(MainFormDesktop, NoSiteListMeansNoRecordAndNoQuestion) {
     TModalScript modal;
     TkvMainForm& f = MakeForm();
@@ -383,6 +417,26 @@ TEST_F(MainFormDesktop, WithoutBrowserTheDesktopOpensTheHomePage) {
     std::string args = TScratchFolder::Read(Dir.File("xdg-open.args"));
     EXPECT_EQ(args.rfind("https://", 0), 0u) << args;
     EXPECT_EQ(std::count(args.begin(), args.end(), '\n'), 1);
+}
+
+TEST_F(MainFormDesktop, BellAndProgramStartsGoThroughTheDesktopParts) {
+    Recorder("pw-play");
+    std::string tool = Recorder("tool", "prog dir/");
+    TScratchFolder::Write(Dir.File("bell.wav"), "RIFF");
+    TkvMainForm& f = MakeForm(false);
+    ASSERT_TRUE(f.BeepPlayer);
+    EXPECT_FALSE(f.BeepPlayer("")) << "no file: the caller beeps instead";
+    EXPECT_TRUE(f.BeepPlayer(Dir.File("bell.wav")));
+    ASSERT_TRUE(WaitForFile(Dir.File("pw-play.args")));
+    EXPECT_EQ(TScratchFolder::Read(Dir.File("pw-play.args")), Dir.File("bell.wav") + "\n");
+
+    std::string error;
+    ASSERT_TRUE(f.StartProgram);
+    EXPECT_TRUE(f.StartProgram(tool, {"ftp://127.0.0.1/a b", "local:/tmp/"}, &error));
+    ASSERT_TRUE(WaitForFile(Dir.File("tool.args")));
+    EXPECT_EQ(TScratchFolder::Read(Dir.File("tool.args")), "ftp://127.0.0.1/a b\nlocal:/tmp/\n");
+    EXPECT_FALSE(f.StartProgram(Dir.File("missing tool"), {}, &error));
+    EXPECT_EQ(win::Big5ToUtf8(error), "執行檔不存在!");
 }
 
 // ---- shortcuts, telnet links, local address ----------------------------------
