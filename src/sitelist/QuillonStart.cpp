@@ -78,7 +78,9 @@ int RunQuillon(int& argc, char** argv, const TQuillonStart& start) {
     std::string program =
         start.ProgramFolder.empty() ? win::GetProgramFolder() : start.ProgramFolder;
     std::string data = start.DataFolder.empty() ? QuillonDataFolder(program) : start.DataFolder;
-    auto* f = new TQuillonFrm(data, program, MakeChannelServer(), MakeProcessStarter());
+    auto* f =
+        new TQuillonFrm(data, program, start.MakeServer ? start.MakeServer() : MakeChannelServer(),
+                        MakeProcessStarter());
     form = f;
     AnswerWindowRequests(wnd, form);
     // A signal or a log-out closes the window as its close command does.

@@ -1,7 +1,10 @@
 // The site-list program's start: one instance per user, found by the class
 // name "TQuillonFrm". A second start asks the first to come forward and ends.
 #pragma once
+#include "sitelist/SiteChannel.h"
+
 #include <functional>
+#include <memory>
 #include <string>
 
 class TQuillonFrm;
@@ -10,6 +13,8 @@ struct TQuillonStart {
     // Both end in "/"; empty: the program's own folder, and the data folder
     // it chooses.
     std::string ProgramFolder, DataFolder;
+    // The channel to the terminal; empty: MakeChannelServer.
+    std::function<std::unique_ptr<TSiteServer>()> MakeServer;
     // Runs once the window exists, before it shows.
     std::function<void(TQuillonFrm&)> OnForm;
 };

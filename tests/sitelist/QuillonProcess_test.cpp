@@ -83,6 +83,40 @@ void RunCommand(TQuillonFrm& form, const std::string& line) {
     }
 }
 
+// The real channel, with every record that reaches the site list logged
+// (BP_SERVER_LOG): the terminal's "IPC_Open", "IPC_Close" and echoes.
+class TLoggingServer : public TSiteServer {
+public:
+    explicit TLoggingServer(std::string log) : FLog(std::move(log)), FInner(MakeChannelServer()) {
+        FInner->OnConnect = [this](win::HWND h) {
+            if (OnConnect) OnConnect(h);
+        };
+        FInner->OnClientData = [this](const std::string& alias, win::HWND h) {
+            AppendLine(FLog, alias);
+            if (OnClientData) OnClientData(alias, h);
+        };
+        FInner->OnDisconnect = [this](win::HWND h) {
+            AppendLine(FLog, "lost");
+            if (OnDisconnect) OnDisconnect(h);
+        };
+        FInner->OnAfterClose = [this] {
+            if (OnAfterClose) OnAfterClose();
+        };
+    }
+    bool Active() const override { return FInner->Active(); }
+    void Open() override { FInner->Open(); }
+    void Close() override { FInner->Close(); }
+    void ClearSessionName() override { FInner->ClearSessionName(); }
+    bool SendSite(win::HWND client, const std::string& alias, const std::string& address,
+                  int port) override {
+        return FInner->SendSite(client, alias, address, port);
+    }
+
+private:
+    std::string FLog;
+    std::unique_ptr<TSiteServer> FInner;
+};
+
 int RunQuillonPeer() {
     // Boxes are reported, not shown; a question gets BP_ANSWER (default No).
     SetMessageHook([](TMsgKind kind, const QString& text, const QString&) {
@@ -92,6 +126,8 @@ int RunQuillonPeer() {
     });
     TQuillonStart start;
     start.ProgramFolder = start.DataFolder = Env("BP_PROG");
+    if (!Env("BP_SERVER_LOG").empty())
+        start.MakeServer = [] { return std::make_unique<TLoggingServer>(Env("BP_SERVER_LOG")); };
     start.OnForm = [](TQuillonFrm& form) {
         if (!Env("BP_OPEN_WAIT_MS").empty())
             form.SetOpenTimeoutMs(std::stoi(Env("BP_OPEN_WAIT_MS")));
