@@ -1,0 +1,301 @@
+// The address book and the key maps on a real main window (offscreen):
+// Update reaching the open sessions of a site in a progress pass, the
+// long-command lock, add-site, key tables loaded at connect time, and a map
+// saved in the editor reaching a connected session's keys.
+#include "SessionPeers.h"
+#include "dialogs/DialogFixture.h"
+#include "support/ScriptedServer.h"
+
+#include "dialogs/DirectoryDialog.h"
+#include "dialogs/KeyBoardDialog.h"
+#include "platform/QtMessageLoop.h"
+#include "session/Connection.h"
+#include "session/DirectoryHost.h"
+#include "session/core/DirectoryFile.h"
+#include "session/kvMainForm.h"
+
+#include <QAction>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using sessiontest::WaitFor;
+using testsupport::TScratchFolder;
+
+namespace {
+
+// The desktop of the test: every folder in the scratch tree, no handler
+// question.
+struct TTestEnvironment : TMainFormEnvironment {
+    std::string Settings, Temp;
+    std::string ProgramFolder() override { return Settings; }
+    std::string WindowsFolder() override { return Temp; }
+    std::string TempFolder() override { return Temp; }
+    std::string DesktopFolder() override { return Temp; }
+    bool FolderWritable(const std::string&) override { return true; }
+    std::string ProgramPath() override { return Settings + "BrannocPro"; }
+    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
+        *dontAsk = true;
+        return false;
+    }
+    bool ReadTelnetHandler(std::string*) override { return false; }
+};
+
+// Sessions of these tests answer to a stand-in owner; the main window only
+// lists them, as it does its own.
+struct TOwner : TConnectionOwner {
+    TSessionDefaults Defaults;
+    int Number = 1;
+    const TSessionDefaults& SessionDefaults() const override { return Defaults; }
+    std::string TakePendingScript() override { return {}; }
+    int TakeSessionNumber() override { return Number++; }
+    void SessionConnected(TConnection* s) override { s->Busy = 0; }
+    void ConnectionSessionClosed(TConnection* s) override { s->Busy = 0; }
+    void ConnectFailed(TConnection* s) override { s->Busy = 0; }
+};
+
+const char* const kBook = "[*Setting*]\r\n"
+                          "ItemIndex=bbs\r\n"
+                          "[bbs]\r\n"
+                          "Hostname=127.0.0.1\r\n"
+                          "Port=2323\r\n"
+                          "Row=24\r\n"
+                          "Column=80\r\n"
+                          "KeyType=Default\r\n"
+                          "[other]\r\n"
+                          "Hostname=127.0.0.2\r\n"
+                          "Port=23\r\n";
+
+class MainFormDirectory : public testsupport::TDialogTest {
+protected:
+    void SetUp() override {
+        TDialogTest::SetUp();
+        static bool once = false;
+        if (!once) win::InstallQtMessageLoop();
+        once = true;
+        TScratchFolder::Write(Host.Dir + "Directory.ini", kBook);
+        auto env = std::make_unique<TTestEnvironment>();
+        env->Settings = Host.Dir;
+        env->Temp = Scratch.File("tmp/");
+        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{}, std::move(env));
+    }
+    void TearDown() override {
+        for (TConnection* s : Form->Sessions)
+            Owned.emplace_back(s);
+        Form->Sessions.clear();
+        Owned.clear();
+        Form.reset();
+        TDialogTest::TearDown();
+    }
+    // A session of the site, listed by the main window.
+    TConnection* AddSession(const std::string& site) {
+        auto* s = new TConnection(Owners);
+        s->SiteName = site;
+        s->KeyType = "Default";
+        Form->Sessions.push_back(s);
+        return s;
+    }
+    TOwner Owners;
+    std::unique_ptr<TkvMainForm> Form;
+    std::vector<std::unique_ptr<TConnection>> Owned;
+};
+
+TEST_F(MainFormDirectory, UpdateReachesTheSitesSessionsSkippingOneClosedMidPass) {
+    TConnection* a = AddSession("bbs");
+    TConnection* gone = AddSession("BBS"); // site names fold ASCII case
+    TConnection* b = AddSession("bbs");
+    TConnection* other = AddSession("other");
+    TDirectoryDlg* dlg = EnsureDirectoryDlg(*Form);
+    ASSERT_EQ(dlg, DirectoryDlg);
+    dlg->LoadSite("bbs");
+    dlg->RowEdit->setText("30");
+    dlg->ColumnEdit->setText("60");
+
+    // Messages the pass processes before its first step close a session
+    // and look at the lock.
+    bool lockedDuringPass = false;
+    QString progress;
+    QTimer::singleShot(0, Form.get(), [&] {
+        lockedDuringPass = !Form->Action("Directory")->isEnabled() &&
+                           !Form->Action("SetPreference")->isEnabled() &&
+                           !Form->Action("RunScript")->isEnabled() && Form->CommandsLocked();
+        progress = Form->StatusText(4);
+        // A session list change re-runs the enabling rules mid-pass.
+        Form->UpdateCommands();
+        auto& list = Form->Sessions;
+        list.erase(std::find(list.begin(), list.end(), gone));
+        delete gone;
+    });
+    dlg->UpdateClick();
+
+    EXPECT_TRUE(lockedDuringPass);
+    EXPECT_EQ(progress, QString::fromUtf8("進度: 0 %"));
+    EXPECT_EQ(a->Rows(), 30);
+    EXPECT_EQ(a->Columns(), 60);
+    EXPECT_EQ(b->Rows(), 30);
+    EXPECT_EQ(b->Columns(), 60);
+    EXPECT_EQ(other->Rows(), 24) << "another site's session is left alone";
+    EXPECT_TRUE(Form->Action("Directory")->isEnabled());
+    EXPECT_TRUE(Form->Action("RunScript")->isEnabled());
+    EXPECT_FALSE(Form->CommandsLocked());
+    EXPECT_TRUE(Form->StatusText(4).isEmpty());
+    EXPECT_NE(Book().find("Row=30"), std::string::npos);
+}
+
+TEST_F(MainFormDirectory, UpdateOfTheDefaultSiteReachesOnlySessionsThatTookIt) {
+    TConnection* took = AddSession("somewhere");
+    took->UsesDefaultSite = 1;
+    TConnection* own = AddSession("bbs");
+    TDirectoryDlg* dlg = EnsureDirectoryDlg(*Form);
+    dlg->LoadSite(session::DefaultSiteName());
+    dlg->RowEdit->setText("40");
+    dlg->UpdateClick();
+    EXPECT_EQ(took->Rows(), 40);
+    EXPECT_EQ(own->Rows(), 24);
+    EXPECT_EQ(dlg->DefaultSite().Rows(), 40);
+}
+
+TEST_F(MainFormDirectory, PassesNestAndEveryWayOutUnlocks) {
+    TConnection* s = AddSession("bbs");
+    int steps = 0;
+    bool lockedInInner = false;
+    Form->ProgressPass({s}, [&](TConnection*) {
+        Form->ProgressPass({s}, [&](TConnection*) {
+            ++steps;
+            lockedInInner = Form->CommandsLocked();
+        });
+        // The inner pass ended without unlocking the outer one's commands.
+        EXPECT_TRUE(Form->CommandsLocked());
+        EXPECT_FALSE(Form->Action("Directory")->isEnabled());
+        ++steps;
+    });
+    EXPECT_EQ(steps, 2);
+    EXPECT_TRUE(lockedInInner);
+    EXPECT_FALSE(Form->CommandsLocked());
+
+    EXPECT_THROW(Form->ProgressPass({s}, [](TConnection*) { throw std::runtime_error("step"); }),
+                 std::runtime_error);
+    EXPECT_FALSE(Form->CommandsLocked());
+    EXPECT_TRUE(Form->Action("Directory")->isEnabled());
+    EXPECT_TRUE(Form->StatusText(4).isEmpty());
+
+    // A pass over no session still leaves the commands on.
+    Form->ProgressPass({}, [&](TConnection*) { ++steps; });
+    EXPECT_EQ(steps, 2);
+    EXPECT_TRUE(Form->Action("ConnectionForm1")->isEnabled());
+}
+
+TEST_F(MainFormDirectory, TheLockHoldsTheHousekeepingTimerOnlyAfterTheFirstShow) {
+    Form->EnableCommands(false);
+    EXPECT_FALSE(Form->FlashTimer->isActive());
+    Form->EnableCommands(true);
+    EXPECT_FALSE(Form->FlashTimer->isActive()) << "the timer starts at the first show";
+    Form->show();
+    ASSERT_TRUE(Form->FirstShowDone);
+    EXPECT_TRUE(Form->FlashTimer->isActive());
+    Form->EnableCommands(false);
+    EXPECT_FALSE(Form->FlashTimer->isActive());
+    Form->EnableCommands(true);
+    EXPECT_TRUE(Form->FlashTimer->isActive());
+}
+
+TEST_F(MainFormDirectory, AddSiteSavesTheCurrentSessionUnderAFreeAlias) {
+    TConnection* s = AddSession("bbs");
+    s->SetHostName("127.0.0.9");
+    s->SetPort("2424");
+    Form->CurrentSession = 0;
+    Form->AddSiteClick(nullptr);
+    TDirectoryDlg* dlg = DirectoryDlg;
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_GE(dlg->IndexOfSite("bbs1"), 0);
+    EXPECT_FALSE(dlg->isVisible());
+    const win::TIniText book(Book());
+    std::string v;
+    ASSERT_TRUE(book.Find("bbs1", "Hostname", &v));
+    EXPECT_EQ(v, "127.0.0.9");
+    ASSERT_TRUE(book.Find("bbs1", "Port", &v));
+    EXPECT_EQ(v, "2424");
+    // The other settings came from the default site, not from the shown one.
+    ASSERT_TRUE(book.Find("bbs", "Port", &v));
+    EXPECT_EQ(v, "2323");
+    // Without a current session the command does nothing.
+    Form->CurrentSession = -1;
+    Form->AddSiteClick(nullptr);
+    EXPECT_LT(dlg->IndexOfSite("bbs2"), 0);
+}
+
+TEST_F(MainFormDirectory, LoadKeyMapFillsFromTheSessionsMapAndKeepsTheTableForAnEmptyOne) {
+    std::string keys = "[Mine]\r\n";
+    for (int i = 0; i < 70; ++i)
+        keys += std::to_string(100 + i) + "-0000(k)=^[[" + std::to_string(i) + "\r\n";
+    keys += "[Blank]\r\n059-0000(F1)=\r\n"
+            "[Hand]\r\nxyz-0000=oops\r\n060-01=^M\r\n";
+    TScratchFolder::Write(Host.Dir + "Keys.ini", keys);
+    TConnection* s = AddSession("bbs");
+    s->KeyType = "mine";
+    Form->LoadKeyMap(s);
+    EXPECT_EQ(s->KeyTable[0].ScanCode, 100);
+    EXPECT_EQ(s->KeyTable[0].Text(), "\x1b[0");
+    EXPECT_EQ(s->KeyTable[63].ScanCode, 163) << "64 entries, the rest ignored";
+
+    // A missing section leaves the table as it was.
+    s->KeyType = "Nowhere";
+    Form->LoadKeyMap(s);
+    EXPECT_EQ(s->KeyTable[63].ScanCode, 163);
+
+    // A hand-edited name is skipped; a short name has its missing flags clear.
+    s->KeyType = "Hand";
+    Form->LoadKeyMap(s);
+    EXPECT_EQ(s->KeyTable[0].ScanCode, 60);
+    EXPECT_EQ(s->KeyTable[0].Text(), "\r");
+    EXPECT_EQ(s->KeyTable[0].Shift, 1);
+    EXPECT_FALSE(s->KeyTable[0].Extended);
+    EXPECT_EQ(s->KeyTable[1].ScanCode, 0);
+
+    // Keys that are all empty clear the table.
+    s->KeyType = "Blank";
+    Form->LoadKeyMap(s);
+    EXPECT_EQ(s->KeyTable[0].ScanCode, 0);
+}
+
+TEST_F(MainFormDirectory, AMapSavedInTheEditorReachesAConnectedSessionsKeys) {
+    std::string got;
+    std::atomic<bool> done{false};
+    bptest::TScriptedServer server([&](int fd, int) {
+        std::string bytes;
+        bptest::ReadUntil(fd, "hi\r", bytes, 8000);
+        got = bytes;
+        done = true;
+    });
+    TConnection* s = AddSession("bbs");
+    s->SetHostName("127.0.0.1");
+    s->SetPort(server.PortStr());
+    s->StartConnect();
+    ASSERT_TRUE(WaitFor([&] { return s->IsConnected(); }));
+
+    // The editor on the session's map: F1 (scan 59) sends "hi" and Enter.
+    TKeyBoardDlg editor(EnsureDirectoryHost(*Form), Host.Dir + "Keys.ini", "Default",
+                        Scratch.File("tmp/"), Form.get());
+    QPushButton* f1 = editor.KeyButton(59, false);
+    ASSERT_NE(f1, nullptr);
+    editor.KeyClick(f1);
+    editor.KeyEdit->setText("hi^M");
+    editor.ChangeClick();
+    editor.OKClick();
+
+    // The key goes through the screen's key hook.
+    s->show();
+    QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(s, &in);
+    ASSERT_TRUE(s->HookInstalled());
+    QTest::keyClick(s, Qt::Key_F1);
+    ASSERT_TRUE(WaitFor([&] { return done.load(); }));
+    EXPECT_EQ(got, "hi\r");
+    s->Disconnect();
+}
+
+} // namespace
