@@ -15,6 +15,7 @@
 #include "session/core/AppExecCore.h"
 #include "session/core/HandlerCommand.h"
 #include "session/core/IPCRecord.h"
+#include "session/core/UrlLaunch.h"
 #include "session/uTiler.h"
 
 #include <QAction>
@@ -181,7 +182,9 @@ void TkvMainForm::QuillonTimerTimer() {
 
 // The configured browser with the address as its one argument (none when
 // empty), else the desktop's way of opening web addresses.
-void TkvMainForm::OpenUrl(const std::string& url) {
+void TkvMainForm::OpenUrl(const std::string& link) {
+    // A host without a scheme is a web address, never a file or an option.
+    const std::string url = UrlForOpener(link);
     try {
         if (!Settings.BrowserFilename.empty()) {
             AppExec->Clear();

@@ -394,6 +394,10 @@ TEST_F(MainFormDesktop, ConfiguredBrowserGetsTheAddressAsItsOneArgument) {
     ASSERT_TRUE(WaitForFile(Dir.File("my browser.args")));
     EXPECT_EQ(TScratchFolder::Read(Dir.File("my browser.args")), "http://127.0.0.1/a b;$(id)\n");
     std::filesystem::remove(Dir.File("my browser.args"));
+    f.OpenUrl("www.host.test");
+    ASSERT_TRUE(WaitForFile(Dir.File("my browser.args")));
+    EXPECT_EQ(TScratchFolder::Read(Dir.File("my browser.args")), "http://www.host.test\n");
+    std::filesystem::remove(Dir.File("my browser.args"));
     f.GotoBrowserClick(nullptr);
     ASSERT_TRUE(WaitForFile(Dir.File("my browser.args")));
     EXPECT_EQ(TScratchFolder::Read(Dir.File("my browser.args")), "") << "no empty argument";
