@@ -4,6 +4,7 @@
 // session/core/SessionEvents.h, the script itself in session/LoginRunner.h.
 #include "session/Connection.h"
 #include "session/LoginRunner.h"
+#include "session/WavePlayer.h"
 #include "session/core/AppExecCore.h"
 #include "session/core/SessionEvents.h"
 #include "session/kvMainForm.h"
@@ -78,7 +79,11 @@ void TkvMainForm::SessionBeep(TConnection* s) {
         win::MessageBeep(0xFFFFFFFFu);
         break;
     case session::TBellAction::sWave:
-        // A missing player or file still makes a sound.
+        // A bell while the last one still sounds is part of it: restarting
+        // the player would wait for the old one to end, inside the screen
+        // write, once per bell of a flood. A missing player or file still
+        // makes a sound.
+        if (BeepWave && BeepWave->Playing()) break;
         if (!BeepPlayer || !BeepPlayer(Settings.BeepFilename)) win::MessageBeep(0);
         break;
     case session::TBellAction::sMessageBeep:

@@ -28,6 +28,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
+#include <sstream>
 #include <sys/stat.h>
 
 using sessiontest::WaitFor;
@@ -323,4 +325,64 @@ TEST_F(MainFormLogin, FtpProgramThatCannotStartIsReported) {
     Form->SessionHyperlink(nullptr, "ftp://h.example/", session::lkFtp);
     ASSERT_EQ(answers.Texts.size(), 1u);
     EXPECT_NE(answers.Texts[0].find("執行檔不存在!"), std::string::npos) << answers.Texts[0];
+}
+
+TEST_F(MainFormLogin, ThousandBellsStartOnePlayerAtATime) {
+    // A stand-in sound player first on PATH: it records each start and
+    // notes when a second one runs beside it.
+    const std::string bin = Folder.File("bin/");
+    mkdir(bin.c_str(), 0700);
+    const std::string d = Folder.Path();
+    const std::string log = Folder.File("players.log");
+    TScratchFolder::Write(bin + "pw-play", "#!/bin/sh\n"
+                                           "trap 'echo \"end $$\" >> \"$BP_LOG\"; exit 0' TERM\n"
+                                           "echo \"start $$ $1\" >> \"$BP_LOG\"\n"
+                                           "sleep 0.2 & wait\n"
+                                           "echo \"end $$\" >> \"$BP_LOG\"\n");
+    setenv("BP_LOG", log.c_str(), 1);
+    chmod((bin + "pw-play").c_str(), 0700);
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath ? oldPath : "";
+    setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
+    TScratchFolder::Write(Folder.File("bell.wav"), "RIFF");
+
+    bptest::TScriptedServer server([&](int fd, int) {
+        for (int i = 0; i < 10; ++i)
+            bptest::SendAll(fd, std::string(100, '\a'));
+        bptest::SendAll(fd, "done\r\n");
+        bptest::ReadToEnd(fd, 3000);
+    });
+    WriteBook("Hostname=127.0.0.1\r\nPort=" + server.PortStr() + "\r\n");
+    Start();
+    Form->Settings.BeepKind = session::kBeepSound | session::kBeepWave;
+    Form->Settings.BeepFilename = Folder.File("bell.wav");
+    auto c = ConnectFromBook("bbs");
+    c->StartConnect();
+    ASSERT_TRUE(WaitFor([&] { return sessiontest::ScreenHas(*c, "done"); }));
+    ASSERT_TRUE(WaitFor([&] { return !TScratchFolder::Read(log).empty(); }));
+    c.reset();
+    Form.reset(); // the player ends with the window
+    setenv("PATH", savedPath.c_str(), 1);
+    // Replay the log: a start while another player is still running is an
+    // overlap.
+    std::istringstream lines(TScratchFolder::Read(log));
+    std::set<std::string> running;
+    int starts = 0, overlaps = 0;
+    std::string word, pid, file;
+    while (lines >> word >> pid) {
+        if (word == "start") {
+            std::getline(lines, file);
+            if (!file.empty() && file[0] == ' ') file.erase(0, 1);
+            EXPECT_EQ(file, Folder.File("bell.wav"));
+            if (!running.empty()) ++overlaps;
+            running.insert(pid);
+            ++starts;
+        } else {
+            running.erase(pid);
+        }
+    }
+    EXPECT_GE(starts, 1);
+    EXPECT_LE(starts, 1000);
+    EXPECT_EQ(overlaps, 0);
+    RecordProperty("players", starts);
 }
