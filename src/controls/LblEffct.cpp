@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadialGradient>
+#include <QShortcutEvent>
 
 using namespace controls;
 
@@ -54,7 +55,25 @@ void TLabelEffect::SetAngle(int v) {
 void TLabelEffect::SetCaption(const QString& v) {
     if (v == FCaption) return;
     FCaption = v;
+    UpdateAccelerator();
     update();
+}
+
+void TLabelEffect::UpdateAccelerator() {
+    if (FAccelId) releaseShortcut(FAccelId);
+    FAccelId = 0;
+    const QKeySequence key = FShowAccelChar ? QKeySequence::mnemonic(FCaption) : QKeySequence();
+    if (!key.isEmpty()) FAccelId = grabShortcut(key, Qt::WindowShortcut);
+}
+
+bool TLabelEffect::event(QEvent* e) {
+    if (e->type() == QEvent::Shortcut &&
+        static_cast<QShortcutEvent*>(e)->shortcutId() == FAccelId && FAccelId) {
+        if (FFocusControl && FFocusControl->isEnabled())
+            FFocusControl->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+    return QWidget::event(e);
 }
 
 void TLabelEffect::SetAlignment(TLabelAlignment v) {
@@ -85,6 +104,7 @@ void TLabelEffect::SetWordWrap(bool v) {
 void TLabelEffect::SetShowAccelChar(bool v) {
     if (v == FShowAccelChar) return;
     FShowAccelChar = v;
+    UpdateAccelerator();
     update();
 }
 
@@ -100,6 +120,7 @@ void TLabelEffect::Assign(const TLabelEffect& o) {
     FWordWrap = o.FWordWrap;
     FBitmap = o.FBitmap;
     FCaption = o.FCaption;
+    UpdateAccelerator();
     FColor = o.FColor;
     setFont(o.font());
     setCursor(o.cursor());

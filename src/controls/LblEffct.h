@@ -107,6 +107,8 @@ public:
     QImage Render() const;
 
 protected:
+    // The caption's accelerator (with ShowAccelChar) focuses FocusControl.
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -115,6 +117,8 @@ protected:
 
 private:
     void Apply(bool repaint);
+    void UpdateAccelerator();
+    int FAccelId = 0;
     void DrawCopy(QPainter& p, const QPoint& origin, const controls::TLayerCopy& copy,
                   const QBrush& brush) const;
     int TextFlags() const;

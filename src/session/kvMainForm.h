@@ -51,6 +51,9 @@ class TGlyph;
 class TIPCClient;
 class TMyBitmap;
 class TDock;
+class THotBitBtn;
+class TLabelEffect;
+class TSpin;
 class TTiler;
 class TToolbar;
 class TWavePlayer;
@@ -147,17 +150,16 @@ public:
     TToolbar* SpeedBtnBar = nullptr;
     TToolbar* LineBar = nullptr;
     std::array<TToolbar*, tbCount> Toolbars{}; // in ToolbarPrefixes order
-    QLabel* HostLabelEffect = nullptr;
+    TLabelEffect* HostLabelEffect = nullptr;
     QComboBox* HostNameComboBox = nullptr;
     QLineEdit* PortEdit = nullptr;
     QLineEdit* ShortcutEdit = nullptr;
     QComboBox* LineComboBox = nullptr;
     QCheckBox* LineLockCheckBox = nullptr;
-    QToolButton* SendHotBitBtn = nullptr;
-    QToolButton* SendLnHotBitBtn = nullptr;
+    THotBitBtn* SendHotBitBtn = nullptr;
+    THotBitBtn* SendLnHotBitBtn = nullptr;
     QToolButton* EditSpeedBtn = nullptr;
-    QToolButton* SpinUp = nullptr;
-    QToolButton* SpinDown = nullptr;
+    TSpin* Spin = nullptr; // switches the speed-key group
     // Off-screen accelerator button of the Alt shortcuts.
     QToolButton* ShortcutBtn = nullptr;
     QMenu* PopupMenu = nullptr;             // the document area's pop-up

@@ -3,8 +3,11 @@
 // what their places write back to Brannoc.ini.
 #include "session/kvMainForm.h"
 
+#include "controls/AddOnDock.h"
 #include "controls/DockTlbr.h"
 #include "controls/DockWin.h"
+#include "controls/HotBitBtn.h"
+#include "controls/LblEffct.h"
 #include "session/core/DockOrder.h"
 
 #include <QAction>
@@ -64,14 +67,21 @@ void TkvMainForm::BuildToolbars() {
     const auto& at = DesignedToolbars;
     ConnectionBar = MakeToolbar(TopDock, "ConnectionBar", "Connection", at[tbConnection].DockRow,
                                 at[tbConnection].DockPos);
-    HostLabelEffect = AddTo(ConnectionBar, new QLabel(QString::fromUtf8("主機(&H)")));
+    HostLabelEffect = AddTo(ConnectionBar, new TLabelEffect);
     HostLabelEffect->setObjectName(QStringLiteral("HostLabelEffect"));
+    HostLabelEffect->SetCaption(QString::fromUtf8("主機(&H)"));
+    HostLabelEffect->SetFontFace(font().family(), 9);
+    HostLabelEffect->SetEffectStyle(controls::esRaised);
+    HostLabelEffect->SetDepthHighlight(1);
+    HostLabelEffect->SetDepthShadow(1);
     HostNameComboBox = AddTo(ConnectionBar, new QComboBox);
     HostNameComboBox->setObjectName(QStringLiteral("HostNameComboBox"));
     HostNameComboBox->setEditable(true);
     HostNameComboBox->setInsertPolicy(QComboBox::NoInsert);
     HostNameComboBox->setMinimumWidth(160);
-    HostLabelEffect->setBuddy(HostNameComboBox);
+    HostLabelEffect->SetFocusControl(HostNameComboBox);
+    HostLabelEffect->resize(
+        HostLabelEffect->fontMetrics().horizontalAdvance(QStringLiteral("主機(H)")) + 8, 22);
     auto* portLabel = AddTo(ConnectionBar, new QLabel(QString::fromUtf8("埠(&P)")));
     PortEdit = AddTo(ConnectionBar, new QLineEdit);
     PortEdit->setObjectName(QStringLiteral("PortEdit"));
@@ -110,14 +120,12 @@ void TkvMainForm::BuildToolbars() {
                               at[tbSpeedBtn].DockPos);
     EditSpeedBtn =
         AddTo(SpeedBtnBar, CommandButton("EditSpeedBtn", QStringLiteral("EditSpeedBtn")));
-    SpinDown = AddTo(SpeedBtnBar, new QToolButton);
-    SpinDown->setObjectName(QStringLiteral("SpinDown"));
-    SpinDown->setArrowType(Qt::LeftArrow);
-    connect(SpinDown, &QToolButton::clicked, this, [this] { SpinDownClick(SpinDown); });
-    SpinUp = AddTo(SpeedBtnBar, new QToolButton);
-    SpinUp->setObjectName(QStringLiteral("SpinUp"));
-    SpinUp->setArrowType(Qt::RightArrow);
-    connect(SpinUp, &QToolButton::clicked, this, [this] { SpinUpClick(SpinUp); });
+    Spin = AddTo(SpeedBtnBar, new TSpin);
+    Spin->setObjectName(QStringLiteral("Spin"));
+    Spin->SetKind(skHorizontal);
+    Spin->resize(34, 22);
+    Spin->OnUpClick = [this](TSpin* s) { SpinUpClick(s); };
+    Spin->OnDownClick = [this](TSpin* s) { SpinDownClick(s); };
     for (int i = 0; i < 12; ++i) {
         auto* b = AddTo(SpeedBtnBar, new QToolButton);
         b->setObjectName(QStringLiteral("SpeedBtn%1").arg(i));
@@ -146,16 +154,14 @@ void TkvMainForm::BuildToolbars() {
     LineLockCheckBox->setObjectName(QStringLiteral("LineLockCheckBox"));
     connect(LineLockCheckBox, &QCheckBox::clicked, this,
             [this] { LineLockCheckBoxClick(LineLockCheckBox); });
-    SendHotBitBtn = AddTo(LineBar, new QToolButton);
+    SendHotBitBtn = AddTo(LineBar, new THotBitBtn);
     SendHotBitBtn->setObjectName(QStringLiteral("SendHotBitBtn"));
-    SendHotBitBtn->setText(QString::fromUtf8("送出"));
-    connect(SendHotBitBtn, &QToolButton::clicked, this,
-            [this] { SendHotBitBtnClick(SendHotBitBtn); });
-    SendLnHotBitBtn = AddTo(LineBar, new QToolButton);
+    SendHotBitBtn->SetCaption(QString::fromUtf8("送出"));
+    SendHotBitBtn->OnClick = [this](THotBitBtn* b) { SendHotBitBtnClick(b); };
+    SendLnHotBitBtn = AddTo(LineBar, new THotBitBtn);
     SendLnHotBitBtn->setObjectName(QStringLiteral("SendLnHotBitBtn"));
-    SendLnHotBitBtn->setText(QString::fromUtf8("送出並換行"));
-    connect(SendLnHotBitBtn, &QToolButton::clicked, this,
-            [this] { SendHotBitBtnClick(SendLnHotBitBtn); });
+    SendLnHotBitBtn->SetCaption(QString::fromUtf8("送出並換行"));
+    SendLnHotBitBtn->OnClick = [this](THotBitBtn* b) { SendHotBitBtnClick(b); };
 
     Toolbars = {ConnectionBar, FunctionBar, ShortcutBar, SpeedBtnBar, LineBar};
     ConnectionBar->OnClose = [this](TCustomToolWindow* s) { ConnectionBarClose(s); };

@@ -6,6 +6,7 @@
 #include "platform/FlashWindow.h"
 #include "support/FakeClock.h"
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
 #include <QTest>
@@ -220,4 +221,31 @@ TEST(LabelEffect, PaintsItsLayersInTheirColours) {
     EXPECT_EQ(copy.Angle(), 90);
     EXPECT_EQ(copy.ColourScheme(), controls::csSteel);
     EXPECT_EQ(copy.Caption(), "WWW");
+}
+
+TEST(LabelEffect, ItsAcceleratorFocusesTheFocusControlOnlyWithShowAccelChar) {
+    QWidget form;
+    auto* label = new TLabelEffect(&form);
+    auto* edit = new QLineEdit(&form);
+    auto* other = new QLineEdit(&form);
+    other->move(0, 40);
+    label->SetCaption(QStringLiteral("主機(&Q)"));
+    label->SetFocusControl(edit);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    other->setFocus();
+    QTest::keyClick(&form, Qt::Key_Q, Qt::AltModifier);
+    EXPECT_TRUE(edit->hasFocus());
+    // A new caption moves the accelerator; the old letter does nothing.
+    other->setFocus();
+    label->SetCaption(QStringLiteral("&Z"));
+    QTest::keyClick(&form, Qt::Key_Q, Qt::AltModifier);
+    EXPECT_TRUE(other->hasFocus());
+    QTest::keyClick(&form, Qt::Key_Z, Qt::AltModifier);
+    EXPECT_TRUE(edit->hasFocus());
+    other->setFocus();
+    label->SetShowAccelChar(false);
+    QTest::keyClick(&form, Qt::Key_Z, Qt::AltModifier);
+    EXPECT_TRUE(other->hasFocus());
 }

@@ -7,12 +7,16 @@
 #include "../controls/DockFixture.h"
 #include "../support/ScratchFolder.h"
 
+#include "controls/AddOnDock.h"
 #include "controls/DockTlbr.h"
 #include "controls/DockWin.h"
+#include "controls/HotBitBtn.h"
+#include "controls/LblEffct.h"
 #include "platform/core/IniFile.h"
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QComboBox>
 #include <QMdiArea>
 #include <QScreen>
 
@@ -123,6 +127,15 @@ TEST_F(MainFormToolbars, DesignedLayoutIsTwoRowsOnTopAndTheLineBarBelow) {
     // The function bar's three separators are toolbar separators.
     EXPECT_EQ(f.FunctionBar->findChildren<TToolbarSep*>().size(), 3);
     EXPECT_EQ(f.LineBar->DockMode, dmCannotFloat);
+    // The library's own controls sit on the bars.
+    EXPECT_EQ(f.Spin->parentWidget(), f.SpeedBtnBar);
+    EXPECT_EQ(f.HostLabelEffect->parentWidget(), f.ConnectionBar);
+    EXPECT_EQ(f.HostLabelEffect->FocusControl(), static_cast<QWidget*>(f.HostNameComboBox));
+    EXPECT_EQ(f.SendLnHotBitBtn->parentWidget(), f.LineBar);
+    // No control of a docked bar pokes out of it.
+    for (TToolbar* bar : f.Toolbars)
+        for (QWidget* w : bar->OrderList())
+            EXPECT_TRUE(bar->rect().contains(w->geometry())) << w->objectName().toStdString();
 }
 
 // Rows Connection 0/0, SpeedBtn 1/66, Shortcut 1/0: the second row shows
