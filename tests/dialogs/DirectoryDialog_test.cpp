@@ -362,3 +362,51 @@ TEST_F(DirectoryDialog, LoginTextEditorKeepsLinesAndStoresScrambled) {
     EXPECT_EQ(session::DecodeStoredKey(Value(Book(), B5("乙站"), "LoginKey")), "one^Mtwo^Mthree");
     EXPECT_TRUE(d->LoginStrHotBitBtn->toolTip().isEmpty());
 }
+
+TEST_F(DirectoryDialog, DamagedBooksOpenAndKeepWhatTheyHeld) {
+    const std::string fixture = TScratchFolder::Read(FixturePath("addressbook/Directory.ini"));
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.push_back(static_cast<char>((i * 37) & 0xFF)); // NULs, CRs, brackets, lead bytes
+    std::string oversized;
+    for (int i = 0; i < 3000; ++i)
+        oversized += "[site" + std::to_string(i) +
+                     "]\r\nHostname=127.0.0.1\r\nPort=" + std::string(5000, '9') +
+                     "\r\nCheck=" + std::to_string(i % 2) + "\r\n";
+    const std::pair<const char*, std::string> books[] = {
+        {"cut inside a line", fixture.substr(0, fixture.size() / 2 + 7)},
+        {"cut inside a section name", fixture.substr(0, fixture.find("[", 10) + 2)},
+        {"binary", binary},
+        {"oversized", oversized},
+    };
+    for (const auto& [what, bytes] : books) {
+        SCOPED_TRACE(what);
+        TScratchFolder::Write(Host.Dir + "Directory.ini", bytes);
+        win::RearmWriteError();
+        WriteErrors.clear();
+        int count = 0;
+        {
+            auto d = Make();
+            count = d->Count();
+            ASSERT_GE(count, 1);
+            EXPECT_GE(d->IndexOfSite(session::DefaultSiteName()), 0);
+            // Usable: a new site is added and saved.
+            d->AliasEdit->setText("fresh");
+            d->HostEdit->setText("127.0.0.1");
+            d->NewClick();
+            EXPECT_GE(d->IndexOfSite("fresh"), 0);
+        }
+        EXPECT_TRUE(WriteErrors.empty());
+        const std::string after = Book();
+        EXPECT_EQ(Value(after, "fresh", "Hostname"), "127.0.0.1");
+        // Every section that was there is there again.
+        win::TIniText before(bytes), now(after);
+        for (const std::string& section : before.Sections())
+            EXPECT_TRUE(now.HasSection(section)) << section.size() << " bytes of name";
+        if (std::string(what) == "oversized") {
+            EXPECT_EQ(count, 3001);
+            EXPECT_EQ(Value(after, "site7", "Port"), std::string(5000, '9'));
+            EXPECT_EQ(Value(after, "site7", "Check"), "1");
+        }
+    }
+}

@@ -163,3 +163,34 @@ TEST_F(KeyBoardDialog, MapChooser) {
     d.Edit->clear();
     EXPECT_FALSE(d.OKBtn->isEnabled());
 }
+
+TEST_F(KeyBoardDialog, DamagedMapsOpenEditAndSaveWithoutLosingOtherMaps) {
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.push_back(static_cast<char>((i * 53) & 0xFF));
+    const std::pair<const char*, std::string> files[] = {
+        {"truncated", "[Default]\r\n072-0001(Up)=^[[A\r\n[Mine]\r\n059-00"},
+        {"no section", "059-0000(F1)=^[OP\r\n060-0000(F2)=^[OQ\r\n"},
+        {"short names and empty values",
+         "[Mine]\r\n059=\r\n5=x\r\n000-0000(?)=y\r\n99x-0000=z\r\n"},
+        {"binary", "[Other]\r\n030-0000(A)=kept\r\n" + binary},
+    };
+    for (const auto& [what, bytes] : files) {
+        SCOPED_TRACE(what);
+        TScratchFolder::Write(Host.Dir + "Keys.ini", bytes);
+        WriteErrors.clear();
+        Host.Rebuilt.clear();
+        auto d = Make("Mine");
+        d->KeyClick(d->KeyButton(59, false));
+        d->KeyEdit->setText("^[OP");
+        d->ChangeClick();
+        d->ApplyKeyMap("Mine");
+        EXPECT_TRUE(WriteErrors.empty());
+        ASSERT_EQ(Host.Rebuilt.size(), 1u);
+        const std::string after = Keys();
+        EXPECT_EQ(Value(after, "Mine", "059-0000(F1)"), "^[OP");
+        if (std::string(what) == "binary") {
+            EXPECT_EQ(Value(after, "Other", "030-0000(A)"), "kept");
+        }
+    }
+}
