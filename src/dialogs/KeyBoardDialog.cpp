@@ -188,7 +188,8 @@ void TKeyBoardDlg::BuildKeyboard() {
         b->setProperty("HelpContext", k.Extended ? 1 : 0);
         b->setAutoDefault(false);
         b->setFocusPolicy(Qt::NoFocus);
-        b->setMinimumWidth(10);
+        // Wide enough for its caption ("Insert", "Delete").
+        b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 8);
         grid->addWidget(b, k.Row, k.Col, 1, k.Span);
         if (k.Tag != kUnmappable) {
             b->installEventFilter(this);
