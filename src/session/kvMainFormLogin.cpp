@@ -4,6 +4,7 @@
 // session/core/SessionEvents.h, the script itself in session/LoginRunner.h.
 #include "session/Connection.h"
 #include "session/LoginRunner.h"
+#include "session/UrlOpener.h"
 #include "session/WavePlayer.h"
 #include "session/core/AppExecCore.h"
 #include "session/core/SessionEvents.h"
@@ -138,8 +139,18 @@ void TkvMainForm::SessionHyperlink(TConnection*, const std::string& text, int ki
     const session::TLinkAction a = session::DecideLink(text, kind, Settings.DownloadMethod,
                                                        Settings.FTPFile, Settings.DownloadDir);
     switch (a.Kind) {
-    case session::TLinkAction::aOpenUrl:
     case session::TLinkAction::aOpenMail:
+        // The desktop's opener, never the browser the preferences name.
+        try {
+            TUrlOpener opener;
+            opener.Url = a.Target;
+            opener.Execute();
+        } catch (const EUrlOpener& e) {
+            QMessageBox::critical(this, QString::fromUtf8(ApplicationTitle),
+                                  win::Big5ToQString(std::string_view(e.what())));
+        }
+        break;
+    case session::TLinkAction::aOpenUrl:
         if (OpenUrlHandler)
             OpenUrlHandler(a.Target);
         else

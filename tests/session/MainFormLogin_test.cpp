@@ -386,3 +386,28 @@ TEST_F(MainFormLogin, ThousandBellsStartOnePlayerAtATime) {
     EXPECT_EQ(overlaps, 0);
     RecordProperty("players", starts);
 }
+
+TEST_F(MainFormLogin, MailLinkReachesTheDesktopOpenerAsOneArgument) {
+    const std::string bin = Folder.File("bin/");
+    mkdir(bin.c_str(), 0700);
+    const std::string record = Folder.File("opener.args");
+    TScratchFolder::Write(bin + "xdg-open",
+                          "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" +
+                              record + ".part'\nmv '" + record + ".part' '" + record + "'\n");
+    chmod((bin + "xdg-open").c_str(), 0700);
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath ? oldPath : "";
+    setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
+    WriteBook("Hostname=127.0.0.1\r\n");
+    Start();
+    // A browser named in the preferences is for web links, not mail.
+    Form->Settings.BrowserFilename = Folder.File("no browser");
+    const std::string address = "a b;$(touch pwned)'\"@h.example";
+    Form->SessionHyperlink(nullptr, address, session::lkMail);
+    const bool seen = WaitFor([&] { return !TScratchFolder::Read(record).empty(); });
+    setenv("PATH", savedPath.c_str(), 1);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(TScratchFolder::Read(record), "[mailto:" + address + "]\n");
+    struct stat st;
+    EXPECT_NE(stat(Folder.File("pwned").c_str(), &st), 0);
+}
