@@ -2,17 +2,17 @@
 
 namespace session {
 
-int TSessionNumbers::Take() {
-    for (int n = 1; n <= Count; ++n)
-        if (!FUsed[n]) {
-            FUsed[n] = true;
+int TakeSessionNumber(TNumberUsed& used) {
+    for (int n = 1; n <= 10; ++n)
+        if (!used[n]) {
+            used[n] = true;
             return n;
         }
     return 0;
 }
 
-void TSessionNumbers::Free(int n) {
-    if (n >= 1 && n <= Count) FUsed[n] = false;
+void FreeSessionNumber(TNumberUsed& used, int n) {
+    if (n >= 1 && n <= 10) used[n] = false;
 }
 
 } // namespace session

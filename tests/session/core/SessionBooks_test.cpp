@@ -106,18 +106,18 @@ TEST_F(TCacheFixture, UnreadableFileLeavesAnEmptyPictureThatIsTriedAgain) {
 }
 
 TEST(SessionNumbers, LowestFreeNumberIsTakenAndReusedAfterClose) {
-    session::TSessionNumbers n;
+    session::TNumberUsed n{};
     for (int i = 1; i <= 10; ++i)
-        EXPECT_EQ(n.Take(), i);
-    EXPECT_EQ(n.Take(), 0) << "an eleventh session has no number";
-    n.Free(4);
-    n.Free(7);
-    EXPECT_FALSE(n.Used(4));
-    EXPECT_EQ(n.Take(), 4);
-    EXPECT_EQ(n.Take(), 7);
-    n.Free(0);
-    n.Free(11);
-    EXPECT_EQ(n.Take(), 0);
+        EXPECT_EQ(session::TakeSessionNumber(n), i);
+    EXPECT_EQ(session::TakeSessionNumber(n), 0) << "an eleventh session has no number";
+    session::FreeSessionNumber(n, 4);
+    session::FreeSessionNumber(n, 7);
+    EXPECT_FALSE(n[4]);
+    EXPECT_EQ(session::TakeSessionNumber(n), 4);
+    EXPECT_EQ(session::TakeSessionNumber(n), 7);
+    session::FreeSessionNumber(n, 0);
+    session::FreeSessionNumber(n, 11);
+    EXPECT_EQ(session::TakeSessionNumber(n), 0);
 }
 
 // The order must keep naming the same sessions: model sessions by name and
