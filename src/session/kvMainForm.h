@@ -12,11 +12,14 @@
 #pragma once
 #include "net/core/tcpip.h"
 #include "platform/core/Messages.h"
+#include "session/Connection.h"
 #include "session/DetachedForm.h"
 #include "session/core/CommandLine.h"
 #include "session/core/CommandRules.h"
+#include "session/core/GlyphCache.h"
 #include "session/core/MainSettings.h"
 #include "session/core/ProgressPass.h"
+#include "session/core/Reconnect.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -47,7 +50,6 @@ class TConnection;
 struct TDesktopParts;
 class TDetachedForm;
 class TDirectoryDlg;
-class TGlyph;
 class TIPCClient;
 class TMyBitmap;
 class TDock;
@@ -91,7 +93,7 @@ public:
     virtual bool WriteTelnetHandler(const std::string& command);
 };
 
-class TkvMainForm : public QMainWindow {
+class TkvMainForm : public QMainWindow, public TConnectionOwner {
     Q_OBJECT
 public:
     // The command-line arguments as raw bytes; env may be nullptr (desktop).
@@ -117,7 +119,9 @@ public:
     int CurrentSession = -1;
     std::vector<int> ActivationOrder;  // session indexes, most recent first
     std::array<bool, 11> NumberUsed{}; // [1..10]: session number taken
-    std::vector<TGlyph*> Glyphs;       // shared background pictures
+    // Shared background pictures, by file name, freed with their last user.
+    using TGlyphs = session::TGlyphCache<TMyBitmap, TConnection>;
+    TGlyphs Glyphs{GlyphOps()};
     int ConnectCount = 0;
     std::string PendingHost, SiteNameOverride, LastHost, LastHostText, CaptionSuffix;
     unsigned char FromDirectory = 0;
@@ -287,6 +291,51 @@ public:
     void SessionMouseUp(TConnection* s, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
                         int y);
     void SessionMouseMove(TConnection* s, Qt::KeyboardModifiers shift, int x, int y);
+    // ---- Sessions: kvMainFormSessions.cpp, kvMainFormConnect.cpp ---------
+    std::string PendingScript; // login script for the next session opened
+    // Worker and timer handshake: dropped sessions to close or restart.
+    session::THandshake Handshake;
+    bool InTimer = false;             // the housekeeping timer is running
+    int DragHoverIndex = -1;          // list row under a dragged row, -1 none
+    unsigned char DragScrollDown = 0; // auto-scroll direction: 1 down, 0 up
+    // Whether a host-box text names a site of the address book (set by it).
+    std::function<bool(const std::string& alias)> InAddressBook;
+    // Raised when the bell's flash has lasted ClearBeepInterval.
+    std::function<void()> OnBeepFlashEnd;
+
+    void CloseSessionWindow(int index, bool activate);
+    void ActivateSession(int oldIndex, int newIndex, bool focus);
+    void ShowSessionNumber(int index);
+    void SelectSessionInLists(int index);
+    void DefaultFocus(bool lineLock);
+    void MoveCurrentToFront();
+    std::string GetSiteName() const;
+    TMyBitmap* AcquireGlyph(TConnection* session, const std::string& fileName, bool load);
+    void ReleaseGlyph(TConnection* session);
+    TMyBitmap* AssignGlyph(TConnection* session, const std::string& fileName, bool load);
+    void SaveSiteFontSize(const std::string& siteName, int size);
+    // Index of a session in Sessions (-1 = not there) and its window.
+    int SessionIndex(const TConnection* session) const;
+    TDetachedForm* FormOf(const TConnection* session) const;
+    // Session list rows: state 0 idle, 1 connecting, 2 connected, 3 bell.
+    int RowState(int index) const;
+    void SetRowState(int index, int state);
+    void BmpListBoxClick();
+    void TabControlChange(int index);
+    void BmpListBoxMouseDown();
+    // A row dragged over the list at viewport height y (inside = still over it).
+    void BmpListBoxDragOver(int y, bool inside);
+    void BmpListBoxDragDrop();
+    void DetachedFormActivate(TDetachedForm* form);
+
+    // TConnectionOwner: what every session asks of the window.
+    const TSessionDefaults& SessionDefaults() const override;
+    std::string TakePendingScript() override;
+    int TakeSessionNumber() override;
+    void SessionConnected(TConnection* session) override;
+    void ConnectionSessionClosed(TConnection* session) override;
+    void ConnectFailed(TConnection* session) override;
+    void SessionSetFocus(TConnection* session) override;
 
     // ---- Command handlers (Sender: the action or button, or nullptr) -----
     void ConnectClick(QObject* sender = nullptr);
@@ -395,6 +444,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    static TGlyphs::TOps GlyphOps();
+    bool SiteChanged(TConnection* session) const;
+    void SessionDropped(TConnection* session);
+    void SetRowText(int index, const QString& text);
+    void ShowCaption();
+    bool ConnectionBarShown() const;
+    bool LineLocked() const;
+    void WireSessionLists();
+    void SwitchTo(int index);
+    int TopRow() const;
+    void MoveSession(int from, int to);
+    void RemoveIdleSessions();
+    void ReconnectIdleSessions(bool all);
+    mutable TSessionDefaults FSessionDefaults;
+    bool FListsWired = false;
     void BuildLayout();
     void BuildToolbars();
     void BuildCommands();

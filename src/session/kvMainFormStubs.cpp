@@ -5,23 +5,7 @@
 
 // ---- Sessions and connecting (sessions files) ------------------------------
 
-void TkvMainForm::ConnectClick(QObject*) {}
-
-void TkvMainForm::DisconnectClick(QObject*) {}
-
 void TkvMainForm::DisconnectAllClick(QObject*) {}
-
-void TkvMainForm::ReconnectAllClick(QObject*) {}
-
-void TkvMainForm::FlashTimerTimer() {}
-
-void TkvMainForm::ListAutoScroll() {}
-
-void TkvMainForm::WMCloseSession(win::WPARAM, win::LPARAM) {}
-
-TConnection* TkvMainForm::OpenSessionWindow() {
-    return nullptr;
-}
 
 void TkvMainForm::MaxConnectionClick(QObject*) {}
 

@@ -38,6 +38,12 @@
 
 namespace {
 
+// The address the boxes' connect took: the newest session's host, or
+// PendingHost while no connect has run yet.
+std::string TakenHost(const TkvMainForm& f) {
+    return f.Sessions.empty() ? f.PendingHost : f.Sessions.back()->HostName();
+}
+
 using testsupport::TModalScript;
 using testsupport::TScratchFolder;
 
@@ -445,7 +451,7 @@ TEST_F(MainFormStart, CommandLineFillsTheBoxesAtTheFirstShowOnly) {
                           "[Windows]\r\nAsk=1\r\nPort=4000\r\n[Hosts]\r\nh0=127.0.0.9\r\n");
     Start({"home", "127.0.0.1", "2323"});
     EXPECT_EQ(HostBox(), "home");
-    EXPECT_EQ(Form->PendingHost, "127.0.0.1");
+    EXPECT_EQ(TakenHost(*Form), "127.0.0.1");
     EXPECT_EQ(PortBox(), "2323");
     EXPECT_TRUE(Form->FirstShowDone);
     // Showing again (restoring) never reads the command line again.
@@ -460,7 +466,7 @@ TEST_F(MainFormStart, CommandLineFillsTheBoxesAtTheFirstShowOnly) {
     const std::string alias = win::Utf8ToBig5("許功蓋");
     Start({"TELNET://" + alias + ";127.0.0.1/:23//"});
     EXPECT_EQ(HostBox(), QString::fromUtf8("許功蓋"));
-    EXPECT_EQ(Form->PendingHost, "127.0.0.1");
+    EXPECT_EQ(TakenHost(*Form), "127.0.0.1");
     EXPECT_EQ(PortBox(), "23");
     Stop();
 
@@ -489,7 +495,7 @@ TEST_F(MainFormStart, OddCommandLinesLeaveTheBoxesUsable) {
     Stop();
     // Bytes that are no Big5 text still start the window.
     Start({"telnet://\xff\xfe\x80;127.0.0.1:23"});
-    EXPECT_EQ(Form->PendingHost, "127.0.0.1");
+    EXPECT_EQ(TakenHost(*Form), "127.0.0.1");
     EXPECT_FALSE(HostBox().isEmpty());
 }
 
@@ -510,7 +516,7 @@ TEST_F(MainFormStart, AHandoverIsReadOnceAndOnlyWithAHost) {
 
     Form->WMRemoteConnect(77);
     EXPECT_EQ(HostBox(), "site");
-    EXPECT_EQ(Form->PendingHost, "127.0.0.1");
+    EXPECT_EQ(TakenHost(*Form), "127.0.0.1");
     EXPECT_EQ(PortBox(), "2323");
     // Taken: the ticket is gone, so the waiting second start may go on.
     EXPECT_EQ(ReadHandoverFile(TScratchFolder::Read(kvpass), nullptr).Ticket, "");

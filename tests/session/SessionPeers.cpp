@@ -4,8 +4,12 @@
 #include "platform/core/Big5.h"
 #include "session/ConnectionThread.h"
 
+#include <arpa/inet.h>
+
 #include <QCoreApplication>
 #include <QThread>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <mutex>
@@ -40,6 +44,23 @@ bool WaitFor(const std::function<bool()>& pred, int timeoutMs) {
     return true;
 }
 
+std::uint32_t LoopbackOnlyResolve(const std::string& host) {
+    in_addr a{};
+    if (::inet_pton(AF_INET, host.c_str(), &a) == 1 && (ntohl(a.s_addr) >> 24) == 127)
+        return a.s_addr;
+    throw net::ESocketException("SocketResolveHost: Cannot convert host address '" + host +
+                                "', Error #11001");
+}
+
+namespace {
+// Installed once the program runs (not during static set-up, where the
+// resolver's own globals may not exist yet).
+struct TLoopbackOnly : ::testing::Environment {
+    void SetUp() override { session::SetResolver(LoopbackOnlyResolve); }
+};
+const auto* kLoopbackOnly = ::testing::AddGlobalTestEnvironment(new TLoopbackOnly);
+} // namespace
+
 TGateResolver::TGateResolver() {
     auto state = FState;
     session::SetResolver([state](const std::string& host) -> std::uint32_t {
@@ -55,7 +76,7 @@ TGateResolver::TGateResolver() {
 }
 
 TGateResolver::~TGateResolver() {
-    session::SetResolver({});
+    session::SetResolver(LoopbackOnlyResolve);
 }
 
 void TGateResolver::Release(bool fail) {

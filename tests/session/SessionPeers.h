@@ -21,9 +21,16 @@ bool ScreenHas(TBgCrt& screen, const std::string& utf8);
 // timeoutMs passed; returns pred().
 bool WaitFor(const std::function<bool()>& pred, int timeoutMs = 10000);
 
+// Every test program of this folder resolves through this from its start:
+// dotted addresses in 127.0.0.0/8 answer as themselves, anything else fails
+// with the socket component's look-up text, so no test reaches the
+// machine's resolver or dials off the machine.
+std::uint32_t LoopbackOnlyResolve(const std::string& host);
+
 // A resolver that blocks every look-up until Release; then each look-up
 // either fails with the socket component's look-up text or answers
-// 127.0.0.1. Installed for the life of the object.
+// 127.0.0.1. Installed for the life of the object (then the loopback-only
+// one again).
 class TGateResolver {
 public:
     TGateResolver();

@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace bptest {
 
@@ -24,8 +25,10 @@ class TScriptedServer {
 public:
     using TScript = std::function<void(int fd, int index)>;
 
-    // Starts listening; Script runs for connection 0, 1, 2, ... in turn.
-    explicit TScriptedServer(TScript script);
+    // Starts listening; Script runs for connection 0, 1, 2, ... in turn, or
+    // (concurrent) each on a thread of its own, so peers can stay connected
+    // side by side.
+    explicit TScriptedServer(TScript script, bool concurrent = false);
     ~TScriptedServer();
     TScriptedServer(const TScriptedServer&) = delete;
     TScriptedServer& operator=(const TScriptedServer&) = delete;
@@ -38,7 +41,10 @@ public:
 
 private:
     void Run();
+    void Serve(int fd, int index);
     TScript FScript;
+    bool FConcurrent = false;
+    std::vector<std::thread> FPeers;
     int FListen = -1;
     int FStop[2] = {-1, -1};
     int FPort = 0;
@@ -103,7 +109,8 @@ inline bool WaitReadable(int fd, long long deadline) {
 
 } // namespace detail
 
-inline TScriptedServer::TScriptedServer(TScript script) : FScript(std::move(script)) {
+inline TScriptedServer::TScriptedServer(TScript script, bool concurrent)
+    : FScript(std::move(script)), FConcurrent(concurrent) {
     FListen = detail::Listen127(FPort);
     if (::pipe(FStop) != 0) throw std::runtime_error("pipe");
     FThread = std::thread([this] { Run(); });
@@ -114,6 +121,8 @@ inline TScriptedServer::~TScriptedServer() {
     if (::write(FStop[1], &c, 1) < 0) {
     }
     FThread.join();
+    for (std::thread& t : FPeers)
+        t.join();
     ::close(FListen);
     ::close(FStop[0]);
     ::close(FStop[1]);
@@ -130,13 +139,20 @@ inline void TScriptedServer::Run() {
         int fd = ::accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
         ++FAccepted;
-        try {
-            FScript(fd, index);
-        } catch (...) {
-        }
-        ::close(fd);
-        ++FDone;
+        if (FConcurrent)
+            FPeers.emplace_back([this, fd, index] { Serve(fd, index); });
+        else
+            Serve(fd, index);
     }
+}
+
+inline void TScriptedServer::Serve(int fd, int index) {
+    try {
+        FScript(fd, index);
+    } catch (...) {
+    }
+    ::close(fd);
+    ++FDone;
 }
 
 inline bool SendAll(int fd, const std::string& bytes) {

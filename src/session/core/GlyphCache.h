@@ -31,6 +31,8 @@ public:
         std::vector<TUser*> Users;
     };
 
+    using TOps = TPictureOps<TPicture>;
+
     explicit TGlyphCache(TPictureOps<TPicture> ops) : FOps(std::move(ops)) {}
 
     // Picture for a new user; an empty name gives none and registers nothing.
@@ -84,7 +86,7 @@ public:
         return const_cast<TGlyphCache*>(this)->Find(fileName);
     }
     std::size_t Count() const { return FGlyphs.size(); }
-    void Clear() { FGlyphs.clear(); }
+    void clear() { FGlyphs.clear(); }
 
 private:
     TGlyph* Find(const std::string& fileName) {

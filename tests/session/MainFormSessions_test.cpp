@@ -1,0 +1,400 @@
+// The main window's sessions on Qt's loop against peers on loopback: several
+// sessions side by side, drops closed or reconnected by the housekeeping
+// timer, refused ports, look-ups held up by a test resolver while sessions
+// close and move, the close request of a session window, and the end of the
+// program with a look-up still blocked.
+#include "SessionPeers.h"
+#include "support/ChildProcess.h"
+#include "support/SandboxHome.h"
+#include "support/ScriptedServer.h"
+
+#include "platform/QtMessageLoop.h"
+#include "platform/core/Big5.h"
+#include "platform/core/Ticks.h"
+#include "session/core/NetworkUp.h"
+#include "session/kvMainForm.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QTabBar>
+
+#include <atomic>
+#include <gtest/gtest.h>
+
+using sessiontest::ScreenHas;
+using sessiontest::WaitFor;
+
+namespace {
+
+testpeer::TSandboxHome& Home() {
+    static testpeer::TSandboxHome home;
+    return home;
+}
+
+// Folders of the sandbox, so settings never land in the build tree.
+class TTestEnvironment : public TMainFormEnvironment {
+public:
+    std::string ProgramFolder() override { return Dir("prog"); }
+    std::string WindowsFolder() override { return Dir("win"); }
+    std::string TempFolder() override { return Dir("tmp"); }
+    std::string DesktopFolder() override { return Dir("desktop"); }
+    bool FolderWritable(const std::string&) override { return true; }
+    std::string ProgramPath() override { return Dir("prog") + "BrannocPro"; }
+    // Nothing asks the user anything, nothing touches the desktop's handlers.
+    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
+        if (dontAsk) *dontAsk = true;
+        return false;
+    }
+    bool ReadTelnetHandler(std::string* command) override {
+        if (command) command->clear();
+        return true;
+    }
+    bool WriteTelnetHandler(const std::string&) override { return true; }
+
+private:
+    static std::string Dir(const char* name) {
+        const std::string d = Home().Root() + "/" + name + "/";
+        std::filesystem::create_directories(d);
+        return d;
+    }
+};
+
+// A fake clock the housekeeping timer reads; the test moves it.
+std::atomic<win::DWORD> gNow{1000};
+
+struct MainFormTest : ::testing::Test {
+    static void SetUpTestSuite() {
+        Home();
+        win::InstallQtMessageLoop();
+        win::SetTickSource([] { return gNow.load(); });
+        session::SetNetworkProbe([] { return true; });
+    }
+    void SetUp() override {
+        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
+                                             std::make_unique<TTestEnvironment>());
+        Form->show();             // window messages wait for the first show
+        Form->FlashTimer->stop(); // the test runs the timer's steps itself
+        Form->Settings.Remove = false;
+        Form->Settings.ReConnect = false;
+        Form->Settings.Max = false;
+    }
+    // The form goes first: its sessions close, so the peers' scripts end.
+    void TearDown() override {
+        Form.reset();
+        Servers.clear();
+    }
+
+    // A peer on loopback that serves each connection on its own thread.
+    bptest::TScriptedServer& Serve(bptest::TScriptedServer::TScript script) {
+        Servers.push_back(std::make_unique<bptest::TScriptedServer>(std::move(script), true));
+        return *Servers.back();
+    }
+
+    void Connect(const std::string& host, const std::string& port) {
+        Form->HostNameComboBox->setCurrentText(QString::fromStdString(host));
+        Form->PortEdit->setText(QString::fromStdString(port));
+        Form->ConnectClick(nullptr);
+    }
+    // One step of the one-second timer, `ms` after the last.
+    void Tick(int ms = 1000) {
+        gNow += static_cast<win::DWORD>(ms);
+        Form->FlashTimerTimer();
+    }
+    TConnection& S(int i) { return *Form->Sessions.at(static_cast<std::size_t>(i)); }
+    int Count() const { return static_cast<int>(Form->Sessions.size()); }
+    bool Enabled(const char* command) const {
+        QAction* a = Form->Action(QString::fromLatin1(command));
+        return a && a->isEnabled();
+    }
+
+    std::unique_ptr<TkvMainForm> Form;
+    std::vector<std::unique_ptr<bptest::TScriptedServer>> Servers;
+};
+
+bptest::TScriptedServer::TScript Greeter(const std::string& text) {
+    return [text](int fd, int) {
+        bptest::SendAll(fd, text + "\r\n");
+        bptest::ReadToEnd(fd, 10000);
+    };
+}
+
+TEST_F(MainFormTest, ThreeTelnetdSessionsEachShowOnlyTheirOwnOutput) {
+    if (!testpeer::HaveProgram("/bin/busybox")) GTEST_SKIP() << "busybox not installed";
+    const std::uint16_t port = testpeer::FreePort();
+    testpeer::TChildProcess d({"/bin/busybox", "telnetd", "-F", "-b", "127.0.0.1", "-p",
+                               std::to_string(port), "-l", "/bin/sh"});
+    ASSERT_TRUE(testpeer::WaitForListener(port, 5000));
+    for (int i = 0; i < 3; ++i)
+        Connect("127.0.0.1", std::to_string(port));
+    ASSERT_EQ(Count(), 3) << "a connecting current session is not reused";
+    ASSERT_TRUE(WaitFor([&] { return Form->ConnectCount == 3; }));
+    EXPECT_EQ(Form->TabControl->count(), 3);
+    EXPECT_EQ(Form->BmpListBox->count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Form->RowState(i), 2);
+        EXPECT_EQ(S(i).Tag, i + 1);
+    }
+    EXPECT_EQ(Form->StatusText(0), QString::fromUtf8("總連線數: 3"));
+    EXPECT_EQ(Form->StatusText(1), QString::fromUtf8("連線數目: 3"));
+    EXPECT_EQ(Form->CurrentSession, 2);
+    EXPECT_EQ(Form->ActivationOrder, (std::vector<int>{2, 1, 0}));
+
+    WaitFor([] { return false; }, 300); // let the shells print their prompts
+    for (char k : std::string("echo hel\"\"lo\r")) {
+        char key = k;
+        S(1).KeyPress(key);
+    }
+    ASSERT_TRUE(WaitFor([&] {
+        return sessiontest::ScreenText(S(1)).find("\nhello") != std::string::npos;
+    })) << sessiontest::ScreenText(S(1));
+    EXPECT_EQ(sessiontest::ScreenText(S(0)).find("hello"), std::string::npos);
+    EXPECT_EQ(sessiontest::ScreenText(S(2)).find("hello"), std::string::npos);
+}
+
+TEST_F(MainFormTest, DroppedSessionIsStartedAgainWithReconnect) {
+    bptest::TScriptedServer& server = Serve([](int fd, int index) {
+        bptest::SendAll(fd, index == 0 ? "first visit\r\n" : "second visit\r\n");
+        if (index > 0) bptest::ReadToEnd(fd, 10000);
+    });
+    Form->Settings.ReConnect = true;
+    Connect("127.0.0.1", server.PortStr());
+    ASSERT_TRUE(WaitFor([&] { return ScreenHas(S(0), "first visit"); }));
+    ASSERT_TRUE(WaitFor([&] { return Form->RowState(0) == 0; }));
+    EXPECT_EQ(Form->ConnectCount, 0);
+    EXPECT_TRUE(Form->Handshake.PendingReconnect);
+    Tick(200);
+    EXPECT_EQ(server.Accepted(), 1) << "500 ms have not passed";
+    Tick(1000);
+    ASSERT_TRUE(WaitFor([&] { return ScreenHas(S(0), "second visit"); }));
+    EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(Form->RowState(0), 2);
+    EXPECT_EQ(Form->ConnectCount, 1);
+}
+
+TEST_F(MainFormTest, NoNetworkHoldsTheReconnectBack) {
+    bptest::TScriptedServer& server = Serve([](int fd, int index) {
+        bptest::SendAll(fd, "visit " + std::to_string(index) + "\r\n");
+        if (index > 0) bptest::ReadToEnd(fd, 10000);
+    });
+    Form->Settings.ReConnect = true;
+    Connect("127.0.0.1", server.PortStr());
+    ASSERT_TRUE(WaitFor([&] { return Form->RowState(0) == 0 && S(0).Busy == 0; }));
+    session::SetNetworkProbe([] { return false; });
+    Tick();
+    Tick();
+    WaitFor([] { return false; }, 100);
+    EXPECT_EQ(server.Accepted(), 1);
+    session::SetNetworkProbe([] { return true; });
+    Tick();
+    ASSERT_TRUE(WaitFor([&] { return ScreenHas(S(0), "visit 1"); }));
+}
+
+TEST_F(MainFormTest, DroppedSessionWindowIsClosedWithRemove) {
+    bptest::TScriptedServer& server = Serve([](int fd, int) { bptest::SendAll(fd, "bye\r\n"); });
+    Form->Settings.Remove = true;
+    Connect("127.0.0.1", server.PortStr());
+    ASSERT_TRUE(WaitFor([&] { return Form->Handshake.PendingRemove; }));
+    Tick(50);
+    EXPECT_EQ(Count(), 1) << "100 ms have not passed";
+    Tick(200);
+    EXPECT_EQ(Count(), 0);
+    EXPECT_EQ(Form->TabControl->count(), 0);
+    EXPECT_EQ(Form->BmpListBox->count(), 0);
+    EXPECT_EQ(Form->CurrentSession, -1);
+    EXPECT_EQ(Form->windowTitle(), QString::fromUtf8(MainCaption));
+    EXPECT_FALSE(Enabled("Disconnect"));
+    EXPECT_FALSE(Enabled("ReconnectAll"));
+    EXPECT_FALSE(Enabled("AddSite"));
+    EXPECT_TRUE(Enabled("Connect"));
+    EXPECT_EQ(Form->ConnectCount, 0);
+}
+
+TEST_F(MainFormTest, RemovePassClosesEveryIdleSession) {
+    bptest::TScriptedServer& server = Serve([](int fd, int) { bptest::SendAll(fd, "bye\r\n"); });
+    Form->Settings.Remove = true;
+    for (int i = 0; i < 3; ++i)
+        Connect("127.0.0.1", server.PortStr());
+    ASSERT_EQ(Count(), 3);
+    ASSERT_TRUE(WaitFor([&] {
+        for (TConnection* s : Form->Sessions)
+            if (s->Busy || s->IsConnected()) return false;
+        return true;
+    }));
+    Tick(500);
+    EXPECT_EQ(Count(), 0);
+    EXPECT_TRUE(Form->ActivationOrder.empty());
+}
+
+TEST_F(MainFormTest, RefusedPortShowsTheLinesAndUserDisconnectThenClose) {
+    Connect("127.0.0.1", std::to_string(bptest::UnusedPort()));
+    ASSERT_EQ(Count(), 1);
+    ASSERT_TRUE(WaitFor([&] { return S(0).Busy == 0; }));
+    EXPECT_TRUE(ScreenHas(S(0), "正在連線到 '127.0.0.1'"));
+    EXPECT_TRUE(ScreenHas(S(0), "連線失敗!") || ScreenHas(S(0), "Connection refused"))
+        << sessiontest::ScreenText(S(0));
+    EXPECT_EQ(Form->RowState(0), 0);
+    EXPECT_EQ(Form->ConnectCount, 0);
+    // An idle current session is used again: no new window.
+    Connect("127.0.0.1", std::to_string(bptest::UnusedPort()));
+    EXPECT_EQ(Count(), 1);
+    ASSERT_TRUE(WaitFor([&] { return S(0).Busy == 0; }));
+    // Disconnect on an idle session closes its window.
+    Form->DisconnectClick(nullptr);
+    EXPECT_EQ(Count(), 0);
+}
+
+TEST_F(MainFormTest, DisconnectKeepsTheWindowAndArmsNoReconnect) {
+    bptest::TScriptedServer& server = Serve(Greeter("hello there"));
+    Form->Settings.ReConnect = true;
+    Connect("127.0.0.1", server.PortStr());
+    ASSERT_TRUE(WaitFor([&] { return S(0).IsConnected(); }));
+    Form->DisconnectClick(nullptr);
+    EXPECT_EQ(Count(), 1);
+    EXPECT_FALSE(S(0).IsConnected());
+    EXPECT_EQ(Form->ConnectCount, 0);
+    EXPECT_FALSE(Form->Handshake.PendingReconnect);
+    Tick();
+    Tick();
+    WaitFor([] { return false; }, 100);
+    EXPECT_EQ(server.Accepted(), 1) << "a session the user ended stays ended";
+    // Reconnect-all takes it all the same.
+    Form->ReconnectAllClick(nullptr);
+    Tick();
+    ASSERT_TRUE(WaitFor([&] { return S(0).IsConnected(); }));
+    EXPECT_EQ(server.Accepted(), 2);
+    Form->DisconnectClick(nullptr);
+    Form->DisconnectClick(nullptr);
+    EXPECT_EQ(Count(), 0);
+}
+
+TEST_F(MainFormTest, CloseRequestNamesItsWindow) {
+    bptest::TScriptedServer& server = Serve(Greeter("hi"));
+    Connect("127.0.0.1", std::to_string(bptest::UnusedPort()));
+    Connect("127.0.0.1", server.PortStr());
+    ASSERT_TRUE(WaitFor([&] { return S(0).Busy == 0 && S(1).IsConnected(); }));
+    ASSERT_EQ(Form->CurrentSession, 1);
+    TConnection* idle = &S(0);
+    TConnection* busy = &S(1);
+    // Closing the first (idle) window closes it, not the current one.
+    Form->FormOf(idle)->close();
+    ASSERT_TRUE(WaitFor([&] { return Count() == 1; }));
+    EXPECT_EQ(&S(0), busy);
+    EXPECT_TRUE(busy->IsConnected());
+    EXPECT_EQ(Form->CurrentSession, 0);
+    EXPECT_EQ(Form->ConnectCount, 1);
+}
+
+TEST_F(MainFormTest, BlockedLookUpsSurviveCloseAndDragAndLandOnTheRightSession) {
+    sessiontest::TGateResolver resolver;
+    for (const char* host : {"alpha", "beta", "gamma", "delta"})
+        Connect(host, "23");
+    ASSERT_EQ(Count(), 4);
+    ASSERT_TRUE(WaitFor([&] { return resolver.Waiting() == 4; }));
+    // Close "beta" while its look-up is blocked, then drag "alpha" below
+    // "gamma".
+    Form->ActivateSession(Form->CurrentSession, 1, false);
+    Form->DisconnectClick(nullptr); // connecting: only disconnects
+    EXPECT_EQ(S(1).Busy, 0);
+    Form->DisconnectClick(nullptr); // idle now: closes
+    ASSERT_EQ(Count(), 3);
+    Form->ActivateSession(Form->CurrentSession, 0, false);
+    Form->BmpListBoxMouseDown();
+    const int rowHeight = std::max(1, Form->BmpListBox->sizeHintForRow(0));
+    Form->BmpListBoxDragOver(2 * rowHeight + rowHeight / 2, true);
+    Form->BmpListBoxDragDrop();
+    ASSERT_EQ(Form->CurrentSession, 1);
+    EXPECT_EQ(S(0).SiteName, "gamma");
+    EXPECT_EQ(S(1).SiteName, "alpha");
+    EXPECT_EQ(S(2).SiteName, "delta");
+    EXPECT_EQ(Form->TabControl->tabText(1), QStringLiteral("alpha"));
+    EXPECT_EQ(Form->BmpListBox->item(1)->text(), QStringLiteral("alpha"));
+
+    resolver.Release(true);
+    ASSERT_TRUE(WaitFor([&] { return S(0).Busy == 0 && S(1).Busy == 0 && S(2).Busy == 0; }));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(ScreenHas(S(i), "無法轉換為實際位址!")) << S(i).SiteName;
+        EXPECT_TRUE(ScreenHas(S(i), "正在連線到 '" + S(i).SiteName + "'"));
+        EXPECT_EQ(Form->RowState(i), 0);
+    }
+    ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
+}
+
+TEST_F(MainFormTest, LookUpSucceedingAfterAMoveConnectsEachSessionInItsRow) {
+    sessiontest::TGateResolver resolver;
+    bptest::TScriptedServer& server = Serve(Greeter("welcome"));
+    for (const char* host : {"one", "two", "three"})
+        Connect(host, server.PortStr());
+    ASSERT_TRUE(WaitFor([&] { return resolver.Waiting() == 3; }));
+    Form->ActivateSession(Form->CurrentSession, 2, false);
+    Form->BmpListBoxMouseDown();
+    Form->BmpListBoxDragOver(2, true); // over the first row
+    Form->DragHoverIndex = 0;
+    Form->BmpListBoxDragDrop();
+    EXPECT_EQ(S(0).SiteName, "three");
+    Form->CloseSessionWindow(1, true); // "one", still looking up
+    ASSERT_EQ(Count(), 2);
+    resolver.Release(false);
+    ASSERT_TRUE(WaitFor([&] { return Form->ConnectCount == 2; }));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(Form->RowState(i), 2) << i;
+        EXPECT_TRUE(WaitFor([&] { return ScreenHas(S(i), "welcome"); })) << i;
+    }
+    EXPECT_EQ(server.Accepted(), 2);
+}
+
+TEST_F(MainFormTest, SessionNumbersAreReusedAndTheEleventhHasNone) {
+    sessiontest::TGateResolver resolver;
+    for (int i = 0; i < 11; ++i)
+        Connect("host" + std::to_string(i), "23");
+    ASSERT_EQ(Count(), 11);
+    EXPECT_EQ(S(9).Tag, 10);
+    EXPECT_EQ(S(10).Tag, 0);
+    EXPECT_TRUE(Form->ShortcutEdit->text().isEmpty());
+    Form->ShowSessionNumber(9);
+    EXPECT_EQ(Form->ShortcutEdit->text(), QStringLiteral("0"));
+    Form->CloseSessionWindow(3, false);
+    Connect("again", "23");
+    EXPECT_EQ(S(Count() - 1).Tag, 4);
+    resolver.Release(true);
+    ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
+}
+
+TEST_F(MainFormTest, WebPortOpensNoSessionAndHistoryKeepsItsLimit) {
+    Form->Settings.MaxHostNumber = 2;
+    Form->Settings.BrowserFilename = "/bin/true";
+    Connect("www.example.org", "WWW");
+    EXPECT_EQ(Count(), 0);
+    sessiontest::TGateResolver resolver;
+    for (const char* h : {"a", "b", "c", "b"})
+        Connect(h, "23");
+    ASSERT_EQ(Form->HostNameComboBox->count(), 2);
+    EXPECT_EQ(Form->HostNameComboBox->itemText(0), QStringLiteral("b"));
+    EXPECT_EQ(Form->HostNameComboBox->itemText(1), QStringLiteral("c"));
+    resolver.Release(true);
+    ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
+}
+
+// The program ends while a look-up is still blocked: nothing waits for it.
+TEST(MainFormExit, EndsWithALookUpStillBlocked) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Home();
+            win::InstallQtMessageLoop();
+            sessiontest::TGateResolver resolver;
+            auto form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
+                                                      std::make_unique<TTestEnvironment>());
+            form->HostNameComboBox->setCurrentText(QStringLiteral("stuck.host"));
+            form->PortEdit->setText(QStringLiteral("23"));
+            form->ConnectClick(nullptr);
+            WaitFor([&] { return resolver.Waiting() == 1; });
+            form.reset();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+} // namespace
