@@ -71,9 +71,8 @@ void TkvMainForm::BuildToolbars() {
     HostLabelEffect->setObjectName(QStringLiteral("HostLabelEffect"));
     HostLabelEffect->SetCaption(QString::fromUtf8("主機(&H)"));
     HostLabelEffect->SetFontFace(font().family(), 9);
-    HostLabelEffect->SetEffectStyle(controls::esRaised);
-    HostLabelEffect->SetDepthHighlight(1);
-    HostLabelEffect->SetDepthShadow(1);
+    HostLabelEffect->SetEffectStyle(controls::esNone);
+    HostLabelEffect->SetFontColor(palette().color(QPalette::WindowText));
     HostNameComboBox = AddTo(ConnectionBar, new QComboBox);
     HostNameComboBox->setObjectName(QStringLiteral("HostNameComboBox"));
     HostNameComboBox->setEditable(true);
@@ -122,8 +121,7 @@ void TkvMainForm::BuildToolbars() {
         AddTo(SpeedBtnBar, CommandButton("EditSpeedBtn", QStringLiteral("EditSpeedBtn")));
     Spin = AddTo(SpeedBtnBar, new TSpin);
     Spin->setObjectName(QStringLiteral("Spin"));
-    Spin->SetKind(skHorizontal);
-    Spin->resize(34, 22);
+    Spin->resize(16, 22);
     Spin->OnUpClick = [this](TSpin* s) { SpinUpClick(s); };
     Spin->OnDownClick = [this](TSpin* s) { SpinDownClick(s); };
     for (int i = 0; i < 12; ++i) {

@@ -72,6 +72,8 @@ void TQuillonFrm::FillMainBar() {
             auto* b = new TToolbarButton(MainBar);
             b->SetAction(a);
             b->SetDisplayMode(dmTextOnly);
+            // Text buttons are as wide as their caption.
+            b->resize(b->fontMetrics().horizontalAdvance(a->text()) + 12, 22);
             b->show();
         }
     }
