@@ -4,6 +4,7 @@
 // session/core/SessionEvents.h, the script itself in session/LoginRunner.h.
 #include "session/Connection.h"
 #include "session/LoginRunner.h"
+#include "session/SysFocus.h"
 #include "session/UrlOpener.h"
 #include "session/WavePlayer.h"
 #include "session/core/AppExecCore.h"
@@ -100,9 +101,9 @@ void TkvMainForm::SessionBeep(TConnection* s) {
     if (a.SetBellState && SetSessionRowState) SetSessionRowState(s, session::rsBell);
     if (a.BringAppForward) {
         // Where the window system refuses to raise, the alert remains.
-        activateWindow();
         raise();
-        QApplication::alert(this);
+        TSysFocus().SetFocus(this);
+        if (!isActiveWindow()) QApplication::alert(this);
     }
     if (a.ActivateSession && BringSessionForward) BringSessionForward(s);
 }
