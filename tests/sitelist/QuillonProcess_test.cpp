@@ -436,3 +436,145 @@ TEST_F(QuillonProcessTest, ASignalClosesAsTheCloseCommandDoesWithItsSaveQuestion
               std::string::npos);
     EXPECT_NE(ReadFile(Prog + "Quillon.ini").find("[TreeView]"), std::string::npos);
 }
+
+// ---- with the real terminal ------------------------------------------------------------------
+//
+// BrannocPro itself, copied into the program folder behind a script that
+// logs its pid, against busybox telnetd on loopback whose login program
+// records each connection.
+
+namespace {
+
+// Something listens on 127.0.0.1:port (read from the kernel's table, so no
+// probe connection counts as a login).
+bool Listening(std::uint16_t port) {
+    std::istringstream in(ReadFile("/proc/net/tcp"));
+    std::string line;
+    char want[16];
+    std::snprintf(want, sizeof want, "0100007F:%04X", port);
+    while (std::getline(in, line))
+        if (line.find(want) != std::string::npos && line.find(" 0A ") != std::string::npos)
+            return true;
+    return false;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < until) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+}
+
+std::vector<std::string> FileLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFile(path));
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+class QuillonTerminalTest : public QuillonProcessTest {
+protected:
+    void SetUp() override {
+        QuillonProcessTest::SetUp();
+        if (!testpeer::HaveProgram("/bin/busybox")) GTEST_SKIP() << "busybox not installed";
+        Logins = Prog + "logins";
+        ServerLog = Prog + "server.log";
+        std::string login = Prog + "login.sh";
+        std::ofstream(login) << "#!/bin/sh\necho login >> '" + Logins + "'\nexec cat >/dev/null\n";
+        fs::permissions(login, fs::perms::owner_all);
+        Port = testpeer::FreePort();
+        Telnetd = std::make_unique<testpeer::TChildProcess>(
+            std::vector<std::string>{"/bin/busybox", "telnetd", "-F", "-b", "127.0.0.1", "-p",
+                                     std::to_string(Port), "-l", login});
+        ASSERT_TRUE(WaitUntil([this] { return Listening(Port); }, 5000));
+        fs::copy_file(testpeer::BuiltProgram("BrannocPro"), Prog + "BrannocPro.bin");
+        std::ofstream(Prog + "BrannocPro") << "#!/bin/sh\necho pid $$ >> '" + Log + "'\nexec '" +
+                                                  Prog + "BrannocPro.bin' \"$@\"\n";
+        fs::permissions(Prog + "BrannocPro", fs::perms::owner_all);
+        // A terminal that does not offer to become the telnet-link handler.
+        std::ofstream(Prog + "Brannoc.ini", std::ios::binary) << "[Windows]\r\nAsk=1\r\n";
+    }
+    void TearDown() override {
+        QuillonProcessTest::TearDown();
+        Telnetd.reset();
+    }
+    std::string Site(const std::string& alias) const {
+        return "-//" + alias + ";127.0.0.1;" + std::to_string(Port) + ";\r\n";
+    }
+    void StartQuillonLogged() { StartQuillon({"BP_SERVER_LOG=" + ServerLog}); }
+    std::size_t LoginCount() const { return FileLines(Logins).size(); }
+    bool WaitForLogins(std::size_t n) {
+        return WaitUntil([&] { return LoginCount() >= n; });
+    }
+    bool WaitForServerLog(const Lines& want) {
+        return WaitUntil([&] { return FileLines(ServerLog) == want; });
+    }
+
+    std::string Logins, ServerLog;
+    std::uint16_t Port = 0;
+    std::unique_ptr<testpeer::TChildProcess> Telnetd;
+};
+
+} // namespace
+
+TEST_F(QuillonTerminalTest, ARunningTerminalConnectsTheSiteAndSendsTheRecordBack) {
+    PutList("/A\r\n" + Site("s1"));
+    StartQuillonLogged();
+    TPeerProcess terminal({Prog + "BrannocPro"}, {}, false);
+    ASSERT_TRUE(WaitForServerLog({"IPC_Open"})) << "the terminal found the site list";
+    ASSERT_TRUE(WaitForState("state client=1 window=1 ready=1"));
+    Ask("select 0");
+    Ask("connect 0");
+    ASSERT_TRUE(WaitForLogins(1));
+    EXPECT_TRUE(WaitForServerLog({"IPC_Open", "s1"})) << "the record came back";
+    EXPECT_EQ(TerminalPids().size(), 1u);
+}
+
+TEST_F(QuillonTerminalTest, WithoutATerminalTheStartRoadStartsOneThatConnects) {
+    PutList("/A\r\n" + Site("My BBS"));
+    StartQuillonLogged();
+    Ask("select 0");
+    Ask("connect 0");
+    ASSERT_TRUE(WaitForLogins(1));
+    EXPECT_TRUE(WaitForServerLog({"IPC_Open"}));
+    EXPECT_EQ(TerminalPids().size(), 1u);
+}
+
+TEST_F(QuillonTerminalTest, ConnectAllOverThreeSitesGivesOneTerminalAndThreeConnections) {
+    PutList("/A\r\n" + Site("s1") + Site("s2") + Site("s3"));
+    StartQuillonLogged();
+    Ask("select 0");
+    EXPECT_EQ(Ask("connect-all", 60000), "connect-all done");
+    ASSERT_TRUE(WaitForLogins(3));
+    EXPECT_TRUE(WaitForServerLog({"IPC_Open", "s2", "s3"}));
+    EXPECT_EQ(TerminalPids().size(), 1u);
+}
+
+TEST_F(QuillonTerminalTest, AfterTheTerminalIsClosedOrKilledTheNextSiteStartsANewOne) {
+    PutList("/A\r\n" + Site("s1"));
+    StartQuillonLogged();
+    Ask("select 0");
+    Ask("connect 0");
+    ASSERT_TRUE(WaitForLogins(1));
+    ASSERT_TRUE(WaitForServerLog({"IPC_Open"}));
+    ASSERT_EQ(TerminalPids().size(), 1u);
+    ::kill(TerminalPids()[0], SIGTERM); // closes as its window's close does
+    ASSERT_TRUE(WaitForServerLog({"IPC_Open", "IPC_Close"}));
+    ASSERT_TRUE(WaitForState("state client=0 window=0 ready=1"));
+
+    Ask("connect 0");
+    ASSERT_TRUE(WaitForLogins(2));
+    ASSERT_TRUE(WaitForServerLog({"IPC_Open", "IPC_Close", "IPC_Open"}));
+    ASSERT_EQ(TerminalPids().size(), 2u);
+    ::kill(TerminalPids()[1], SIGKILL);
+    ASSERT_TRUE(WaitForServerLog({"IPC_Open", "IPC_Close", "IPC_Open", "lost"}));
+    ASSERT_TRUE(WaitForState("state client=0 window=0 ready=1"));
+
+    Ask("connect 0");
+    ASSERT_TRUE(WaitForLogins(3));
+    EXPECT_EQ(TerminalPids().size(), 3u);
+}
