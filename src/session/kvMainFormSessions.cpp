@@ -237,7 +237,9 @@ TConnection* TkvMainForm::OpenSessionWindow() {
     s->SetScrollBar(window->ScrollBar);
     window->ResizeArmed = 0;
 
-    // 5.
+    // 5. Sized once shown: only a shown window lays its client out, so the
+    // frame around the client is known and a resize reaches the client.
+    window->show();
     const int barWidth = Settings.ScrollBarVisible ? window->ScrollBar->sizeHint().width() : 0;
     if (!Settings.Max) {
         s->CalcCellMetrics();
@@ -269,7 +271,6 @@ TConnection* TkvMainForm::OpenSessionWindow() {
     s->Loaded();
     if (!s->NeedRefreshLater()) s->UpdateBackground();
     s->SetLazyRefresh(false);
-    window->show();
     s->show();
     return s;
 }

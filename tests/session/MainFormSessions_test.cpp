@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QScrollBar>
 #include <QTabBar>
 
 #include <atomic>
@@ -373,6 +374,39 @@ TEST_F(MainFormTest, WebPortOpensNoSessionAndHistoryKeepsItsLimit) {
     ASSERT_EQ(Form->HostNameComboBox->count(), 2);
     EXPECT_EQ(Form->HostNameComboBox->itemText(0), QStringLiteral("b"));
     EXPECT_EQ(Form->HostNameComboBox->itemText(1), QStringLiteral("c"));
+    resolver.Release(true);
+    ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
+}
+
+// The session fills its window: fitted to the document area when windows
+// open maximised, at its own pixel size (and the window around it) when not.
+TEST_F(MainFormTest, SessionWindowsAreSizedToTheirScreen) {
+    sessiontest::TGateResolver resolver;
+    Form->resize(1000, 760);
+    WaitFor([] { return false; }, 50);
+    Form->Settings.Max = true;
+    Connect("fitted", "23");
+    TConnection& fitted = S(0);
+    QWidget* client = Form->FormOf(&fitted)->Client();
+    EXPECT_EQ(fitted.Maximized, 1);
+    EXPECT_GT(client->width(), 600);
+    EXPECT_EQ(fitted.height(), client->height());
+    EXPECT_GE(fitted.width(), client->width() - 40);
+    // The font fitted the area: the cells fit and cover most of it.
+    EXPECT_LE(fitted.Rows() * fitted.CellHeight(), fitted.height());
+    EXPECT_LE(fitted.Columns() * fitted.CellWidth(), fitted.width());
+    EXPECT_GT(2 * fitted.Rows() * fitted.CellHeight(), fitted.height());
+
+    Form->Settings.Max = false;
+    Connect("natural", "23");
+    TConnection& natural = S(1);
+    TDetachedForm* w = Form->FormOf(&natural);
+    EXPECT_EQ(natural.Maximized, 0);
+    EXPECT_EQ(natural.width(), natural.Columns() * natural.CellWidth());
+    EXPECT_EQ(natural.height(), natural.Rows() * natural.CellHeight());
+    EXPECT_EQ(w->Client()->height(), natural.height());
+    EXPECT_EQ(w->Client()->width(), natural.width() + w->ScrollBar->sizeHint().width());
+    EXPECT_EQ(w->ScrollBar->geometry().left(), natural.width());
     resolver.Release(true);
     ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
 }
