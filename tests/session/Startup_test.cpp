@@ -9,6 +9,7 @@
 #include "../support/PeerProcess.h"
 #include "../support/SandboxHome.h"
 #include "../support/ScratchFolder.h"
+#include "../support/ScriptedServer.h"
 
 #include "platform/core/Big5.h"
 #include "platform/core/Folders.h"
@@ -78,6 +79,15 @@ protected:
         p.Signal(SIGTERM);
         return p.Wait(kWaitMs);
     }
+    // Waits until the server accepted a connection.
+    static bool Connected(const bptest::TScriptedServer& server) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+        while (std::chrono::steady_clock::now() < end) {
+            if (server.Accepted() > 0) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
     static std::string Setting(const std::string& folder, const std::string& section,
                                const std::string& key) {
         std::string v;
@@ -120,6 +130,26 @@ TEST_F(Startup, ASecondStartHandsItsLinkOverAndEnds) {
     // The running instance put the request into its port box.
     EXPECT_EQ(Close(*first), 0);
     EXPECT_EQ(Setting(folder, "Windows", "Port"), "2424");
+}
+
+TEST_F(Startup, EachHandedOverLinkConnectsToItsOwnHost) {
+    auto idle = [](int, int) {};
+    bptest::TScriptedServer a(idle), b(idle), c(idle);
+    std::string folder = ProgramCopy("first");
+    // The first start's own link connects at its first show. Two second
+    // starts come at once while the first is still being built (its window
+    // can be found before it shows): it takes requests only after its first
+    // show, and neither request may be lost or taken twice meanwhile.
+    auto first = Run(folder, {"telnet://127.0.0.1:" + a.PortStr()});
+    ASSERT_NE(WaitForWindow(), 0u);
+    auto second = Run(folder, {"telnet://127.0.0.1:" + b.PortStr()});
+    auto third = Run(folder, {"site", "127.0.0.1", c.PortStr()});
+    EXPECT_EQ(second->Wait(kWaitMs), 0);
+    EXPECT_EQ(third->Wait(kWaitMs), 0);
+    EXPECT_TRUE(Connected(a));
+    EXPECT_TRUE(Connected(b));
+    EXPECT_TRUE(Connected(c));
+    EXPECT_EQ(Close(*first), 0);
 }
 
 TEST_F(Startup, HandoversCloseTogetherEachEndAndNoneIsLeft) {
