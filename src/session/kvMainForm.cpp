@@ -67,6 +67,7 @@ void TkvMainForm::BuildLayout() {
     column->setSpacing(0);
 
     BuildDocks(central);
+    BuildFormComponents();
 
     TabControl = new QTabBar;
     TabControl->setObjectName(QStringLiteral("TabControl"));
@@ -80,8 +81,7 @@ void TkvMainForm::BuildLayout() {
     MdiArea->setObjectName(QStringLiteral("MdiArea"));
     MdiArea->setBackground(QBrush(Qt::darkGray));
 
-    BmpListBox = new QListWidget;
-    BmpListBox->setObjectName(QStringLiteral("BmpListBox"));
+    BmpListBox = MakeSessionList();
     BmpListBox->setContextMenuPolicy(Qt::CustomContextMenu);
 
     HSplitter = new QSplitter(Qt::Horizontal);

@@ -53,8 +53,10 @@ class TDirectoryDlg;
 class TIPCClient;
 class TMyBitmap;
 class TDock;
+class TFlash;
 class THotBitBtn;
 class TLabelEffect;
+class TMagnetic;
 class TSpin;
 class TTiler;
 class TToolbar;
@@ -163,7 +165,11 @@ public:
     THotBitBtn* SendHotBitBtn = nullptr;
     THotBitBtn* SendLnHotBitBtn = nullptr;
     QToolButton* EditSpeedBtn = nullptr;
-    TSpin* Spin = nullptr; // switches the speed-key group
+    TSpin* Spin = nullptr;         // switches the speed-key group
+    TFlash* Flash = nullptr;       // taskbar flashing of the bell
+    TMagnetic* Magnetic = nullptr; // edge snapping ([Windows] "Magnetic")
+    // Switches the edge snapping.
+    void SetMagneticOn(bool on);
     // Off-screen accelerator button of the Alt shortcuts.
     QToolButton* ShortcutBtn = nullptr;
     QMenu* PopupMenu = nullptr;             // the document area's pop-up
@@ -465,6 +471,8 @@ private:
     void BuildMenus();
     QToolButton* CommandButton(const char* name, const QString& objectName);
     void BuildDocks(QWidget* central);
+    void BuildFormComponents();
+    QListWidget* MakeSessionList();
     void DockToolbars();
     void CollectToolbarSettings();
     void WndProc(win::TMessage& msg);

@@ -2,6 +2,7 @@
 // and timer, the head string, the bell, links, mouse buttons and the two
 // session timers (bell state, anti-idle string). Decisions are in
 // session/core/SessionEvents.h, the script itself in session/LoginRunner.h.
+#include "controls/Flash.h"
 #include "session/Connection.h"
 #include "session/LoginRunner.h"
 #include "session/SysFocus.h"
@@ -96,7 +97,7 @@ void TkvMainForm::SessionBeep(TConnection* s) {
     FlashCounter = 0;
     if (a.StartFlash) {
         if (FlashTimer) FlashTimer->start();
-        QApplication::alert(this);
+        if (Flash) Flash->SetEnabled(true);
     }
     if (a.SetBellState && SetSessionRowState) SetSessionRowState(s, session::rsBell);
     if (a.BringAppForward) {

@@ -132,6 +132,7 @@ void TkvMainForm::ApplySettingsToForm() {
         Action(ToolbarItems[t])->setChecked(s.Toolbars[t].Visible);
     DockToolbars();
     LineLockCheckBox->setChecked(s.LineLock);
+    SetMagneticOn(s.Magnetic);
 
     Action("AnsiEsc")->setChecked(s.AnsiCode == 0);
     Action("AnsiCtrl")->setChecked(s.AnsiCode == 1);

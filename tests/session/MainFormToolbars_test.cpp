@@ -8,15 +8,18 @@
 #include "../support/ScratchFolder.h"
 
 #include "controls/AddOnDock.h"
+#include "controls/Bmplbox.h"
 #include "controls/DockTlbr.h"
 #include "controls/DockWin.h"
+#include "controls/Flash.h"
 #include "controls/HotBitBtn.h"
 #include "controls/LblEffct.h"
+#include "controls/Magnetic.h"
 #include "platform/core/IniFile.h"
 
 #include <QAction>
-#include <QGuiApplication>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QScreen>
 
@@ -269,3 +272,27 @@ TEST_F(MainFormToolbars, ClosingAFloatingToolbarClearsItsViewMark) {
 }
 
 } // namespace
+
+// The form's small components from the control library.
+TEST_F(MainFormToolbars, SessionListFlasherAndMagnetAreTheLibrarysComponents) {
+    TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nMagnetic=1\r\n");
+    Start();
+    auto* list = qobject_cast<TBmpListBox*>(Form->BmpListBox);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->BmpItemWidth(), 12);
+    EXPECT_EQ(list->BitmapStrip().width(), 4 * 12);
+    ASSERT_TRUE(Form->Magnetic);
+    EXPECT_TRUE(Form->Magnetic->Margin().Enabled);
+    Form->SetMagneticOn(false);
+    EXPECT_FALSE(Form->Magnetic->Margin().Enabled);
+    ASSERT_TRUE(Form->Flash);
+    EXPECT_FALSE(Form->Flash->Enabled());
+    Form->Flash->SetEnabled(true);
+    ASSERT_TRUE(Form->OnBeepFlashEnd);
+    Form->OnBeepFlashEnd();
+    EXPECT_FALSE(Form->Flash->Enabled());
+    Stop();
+    TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nMagnetic=0\r\n");
+    Start();
+    EXPECT_FALSE(Form->Magnetic->Margin().Enabled);
+}
