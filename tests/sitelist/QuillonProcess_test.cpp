@@ -226,12 +226,18 @@ protected:
     void TearDown() override {
         if (CommandFd >= 0) ::close(CommandFd);
         Quillon.reset();
-        // Terminals the site list started are not our children: end them by id.
+        // Terminals the site list started are not our children: end them by
+        // id, each only while that id still runs one of this test's programs.
         std::istringstream in(ReadFile(Log));
         std::string word;
         pid_t pid;
         while (in >> word)
-            if (word == "pid" && in >> pid) ::kill(pid, SIGKILL);
+            if (word == "pid" && in >> pid) {
+                std::string cmd = ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
+                if (cmd.find(Prog) != std::string::npos ||
+                    cmd.find("QuillonPeer.Run") != std::string::npos)
+                    ::kill(pid, SIGKILL);
+            }
     }
 
     // A "BrannocPro" in the program folder that logs its argument and runs
@@ -577,4 +583,27 @@ TEST_F(QuillonTerminalTest, AfterTheTerminalIsClosedOrKilledTheNextSiteStartsANe
     Ask("connect 0");
     ASSERT_TRUE(WaitForLogins(3));
     EXPECT_EQ(TerminalPids().size(), 3u);
+}
+
+TEST_F(QuillonTerminalTest, ATerminalThatRanBeforeTheSiteListGetsTheSiteByHandOverThenListens) {
+    PutList("/A\r\n" + Site("s1") + Site("s2"));
+    // A terminal of its own, up once its own connection is made.
+    TPeerProcess terminal({Prog + "BrannocPro", "telnet://first;127.0.0.1;" + std::to_string(Port)},
+                          {}, false);
+    ASSERT_TRUE(WaitForLogins(1));
+    StartQuillonLogged();
+    Ask("select 0");
+    // Not on the channel: the start road; the second terminal hands over and ends.
+    Ask("connect 0");
+    ASSERT_TRUE(WaitForLogins(2));
+    ASSERT_EQ(TerminalPids().size(), 2u);
+    EXPECT_TRUE(WaitUntil([this] { return ::kill(TerminalPids()[1], 0) != 0; }));
+    EXPECT_EQ(::kill(TerminalPids()[0], 0), 0);
+    // The running terminal opened the channel on the hand-over.
+    ASSERT_TRUE(WaitForServerLog({"IPC_Open"}));
+    ASSERT_TRUE(WaitForState("state client=1 window=1 ready=1"));
+    Ask("connect 1");
+    ASSERT_TRUE(WaitForLogins(3));
+    EXPECT_TRUE(WaitForServerLog({"IPC_Open", "s2"}));
+    EXPECT_EQ(TerminalPids().size(), 2u);
 }
