@@ -2,6 +2,7 @@
 // and storing a site, and the enabling rules of the groups.
 #include "dialogs/DirectoryDialog.h"
 
+#include "controls/HotBitBtn.h"
 #include "dialogs/PasswdDialog.h"
 #include "dialogs/SiteList.h"
 #include "platform/CodePage.h"
@@ -165,7 +166,8 @@ void TDirectoryDlg::BuildControls() {
         return w;
     };
     auto button = [&](const char* caption, const char* name) {
-        auto* b = named(new QPushButton(caption, this), name);
+        auto* b = named(new THotBitBtn(this), name);
+        b->setText(QString::fromUtf8(caption));
         b->setAutoDefault(false);
         return b;
     };
@@ -270,7 +272,8 @@ void TDirectoryDlg::BuildControls() {
     NewHotBitBtn = button("新增(&N)", "NewHotBitBtn");
     DeleteHotBitBtn = button("刪除(&D)", "DeleteHotBitBtn");
     UpdateHotBitBtn = button("更新(&U)", "UpdateHotBitBtn");
-    ConnectHotBitBtn = named(new QPushButton("連線(&C)", this), "ConnectHotBitBtn");
+    ConnectHotBitBtn = named(new THotBitBtn(this), "ConnectHotBitBtn");
+    ConnectHotBitBtn->setText(QString::fromUtf8("連線(&C)"));
     ConnectHotBitBtn->setDefault(true);
     MakeScriptHotBitBtn = button("製作腳本(&M)", "MakeScriptHotBitBtn");
     SelectAllHotBitBtn = button("全選(&Q)", "SelectAllHotBitBtn");

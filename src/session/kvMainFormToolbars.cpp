@@ -234,8 +234,7 @@ void TkvMainForm::LineBarClose(QObject*) {
 
 // A move between docks or out to float can take the focus away.
 void TkvMainForm::ConnectionBarDockChanged(QObject*) {
-    if (!FirstShowDone) return;
-    if (isVisible()) activateWindow();
+    if (FirstShowDone) DefaultFocus(LineLockCheckBox->isChecked());
 }
 
 void TkvMainForm::TopDockResize(QObject*) {
