@@ -124,6 +124,7 @@ void TkvMainForm::ConnectClick(QObject*) {
             TabControl->addTab(shownHost);
         }
         cur = OpenSessionWindow();
+        if (Sessions.size() == 1) ShortcutEdit->setEnabled(true);
         CurrentSession = static_cast<int>(Sessions.size()) - 1;
         ActivationOrder.insert(ActivationOrder.begin(), CurrentSession);
         ShowSessionNumber(CurrentSession);

@@ -319,6 +319,7 @@ void TkvMainForm::CloseSessionWindow(int index, bool activate) {
         CaptionSuffix.clear();
         ShowCaption();
         ShortcutEdit->clear();
+        ShortcutEdit->setEnabled(false);
     }
     UpdateCommands();
 }

@@ -301,6 +301,7 @@ TEST_F(MainFormTest, BlockedLookUpsSurviveCloseAndDragAndLandOnTheRightSession) 
     EXPECT_EQ(S(1).Busy, 0);
     Form->DisconnectClick(nullptr); // idle now: closes
     ASSERT_EQ(Count(), 3);
+    EXPECT_EQ(Form->ConnectCount, 0) << "a session that never connected does not count down";
     Form->ActivateSession(Form->CurrentSession, 0, false);
     Form->BmpListBoxMouseDown();
     const int rowHeight = std::max(1, Form->BmpListBox->sizeHintForRow(0));
@@ -374,6 +375,37 @@ TEST_F(MainFormTest, WebPortOpensNoSessionAndHistoryKeepsItsLimit) {
     ASSERT_EQ(Form->HostNameComboBox->count(), 2);
     EXPECT_EQ(Form->HostNameComboBox->itemText(0), QStringLiteral("b"));
     EXPECT_EQ(Form->HostNameComboBox->itemText(1), QStringLiteral("c"));
+    resolver.Release(true);
+    ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
+}
+
+// The session commands are one list: on with the first session, off with
+// the last; stepping between sessions needs two.
+TEST_F(MainFormTest, SessionCommandsFollowTheSessionCount) {
+    sessiontest::TGateResolver resolver;
+    EXPECT_FALSE(Enabled("Disconnect"));
+    Connect("first", "23");
+    for (const char* c : {"Disconnect", "DisconnectAll", "ReconnectAll", "AddSite", "ClearScreen"})
+        EXPECT_TRUE(Enabled(c)) << c;
+    EXPECT_TRUE(Form->ShortcutEdit->isEnabled());
+    EXPECT_FALSE(Enabled("Next"));
+    EXPECT_FALSE(Enabled("PreviousTalk"));
+    Connect("second", "23");
+    EXPECT_TRUE(Enabled("Next"));
+    EXPECT_TRUE(Enabled("Previous"));
+    EXPECT_TRUE(Enabled("NextTalk"));
+    Form->CloseSessionWindow(0, true);
+    EXPECT_FALSE(Enabled("Next"));
+    EXPECT_FALSE(Enabled("Previous"));
+    EXPECT_TRUE(Enabled("Disconnect"));
+    EXPECT_EQ(Form->CurrentSession, 0);
+    EXPECT_EQ(S(0).SiteName, "second");
+    Form->CloseSessionWindow(0, true);
+    for (const char* c : {"Disconnect", "DisconnectAll", "ReconnectAll", "AddSite", "ClearScreen"})
+        EXPECT_FALSE(Enabled(c)) << c;
+    EXPECT_FALSE(Form->ShortcutEdit->isEnabled());
+    EXPECT_TRUE(Form->ShortcutEdit->text().isEmpty());
+    EXPECT_TRUE(Enabled("Connect"));
     resolver.Release(true);
     ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
 }

@@ -6,6 +6,7 @@
 enum class TCommandRule {
     Always,           // enabled whenever commands are not locked
     HasSession,       // at least one session window is open
+    TwoSessions,      // at least two session windows are open (stepping between them)
     CurrentSession,   // a current session exists
     CurrentConnected, // the current session is connected
     AnyConnected,     // at least one session is connected
@@ -28,6 +29,8 @@ constexpr bool CommandEnabled(TCommandRule rule, const TCommandState& s) {
         return true;
     case TCommandRule::HasSession:
         return s.SessionCount > 0;
+    case TCommandRule::TwoSessions:
+        return s.SessionCount > 1;
     case TCommandRule::CurrentSession:
         return s.HasCurrent;
     case TCommandRule::CurrentConnected:
