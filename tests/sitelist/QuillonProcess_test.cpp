@@ -408,6 +408,16 @@ TEST_F(QuillonProcessTest, ASecondStartBringsTheFirstForwardAndEnds) {
     EXPECT_FALSE(fs::exists(Prog + "Quillon.ini"));
 }
 
+TEST_F(QuillonProcessTest, ACrashedInstanceLeavesNoInstanceBehind) {
+    PutList("/A\r\n");
+    StartQuillon();
+    ::close(CommandFd);
+    CommandFd = -1;
+    Quillon->Kill();
+    StartQuillon(); // a start after the crash is the instance: it shows its window
+    EXPECT_EQ(Ask("select 0"), "selected 0");
+}
+
 TEST_F(QuillonProcessTest, TwoStartsAtOnceLeaveOneInstance) {
     PutList("/A\r\n");
     fs::copy_file(testpeer::BuiltProgram("Quillon"), Prog + "Quillon");
