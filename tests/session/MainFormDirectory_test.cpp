@@ -84,9 +84,10 @@ protected:
         Form = std::make_unique<TkvMainForm>(std::vector<std::string>{}, std::move(env));
     }
     void TearDown() override {
-        for (TConnection* s : Form->Sessions)
-            Owned.emplace_back(s);
-        Form->Sessions.clear();
+        // The test's own sessions leave the list; the window's own go with it.
+        auto& list = Form->Sessions;
+        for (auto& s : Owned)
+            list.erase(std::remove(list.begin(), list.end(), s.get()), list.end());
         Owned.clear();
         Form.reset();
         TDialogTest::TearDown();
@@ -97,6 +98,7 @@ protected:
         s->SiteName = site;
         s->KeyType = "Default";
         Form->Sessions.push_back(s);
+        Owned.emplace_back(s);
         return s;
     }
     TOwner Owners;
@@ -128,7 +130,8 @@ TEST_F(MainFormDirectory, UpdateReachesTheSitesSessionsSkippingOneClosedMidPass)
         Form->UpdateCommands();
         auto& list = Form->Sessions;
         list.erase(std::find(list.begin(), list.end(), gone));
-        delete gone;
+        for (auto& o : Owned)
+            if (o.get() == gone) o.reset();
     });
     dlg->UpdateClick();
 
