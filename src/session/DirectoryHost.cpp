@@ -127,7 +127,10 @@ void TMainDirectoryHost::ApplyToSession(TConnection* s, const TSiteUpdate& u) {
         s->SetTransparent(site.Transparent);
         s->SetTransparency(site.Transparency);
         s->SetBackStyle(static_cast<TBackgroundStyle>(std::clamp(site.PictureStyle, 0, 4)));
-        if (site.Picture) s->PictureFileName = site.PictureFilename;
+        if (site.Picture) {
+            s->PictureFileName = site.PictureFilename;
+            s->SetGlyph(FForm.AssignGlyph(s, s->PictureFileName, true));
+        }
         s->SetGlyphVisible(site.Picture);
         pictureChanged = wasShown != site.Picture || oldFile != s->PictureFileName;
     }
@@ -180,5 +183,9 @@ TDirectoryDlg* EnsureDirectoryDlg(TkvMainForm& form) {
     DirectoryDlg = new TDirectoryDlg(*host, screen ? screen->geometry().width() : 800,
                                      session::BuiltInDefaultHosts(), &form);
     QObject::connect(DirectoryDlg, &QObject::destroyed, [] { DirectoryDlg = nullptr; });
+    // The connect road asks whether a host-box text names a site of the book.
+    form.InAddressBook = [](const std::string& alias) {
+        return DirectoryDlg && DirectoryDlg->IndexOfSite(alias) >= 0;
+    };
     return DirectoryDlg;
 }

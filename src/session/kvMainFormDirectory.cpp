@@ -81,7 +81,7 @@ void TkvMainForm::AddSiteClick(QObject*) {
 
 void TkvMainForm::ResetPasswordClick(QObject*) {
     EnsureDirectoryDlg(*this)->CheckPassword(true);
-    activateWindow();
+    DefaultFocus(LineLocked());
 }
 
 void TkvMainForm::ReAskPasswordClick(QObject*) {

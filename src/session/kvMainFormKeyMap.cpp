@@ -31,5 +31,5 @@ void TkvMainForm::KeyboardMappingClick(QObject*) {
         new TKeyBoardDlg(EnsureDirectoryHost(*this), book->KeysFileName(), map, TempDir, this);
     dlg->exec();
     delete dlg;
-    activateWindow();
+    DefaultFocus(LineLocked());
 }

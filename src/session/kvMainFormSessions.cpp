@@ -6,6 +6,8 @@
 
 #include "platform/CodePage.h"
 #include "platform/core/IniFile.h"
+#include "platform/core/WriteError.h"
+#include "session/DirectoryHost.h"
 #include "session/DetachedForm.h"
 #include "session/core/ActivationOrder.h"
 #include "session/core/SessionNumbers.h"
@@ -525,9 +527,16 @@ TMyBitmap* TkvMainForm::AssignGlyph(TConnection* s, const std::string& fileName,
 
 void TkvMainForm::SaveSiteFontSize(const std::string& siteName, int size) {
     if (siteName.empty()) return;
-    win::TIniFile ini(SettingsDir + "Directory.ini");
+    const std::string path = SettingsDir + "Directory.ini";
+    win::TIniFile ini(path);
     if (ini.ReadString(siteName, "Hostname", "").empty()) return;
-    ini.WriteInteger(siteName, "Font.Size", size);
+    try {
+        ini.WriteInteger(siteName, "Font.Size", size);
+    } catch (const std::exception&) {
+        win::ShowWriteErrorOnce(path); // a read-only book stops nothing else
+        return;
+    }
+    if (::DirectoryDlg) ::DirectoryDlg->UpdateFontSize(siteName, size);
 }
 
 // ---- Session events ------------------------------------------------------------------
