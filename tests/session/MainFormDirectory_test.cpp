@@ -4,6 +4,7 @@
 // saved in the editor reaching a connected session's keys.
 #include "SessionPeers.h"
 #include "dialogs/DialogFixture.h"
+#include "support/ModalScript.h"
 #include "support/ScriptedServer.h"
 
 #include "dialogs/DirectoryDialog.h"
@@ -16,17 +17,26 @@
 
 #include <QAction>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using sessiontest::WaitFor;
 using testsupport::TScratchFolder;
 
 namespace {
+
+std::string Value(const std::string& bytes, const std::string& section, const char* key) {
+    std::string v;
+    win::TIniText(bytes).Find(section, key, &v);
+    return v;
+}
 
 // The desktop of the test: every folder in the scratch tree, no handler
 // question.
@@ -299,6 +309,77 @@ TEST_F(MainFormDirectory, AMapSavedInTheEditorReachesAConnectedSessionsKeys) {
     ASSERT_TRUE(WaitFor([&] { return done.load(); }));
     EXPECT_EQ(got, "hi\r");
     s->Disconnect();
+}
+
+TEST_F(MainFormDirectory, ConnectOnThreeCheckedSitesOpensThreeSessionsOfTheirSites) {
+    std::atomic<int> greeted{0};
+    // One script thread serves the connections in turn: each is greeted and
+    // let go, so the next one is taken.
+    bptest::TScriptedServer server([&](int fd, int) {
+        bptest::SendAll(fd, "hello\r\n");
+        ++greeted;
+    });
+    Form->Settings.Remove = false; // closed sessions stay listed
+    const std::string port = server.PortStr();
+    TScratchFolder::Write(Host.Dir + "Directory.ini", "[*Setting*]\r\nItemIndex=one\r\n"
+                                                      "[one]\r\nHostname=127.0.0.1\r\nPort=" +
+                                                          port +
+                                                          "\r\nRow=30\r\nCheck=1\r\n"
+                                                          "[two]\r\nHostname=127.0.0.1\r\nPort=" +
+                                                          port +
+                                                          "\r\nRow=20\r\nCheck=1\r\n"
+                                                          "[three]\r\nHostname=127.0.0.1\r\nPort=" +
+                                                          port +
+                                                          "\r\nCheck=1\r\n"
+                                                          "[idle]\r\nHostname=127.0.0.1\r\nPort=" +
+                                                          port + "\r\nCheck=0\r\n");
+    Form->show();
+    TDirectoryDlg* dlg = EnsureDirectoryDlg(*Form);
+    testsupport::TModalScript modals;
+    modals.Ok(); // "你確定要連線到這 3 個站台嗎?"
+    dlg->ConnectClick();
+    ASSERT_TRUE(WaitFor([&] { return greeted.load() == 3; }));
+    ASSERT_EQ(Form->Sessions.size(), 3u);
+    std::vector<std::string> sites;
+    for (TConnection* s : Form->Sessions) {
+        sites.push_back(s->SiteName);
+        EXPECT_EQ(s->HostName(), "127.0.0.1") << "the host comes from the hint, not the alias";
+        EXPECT_EQ(s->Port(), port);
+        if (s->SiteName == "one") EXPECT_EQ(s->Rows(), 30);
+        if (s->SiteName == "two") EXPECT_EQ(s->Rows(), 20);
+    }
+    std::sort(sites.begin(), sites.end());
+    EXPECT_EQ(sites, (std::vector<std::string>{"one", "three", "two"}));
+    EXPECT_EQ(Form->FromDirectory, 0) << "each connect consumed its mark";
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+}
+
+TEST_F(MainFormDirectory, SavedFontSizeReachesTheBookAndTheShownSiteOnly) {
+    TDirectoryDlg* dlg = EnsureDirectoryDlg(*Form);
+    dlg->LoadSite("bbs");
+    Form->SaveSiteFontSize("bbs", 25);
+    EXPECT_EQ(Value(Book(), "bbs", "Font.Size"), "25");
+    EXPECT_EQ(dlg->FontSizeStaticText->text(), "25");
+    Form->SaveSiteFontSize("other", 11);
+    EXPECT_EQ(Value(Book(), "other", "Font.Size"), "11");
+    EXPECT_EQ(dlg->FontSizeStaticText->text(), "25") << "another site is not the shown one";
+    // A host outside the book gets no section.
+    Form->SaveSiteFontSize("nowhere", 12);
+    EXPECT_FALSE(win::TIniText(Book()).HasSection("nowhere"));
+    // A book that cannot be written: one message, nothing thrown.
+    const std::string path = Host.Dir + "Directory.ini";
+    chmod(Host.Dir.c_str(), 0500);
+    chmod(path.c_str(), 0400);
+    const bool readOnly = access(path.c_str(), W_OK) != 0;
+    EXPECT_NO_THROW(Form->SaveSiteFontSize("bbs", 30));
+    EXPECT_NO_THROW(Form->SaveSiteFontSize("bbs", 31));
+    chmod(Host.Dir.c_str(), 0700);
+    chmod(path.c_str(), 0600);
+    if (readOnly) { // not when the test runs with rights over every file
+        EXPECT_EQ(WriteErrors.size(), 1u);
+        EXPECT_EQ(Value(Book(), "bbs", "Font.Size"), "25");
+        EXPECT_EQ(dlg->FontSizeStaticText->text(), "25");
+    }
 }
 
 } // namespace
