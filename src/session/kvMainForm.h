@@ -285,18 +285,19 @@ public:
     std::function<bool(const std::string& program, const std::vector<std::string>& args,
                        std::string* error)>
         StartProgram;
-    void SessionKeyWord(TConnection* s);
-    void ScriptTimerTimer(TConnection* s);
-    void SessionHeadString(TConnection* s, const std::string& head);
-    void SessionBeep(TConnection* s);
-    void SessionTimer1(TConnection* s);
-    void SessionTimer2(TConnection* s);
-    void SessionHyperlink(TConnection* s, const std::string& text, int kind);
+    // TConnectionOwner: the session events (kvMainFormLogin.cpp).
+    void SessionKeyWord(TConnection* s) override;
+    void ScriptTimerTimer(TConnection* s) override;
+    void SessionHeadString(TConnection* s, const std::string& head) override;
+    void SessionBeep(TConnection* s) override;
+    void SessionTimer1(TConnection* s) override;
+    void SessionTimer2(TConnection* s) override;
+    void SessionHyperlink(TConnection* s, const std::string& text, int kind) override;
     void SessionMouseDown(TConnection* s, Qt::MouseButton button, Qt::KeyboardModifiers shift,
-                          int x, int y);
+                          int x, int y) override;
     void SessionMouseUp(TConnection* s, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
-                        int y);
-    void SessionMouseMove(TConnection* s, Qt::KeyboardModifiers shift, int x, int y);
+                        int y) override;
+    void SessionMouseMove(TConnection* s, Qt::KeyboardModifiers shift, int x, int y) override;
     // ---- Sessions: kvMainFormSessions.cpp, kvMainFormConnect.cpp ---------
     std::string PendingScript; // login script for the next session opened
     // Worker and timer handshake: dropped sessions to close or restart.

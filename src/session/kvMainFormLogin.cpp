@@ -2,7 +2,6 @@
 // and timer, the head string, the bell, links, mouse buttons and the two
 // session timers (bell state, anti-idle string). Decisions are in
 // session/core/SessionEvents.h, the script itself in session/LoginRunner.h.
-#include "controls/Flash.h"
 #include "session/Connection.h"
 #include "session/LoginRunner.h"
 #include "session/SysFocus.h"
@@ -12,6 +11,7 @@
 #include "session/core/SessionEvents.h"
 #include "session/kvMainForm.h"
 
+#include "controls/Flash.h"
 #include "platform/CodePage.h"
 #include "platform/core/Beep.h"
 

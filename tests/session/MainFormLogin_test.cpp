@@ -10,6 +10,7 @@
 #include "support/ScratchFolder.h"
 #include "support/ScriptedServer.h"
 
+#include "controls/Flash.h"
 #include "dialogs/DirectoryDialog.h"
 #include "platform/CodePage.h"
 #include "platform/QtMessageLoop.h"
@@ -264,6 +265,11 @@ TEST_F(MainFormLogin, BellStateComesAndGoes) {
     c->StartConnect();
     ASSERT_TRUE(WaitFor([&] { return Rows[c.get()] == session::rsBell; }));
     ASSERT_TRUE(WaitFor([&] { return Rows[c.get()] == session::rsConnected; }));
+    // The window flashes until the housekeeping timer ends it.
+    TFlash* flash = Form->Flash;
+    ASSERT_TRUE(flash);
+    EXPECT_TRUE(flash->Enabled());
+    EXPECT_TRUE(WaitFor([&] { return !flash->Enabled(); }, 5000));
 }
 
 TEST_F(MainFormLogin, FtpLinkReachesTheProgramAsOneArgumentEach) {
