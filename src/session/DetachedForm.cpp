@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -75,6 +76,13 @@ bool TDetachedForm::event(QEvent* e) {
 void TDetachedForm::keyPressEvent(QKeyEvent* event) {
     if (OnKeyDown) OnKeyDown(this, event);
     if (!event->isAccepted()) QMdiSubWindow::keyPressEvent(event);
+}
+
+void TDetachedForm::LayOutClient() {
+    // A sub-window places its client only when its layout runs, which Qt
+    // defers to the first show; sizes read before that are placeholders.
+    ensurePolished();
+    if (layout()) layout()->activate();
 }
 
 void TDetachedForm::resizeEvent(QResizeEvent* event) {

@@ -54,6 +54,8 @@ public:
     void Initialize(const TDetachedFormSetup& setup);
     // The area the session sits in (the window's client).
     QWidget* Client() const { return FClient; }
+    // Lays the client area out now, so its size is right before the first show.
+    void LayOutClient();
     // Never reused within a run: the close request names the window by it.
     std::uint64_t Id() const { return FId; }
 

@@ -271,7 +271,8 @@ bool TkvMainForm::eventFilter(QObject* watched, QEvent* e) {
         // its parents, and those deliveries are not previewed again.
         auto* w = qobject_cast<QWidget*>(watched);
         QWidget* focus = QApplication::focusWidget();
-        bool first = w == focus || (!focus && w == this);
+        // Key events reach the filter for QWindows too, where w is null.
+        const bool first = w && (w == focus || (!focus && w == this));
         if (first && w->window() == this && !MdiArea->isAncestorOf(w)) {
             auto* ke = static_cast<QKeyEvent*>(e);
             int key = screen::KeyDownFromEvent(*ke, false).VK;

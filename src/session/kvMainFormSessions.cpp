@@ -247,6 +247,7 @@ TConnection* TkvMainForm::OpenSessionWindow() {
         s->CalcCellMetrics();
         const int w = s->Columns() * s->CellWidth(), h = s->Rows() * s->CellHeight();
         s->setGeometry(0, 0, w, h);
+        window->LayOutClient();
         const QMargins frame(window->width() - window->Client()->width(),
                              window->height() - window->Client()->height(), 0, 0);
         window->resize(w + barWidth + frame.left(), h + frame.top());
@@ -254,6 +255,7 @@ TConnection* TkvMainForm::OpenSessionWindow() {
     } else {
         const QSize area = MdiArea->viewport()->size();
         window->resize(std::max(100, area.width() - 4), std::max(100, area.height() - 4));
+        window->LayOutClient();
         const QSize client = window->Client()->size();
         s->setGeometry(0, 0, std::max(1, client.width() - barWidth), client.height());
         s->FitFontToClient();

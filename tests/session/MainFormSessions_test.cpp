@@ -15,7 +15,9 @@
 #include "session/kvMainForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -444,6 +446,29 @@ TEST_F(MainFormTest, SessionWindowsAreSizedToTheirScreen) {
 }
 
 // The program ends while a look-up is still blocked: nothing waits for it.
+TEST_F(MainFormTest, AMaximisedSessionsScreenFillsItsWindowAtAReadableSize) {
+    // The client area is only laid out at the first show; a screen sized
+    // before that came out a few pixels wide with a one-point font.
+    Form->Settings.Max = true;
+    bptest::TScriptedServer& server = Serve(Greeter("welcome"));
+    Connect("127.0.0.1", std::to_string(server.Port()));
+    ASSERT_EQ(Count(), 1);
+    QWidget* client = Form->FormOf(&S(0))->Client();
+    EXPECT_GT(S(0).width(), client->width() * 3 / 4);
+    EXPECT_GT(S(0).height(), client->height() * 3 / 4);
+    EXPECT_GE(S(0).Font().pointSize(), 6);
+}
+
+TEST_F(MainFormTest, KeysDeliveredToTheWindowHandleWithNoFocusAreLetThrough) {
+    // Qt offers key events to the application's filters for the native
+    // window too, where no widget is the target.
+    if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
+    ASSERT_TRUE(Form->windowHandle());
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QCoreApplication::sendEvent(Form->windowHandle(), &press);
+    SUCCEED();
+}
+
 TEST(MainFormExit, EndsWithALookUpStillBlocked) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
