@@ -96,7 +96,9 @@ void TkvMainForm::SessionBeep(TConnection* s) {
     s->SetTimer1Interval(static_cast<unsigned>(std::max(0, Settings.ClearBeepInterval)));
     FlashCounter = 0;
     if (a.StartFlash) {
-        if (FlashTimer) FlashTimer->start();
+        // Started when stopped only: a restart would hold the housekeeping
+        // back for as long as bells keep coming within a second.
+        if (FlashTimer && !FlashTimer->isActive()) FlashTimer->start();
         if (Flash) Flash->SetEnabled(true);
     }
     if (a.SetBellState && SetSessionRowState) SetSessionRowState(s, session::rsBell);

@@ -381,6 +381,34 @@ TEST_F(MainFormTest, WebPortOpensNoSessionAndHistoryKeepsItsLimit) {
     ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
 }
 
+// A row dragged to the list's lower edge scrolls it one row per tick while
+// rows lie below; leaving the list stops the scrolling.
+TEST_F(MainFormTest, DragAtTheListEdgeScrollsRowByRow) {
+    sessiontest::TGateResolver resolver;
+    for (int i = 0; i < 10; ++i)
+        Connect("row" + std::to_string(i), "23");
+    QListWidget* list = Form->BmpListBox;
+    list->setFixedHeight(4 * list->sizeHintForRow(0) + 2 * list->frameWidth());
+    WaitFor([] { return false; }, 50);
+    list->verticalScrollBar()->setValue(0);
+    Form->BmpListBoxMouseDown();
+    Form->BmpListBoxDragOver(list->viewport()->height() - 2, true);
+    EXPECT_TRUE(Form->ListAutoScrollTimer->isActive());
+    EXPECT_EQ(Form->DragScrollDown, 1);
+    const int before = list->verticalScrollBar()->value();
+    Form->ListAutoScroll();
+    EXPECT_GT(list->verticalScrollBar()->value(), before);
+    Form->BmpListBoxDragOver(list->viewport()->height() / 2, true);
+    EXPECT_FALSE(Form->ListAutoScrollTimer->isActive()) << "away from the edge";
+    Form->BmpListBoxDragOver(2, true);
+    EXPECT_TRUE(Form->ListAutoScrollTimer->isActive());
+    EXPECT_EQ(Form->DragScrollDown, 0);
+    Form->BmpListBoxDragOver(-10, false);
+    EXPECT_FALSE(Form->ListAutoScrollTimer->isActive()) << "left the list";
+    resolver.Release(true);
+    ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
+}
+
 // The session commands are one list: on with the first session, off with
 // the last; stepping between sessions needs two.
 TEST_F(MainFormTest, SessionCommandsFollowTheSessionCount) {
