@@ -23,6 +23,7 @@
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QWindow>
 
 #include <atomic>
 #include <gtest/gtest.h>
