@@ -192,6 +192,11 @@ std::vector<TCell> Labels(bool styles) {
             l->SetCaption("Effect");
             l->SetAngle(90);
         }));
+        cells.push_back(Shot<L>("90, esNone", QSize(44, 130), [](L* l) {
+            l->SetCaption("Effect");
+            l->SetEffectStyle(controls::esNone);
+            l->SetAngle(90);
+        }));
         cells.push_back(Shot<L>("as button, pressed", size, [](L* l) {
             l->SetCaption("Effect");
             l->SetAsButton(true);

@@ -215,6 +215,9 @@ void TLabelEffect::DrawCopy(QPainter& p, const QPoint& origin, const TLayerCopy&
                 along += fm.horizontalAdvance(ch);
             }
         }
+        // The colour goes over the whole layer, not the rotated frame the
+        // letters were drawn in.
+        lp.resetTransform();
         lp.setCompositionMode(QPainter::CompositionMode_SourceIn);
         lp.fillRect(layer.rect(), brush);
     }

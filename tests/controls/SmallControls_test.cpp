@@ -215,6 +215,14 @@ TEST(LabelEffect, PaintsItsLayersInTheirColours) {
     label.SetAngle(90);
     label.resize(40, 142);
     EXPECT_GT(CountColour(label.Render(), qRgb(0, 128, 128)), 0);
+    // Every letter takes the face colour, the ones far along the rotated
+    // baseline too: no layer pixel is left in the letters' own white.
+    {
+        const QImage rotated = label.Render();
+        EXPECT_GT(CountColour(rotated.copy(0, 0, 40, 71), qRgb(0, 128, 128)), 0);
+        EXPECT_GT(CountColour(rotated.copy(0, 71, 40, 71), qRgb(0, 128, 128)), 0);
+        EXPECT_EQ(CountColour(rotated, qRgb(255, 255, 255)), 0);
+    }
 
     TLabelEffect copy;
     copy.Assign(label);
