@@ -273,6 +273,38 @@ TEST_F(MainFormToolbars, ClosingAFloatingToolbarClearsItsViewMark) {
 
 } // namespace
 
+TEST_F(MainFormToolbars, ATinyWindowAndToolbarsWithEveryControlHiddenStillCloseSoundly) {
+    WriteIni("Shortcut.Dock=0\r\nShortcut.Left=100\r\nShortcut.Top=100\r\n");
+    Start();
+    for (TToolbar* bar : {Form->ShortcutBar, Form->FunctionBar})
+        for (QWidget* w : bar->OrderList())
+            w->hide();
+    Form->setMinimumSize(0, 0);
+    Form->resize(1, 1);
+    Settle();
+    for (TToolbar* bar : Form->Toolbars)
+        ExpectReachable(bar);
+    // An empty floating bar keeps a frame one can still grab.
+    EXPECT_GT(Form->ShortcutBar->FloatingParent()->width(), 0);
+    EXPECT_GT(Form->ShortcutBar->FloatingParent()->height(), 0);
+    Stop();
+    EXPECT_EQ(IniInt("Shortcut.Dock"), 0);
+    EXPECT_EQ(IniInt("Shortcut.Left"), 100);
+    EXPECT_EQ(IniInt("Function.Dock"), 1);
+    // Read back and written again, the toolbar keys stay as they were.
+    const char* const keys[] = {"Shortcut.Dock",    "Shortcut.Left",    "Shortcut.Top",
+                                "Function.DockRow", "Function.DockPos", "Connection.DockPos"};
+    std::vector<int> before;
+    for (const char* key : keys)
+        before.push_back(IniInt(key));
+    Start();
+    for (TToolbar* bar : Form->Toolbars)
+        ExpectReachable(bar);
+    Stop();
+    for (std::size_t i = 0; i < std::size(keys); ++i)
+        EXPECT_EQ(IniInt(keys[i]), before[i]) << keys[i];
+}
+
 // The form's small components from the control library.
 TEST_F(MainFormToolbars, SessionListFlasherAndMagnetAreTheLibrarysComponents) {
     TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nMagnetic=1\r\n");
