@@ -10,6 +10,7 @@
 #include "dialogs/DirectoryDialog.h"
 #include "dialogs/KeyBoardDialog.h"
 #include "platform/QtMessageLoop.h"
+#include "platform/core/Big5.h"
 #include "session/Connection.h"
 #include "session/DirectoryHost.h"
 #include "session/core/DirectoryFile.h"
@@ -19,6 +20,7 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -95,9 +97,11 @@ protected:
     }
     void TearDown() override {
         // The test's own sessions leave the list; the window's own go with it.
-        auto& list = Form->Sessions;
-        for (auto& s : Owned)
-            list.erase(std::remove(list.begin(), list.end(), s.get()), list.end());
+        if (Form) {
+            auto& list = Form->Sessions;
+            for (auto& s : Owned)
+                list.erase(std::remove(list.begin(), list.end(), s.get()), list.end());
+        }
         Owned.clear();
         Form.reset();
         TDialogTest::TearDown();
@@ -380,6 +384,51 @@ TEST_F(MainFormDirectory, SavedFontSizeReachesTheBookAndTheShownSiteOnly) {
         EXPECT_EQ(Value(Book(), "bbs", "Font.Size"), "25");
         EXPECT_EQ(dlg->FontSizeStaticText->text(), "25");
     }
+}
+
+TEST_F(MainFormDirectory, SitesChecksPasswordAndMapsSurviveARestartByteForByte) {
+    CopyFixtures();
+    const std::string keysPath = Host.Dir + "Keys.ini";
+    auto restart = [&] {
+        Owned.clear();
+        Form.reset();
+        auto env = std::make_unique<TTestEnvironment>();
+        env->Settings = Host.Dir;
+        env->Temp = Scratch.File("tmp/");
+        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{}, std::move(env));
+        return EnsureDirectoryDlg(*Form);
+    };
+    const std::string b = win::Utf8ToBig5("兀站");
+    TDirectoryDlg* dlg = restart();
+    // One run's changes: a check mark, a key of a map, the selection.
+    const int row = dlg->IndexOfSite(b);
+    ASSERT_GE(row, 0);
+    const bool wasChecked = dlg->ItemChecked(row);
+    dlg->CheckListBox->item(row)->setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
+    {
+        TKeyBoardDlg editor(EnsureDirectoryHost(*Form), keysPath, "Odd", Scratch.File("tmp/"),
+                            Form.get());
+        editor.KeyClick(editor.KeyButton(59, false));
+        editor.KeyEdit->setText("^[OP");
+        editor.ChangeClick();
+        editor.OKClick();
+    }
+    dlg = restart();
+    const std::string book = Book(), keys = TScratchFolder::Read(keysPath);
+    EXPECT_EQ(dlg->ItemChecked(dlg->IndexOfSite(b)), !wasChecked);
+    EXPECT_EQ(dlg->ItemAlias(dlg->ItemIndex()), b);
+    EXPECT_EQ(Value(keys, "Odd", "059-0000(F1)"), "^[OP");
+    // The password of the book is asked again in the new run and holds.
+    {
+        testsupport::TModalScript modals;
+        modals.Type("secret");
+        EXPECT_TRUE(dlg->CheckPassword(false));
+    }
+    // A run that changes nothing leaves both files as they were.
+    dlg = restart();
+    Form.reset();
+    EXPECT_EQ(Book(), book);
+    EXPECT_EQ(TScratchFolder::Read(keysPath), keys);
 }
 
 } // namespace
