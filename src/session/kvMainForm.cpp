@@ -185,7 +185,13 @@ void TkvMainForm::FormShow() {
     FlashTimer->start();
     if (OnIpcOpen) OnIpcOpen();
     HandleCommandLine();
-    // Requests that came while the window was being built, in their order.
+    if (!FCommandLinePending) ReleaseDeferred();
+}
+
+// Requests that came while the window was being built (or before the
+// command line's own request ran), in their order.
+void TkvMainForm::ReleaseDeferred() {
+    FCommandLinePending = false;
     for (const win::TMessage& m : std::exchange(FDeferred, {}))
         win::PostMessage(FHandle, m.Msg, m.WParam, m.LParam);
 }
@@ -238,19 +244,25 @@ void TkvMainForm::BringForward() {
 }
 
 void TkvMainForm::WndProc(win::TMessage& m) {
-    if (!FirstShowDone && m.Msg >= win::WM_USER) {
+    // Before the first show nothing of ours is handled yet; a hand-over that
+    // was queued before the command line's own request waits for it, since
+    // both go through the host and port boxes.
+    bool early = !FirstShowDone && m.Msg >= win::WM_USER;
+    if (early || (FCommandLinePending && m.Msg == WM_REMOTE_CONNECT)) {
         FDeferred.push_back(m);
         return;
     }
     switch (m.Msg) {
     case WM_CONNECT_REQUEST:
         WMConnectRequest();
+        if (FCommandLinePending) ReleaseDeferred();
         break;
     case WM_REMOTE_CONNECT:
         WMRemoteConnect(m.WParam);
         break;
     case WM_RUN_SCRIPT:
         RunScriptClick(nullptr);
+        if (FCommandLinePending) ReleaseDeferred();
         break;
     case WM_CLOSE_SESSION:
         WMCloseSession(m.WParam, m.LParam);

@@ -488,6 +488,8 @@ private:
     QActionGroup* FPictureStyleGroup = nullptr;
     bool FCreated = false;
     std::vector<win::TMessage> FDeferred; // arrived before the first show
+    bool FCommandLinePending = false;     // the command line's request is queued
+    void ReleaseDeferred();
     bool FClosed = false;
     bool FDestroyed = false;
     bool FLastSaveOk = false;

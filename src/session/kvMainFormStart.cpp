@@ -52,13 +52,13 @@ void TkvMainForm::HandleCommandLine() {
     case TStartAction::RunScript:
         OpenDialogFileName = r.ScriptFile;
         CommandLineScript = true;
-        win::PostMessage(FHandle, WM_RUN_SCRIPT, 0, 0);
+        FCommandLinePending = win::PostMessage(FHandle, WM_RUN_SCRIPT, 0, 0);
         return;
     case TStartAction::Connect:
         HostNameComboBox->setEditText(win::Big5ToQString(r.Fields.HostBox));
         if (r.SetPendingHost) PendingHost = r.Fields.PendingHost;
         PortEdit->setText(win::Big5ToQString(r.Fields.PortBox));
-        win::PostMessage(FHandle, WM_CONNECT_REQUEST, 0, 0);
+        FCommandLinePending = win::PostMessage(FHandle, WM_CONNECT_REQUEST, 0, 0);
         return;
     }
 }
