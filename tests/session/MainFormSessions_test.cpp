@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QWindow>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
