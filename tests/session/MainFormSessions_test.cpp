@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QWindow>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -477,12 +476,16 @@ TEST_F(MainFormTest, SessionWindowsAreSizedToTheirScreen) {
 
 // The program ends while a look-up is still blocked: nothing waits for it.
 TEST_F(MainFormTest, AMaximisedSessionsScreenFillsItsWindowAtAReadableSize) {
-    // The client area is only laid out at the first show; a screen sized
-    // before that came out a few pixels wide with a one-point font.
-    Form->Settings.Max = true;
+    // A command-line connect opens its session while the window is first
+    // shown, before any client area has been laid out; a screen sized from
+    // the placeholder sizes came out a few pixels wide with a one-point font.
     bptest::TScriptedServer& server = Serve(Greeter("welcome"));
-    Connect("127.0.0.1", std::to_string(server.Port()));
-    ASSERT_EQ(Count(), 1);
+    Form = std::make_unique<TkvMainForm>(
+        std::vector<std::string>{"telnet://127.0.0.1:" + std::to_string(server.Port())},
+        std::make_unique<TTestEnvironment>());
+    Form->Settings.Max = true;
+    Form->show();
+    ASSERT_TRUE(WaitFor([&] { return Count() == 1; }));
     QWidget* client = Form->FormOf(&S(0))->Client();
     EXPECT_GT(S(0).width(), client->width() * 3 / 4);
     EXPECT_GT(S(0).height(), client->height() * 3 / 4);
