@@ -12,6 +12,7 @@
 #include "session/core/HandlerCommand.h"
 #include "session/core/IPCRecord.h"
 
+#include "support/ChildProcess.h"
 #include "support/ModalScript.h"
 #include "support/PeerProcess.h"
 #include "support/SandboxHome.h"
@@ -270,6 +271,24 @@ TEST_F(MainFormDesktop, SiteListFirstThenTerminal_SiteConnectsAndTheSameBytesCom
     f.close();
     EXPECT_EQ(NextLine(sitelist).substr(0, 17), "data IPC_Close  0");
     EXPECT_EQ(NextLine(sitelist), "reopened");
+}
+
+TEST_F(MainFormDesktop, ASiteFromTheSiteListBecomesAConnectedSession) {
+    if (!testpeer::HaveProgram("/bin/busybox")) GTEST_SKIP() << "busybox not installed";
+    const std::uint16_t port = testpeer::FreePort();
+    testpeer::TChildProcess telnetd({"/bin/busybox", "telnetd", "-F", "-b", "127.0.0.1", "-p",
+                                     std::to_string(port), "-l", "/bin/sh"});
+    ASSERT_TRUE(testpeer::WaitForListener(port, 5000));
+    const std::string site = "bbs 127.0.0.1 " + std::to_string(port);
+    TPeerProcess sitelist(SiteListArgs(), {"BP_DESKTOP_PEER=1", "BP_STANDIN_SITES=" + site});
+    ASSERT_EQ(sitelist.ReadPeerLine(), "ready");
+    TkvMainForm& f = MakeForm();
+    EXPECT_EQ(NextLine(sitelist), "connect");
+    EXPECT_EQ(NextLine(sitelist).substr(0, 16), "data IPC_Open  0");
+    // The echo comes once the connect has run its course.
+    EXPECT_EQ(NextLine(sitelist, 20000).substr(0, site.size() + 6), "data " + site + " ");
+    ASSERT_TRUE(Pump([&] { return f.ConnectCount == 1; }));
+    EXPECT_EQ(f.Sessions.size(), 1u);
 }
 
 TEST_F(MainFormDesktop, SitesArrivingTogetherAreConnectedOneAfterTheOther) {
