@@ -9,6 +9,7 @@
 #include "controls/LblEffct.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -52,6 +53,10 @@ TCell Shot(const QString& title, QSize size, const std::function<void(W*)>& prep
     auto* w = new W(&host);
     w->setGeometry(QRect(QPoint(4, 4), size));
     host.show();
+    // An active window: flat buttons show their inactive-application
+    // borders otherwise, and every state would look alike.
+    QApplication::setActiveWindow(&host);
+    QApplication::processEvents();
     prepare(w);
     QApplication::processEvents();
     TCell cell{title, w->grab()};
@@ -139,7 +144,7 @@ std::vector<TCell> Buttons() {
     }));
     const char* names[] = {"glyph left", "glyph right", "glyph top", "glyph bottom"};
     for (int l = 0; l < 4; ++l)
-        cells.push_back(Shot<B>(names[l], l < 2 ? size : QSize(44, 40), [&](B* b) {
+        cells.push_back(Shot<B>(names[l], l < 2 ? size : QSize(58, 44), [&](B* b) {
             plain(b);
             b->SetLayout(TButtonLayout(l));
             b->SetFlat(false);
@@ -268,6 +273,9 @@ int main(int argc, char** argv) {
     }
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    // The pointer far from every shot, so only the shots that ask for it
+    // are hot.
+    QCursor::setPos(5000, 5000);
 
     QImage sheet(1020, 900, QImage::Format_RGB32);
     sheet.fill(QApplication::palette().color(QPalette::Window));
