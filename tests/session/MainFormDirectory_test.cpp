@@ -17,6 +17,7 @@
 #include "session/kvMainForm.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -429,6 +430,49 @@ TEST_F(MainFormDirectory, SitesChecksPasswordAndMapsSurviveARestartByteForByte) 
     Form.reset();
     EXPECT_EQ(Book(), book);
     EXPECT_EQ(TScratchFolder::Read(keysPath), keys);
+}
+
+TEST_F(MainFormDirectory, PasswordCommandsAskAgainResetAndKeepTheStoredLogin) {
+    CopyFixtures();
+    const std::string site = win::Utf8ToBig5("乙站"); // automatic login with a login text
+    TDirectoryDlg* dlg = EnsureDirectoryDlg(*Form);
+    testsupport::TModalScript modals;
+    modals.Type("secret");
+    dlg->LoadSite(site);
+    ASSERT_TRUE(dlg->Unlocked());
+    ASSERT_TRUE(dlg->LoginCheckBox->isChecked());
+
+    // Ask again: the password is forgotten and the box waits for it; saving
+    // meanwhile keeps the stored automatic login.
+    Form->ReAskPasswordClick(nullptr);
+    EXPECT_FALSE(dlg->Unlocked());
+    EXPECT_FALSE(dlg->LoginCheckBox->isChecked());
+    dlg->SaveSite();
+    EXPECT_EQ(Value(Book(), site, "Login"), "1");
+
+    // Reset: the old password, then the new one twice.
+    modals.Type("secret");
+    modals.Type("fresh");
+    modals.Type("fresh");
+    Form->ResetPasswordClick(nullptr);
+    EXPECT_TRUE(dlg->Unlocked());
+    Form->ReAskPasswordClick(nullptr);
+    modals.Type("secret");
+    modals.Ok(); // "密碼錯誤!"
+    EXPECT_FALSE(dlg->CheckPassword(false)) << "the old password no longer opens the book";
+    EXPECT_EQ(modals.Texts.back(), "密碼錯誤!");
+    modals.Type("fresh");
+    EXPECT_TRUE(dlg->CheckPassword(false));
+
+    // With "none" chosen, asking again unchecks nothing and asks nothing.
+    modals.Type("fresh");
+    modals.Type("none");
+    Form->ResetPasswordClick(nullptr);
+    dlg->LoadSite(site);
+    ASSERT_TRUE(dlg->LoginCheckBox->isChecked());
+    Form->ReAskPasswordClick(nullptr);
+    EXPECT_TRUE(dlg->LoginCheckBox->isChecked());
+    EXPECT_TRUE(dlg->CheckPassword(false));
 }
 
 } // namespace
