@@ -25,6 +25,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 
 #include <gtest/gtest.h>
 
@@ -416,4 +417,47 @@ TEST_F(MainFormLogin, MailLinkReachesTheDesktopOpenerAsOneArgument) {
     EXPECT_EQ(TScratchFolder::Read(record), "[mailto:" + address + "]\n");
     struct stat st;
     EXPECT_NE(stat(Folder.File("pwned").c_str(), &st), 0);
+}
+
+// The whole road: the address book's connect button, the window's connect,
+// a new session window, its site settings, the connect and the login.
+TEST_F(MainFormLogin, AddressBookConnectButtonLogsInByItself) {
+    if (!testpeer::HaveProgram("busybox")) GTEST_SKIP() << "no busybox";
+    const std::string idPrompt = B5("請輸入代號："), pwPrompt = B5("請輸入您的密碼：");
+    const std::string script = Folder.File("login.sh");
+    TScratchFolder::Write(script, "#!/bin/sh\n"
+                                  "printf '\\r\\n%s' \"$BP_ID\"\n"
+                                  "stty -echo\nread name\n"
+                                  "printf '\\r\\n%s' \"$BP_PW\"\n"
+                                  "read pw\nstty echo\nprintf '\\r\\n'\n"
+                                  "[ \"$name\" = \"$BP_NAME\" ] && [ \"$pw\" = 'x y' ] || exit 1\n"
+                                  "PS1='bp-book$ ' exec busybox sh -i\n");
+    chmod(script.c_str(), 0700);
+    setenv("BP_ID", idPrompt.c_str(), 1);
+    setenv("BP_PW", pwPrompt.c_str(), 1);
+    setenv("BP_NAME", B5("一年").c_str(), 1);
+    const int port = testpeer::FreePort();
+    testpeer::TChildProcess telnetd(
+        {"busybox", "telnetd", "-F", "-b", "127.0.0.1:" + std::to_string(port), "-l", script});
+    ASSERT_TRUE(testpeer::WaitForListener(static_cast<std::uint16_t>(port), 5000));
+    WriteBook(
+        "Hostname=127.0.0.1\r\nPort=" + std::to_string(port) +
+        "\r\nLogin=1\r\nTriggerStr=" + idPrompt + "\r\nLoginKey=" +
+        session::EncodeStoredKey(B5("一年") + "^M@" + pwPrompt + "@x y^M@bp-book$@echo o''k^M") +
+        "\r\n");
+    Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
+                                         std::make_unique<TEnv>(Folder.Path()));
+    Form->show();
+    TDirectoryDlg* book = EnsureDirectoryDlg(*Form);
+    const int row = book->IndexOfSite("bbs");
+    ASSERT_GE(row, 0);
+    book->CheckListBox->setCurrentRow(row);
+    book->LoadSite("bbs");
+    book->ConnectClick();
+    ASSERT_EQ(Form->Sessions.size(), 1u);
+    TConnection& c = *Form->Sessions[0];
+    EXPECT_EQ(c.SiteName, "bbs");
+    ASSERT_TRUE(WaitFor([&] { return OutputLine(sessiontest::ScreenText(c), "ok"); }))
+        << sessiontest::ScreenText(c);
+    EXPECT_EQ(c.ScriptDone, 1);
 }
