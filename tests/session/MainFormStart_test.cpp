@@ -270,6 +270,23 @@ TEST_F(MainFormStart, ShownListsKeepTheirSizes) {
     EXPECT_EQ(ReadBack().ConnectionList2Width, 150);
 }
 
+TEST_F(MainFormStart, AWindowSavedOffEveryScreenOrTooSmallComesBackUsable) {
+    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nLeft=-30000\r\nTop=40000\r\n"
+                                     "Width=3\r\nHeight=-8\r\n");
+    Start();
+    QRect g = Form->geometry();
+    EXPECT_TRUE(screen.intersects(g)) << g.x() << "," << g.y();
+    EXPECT_GE(g.width(), kMinWindowWidth);
+    EXPECT_GE(g.height(), kMinWindowHeight);
+    Stop();
+    // What was written is the usable place, read back the same next time.
+    TMainSettings back = ReadBack();
+    EXPECT_EQ(back.Left, g.x());
+    EXPECT_EQ(back.Top, g.y());
+    EXPECT_EQ(back.Width, g.width());
+}
+
 TEST_F(MainFormStart, ViewSettingsReachTheControlsBeforeTheFirstShow) {
     TScratchFolder::Write(
         IniPath(), "[Windows]\r\nAsk=1\r\nShowConnectionList2=0\r\nAnsiCtrl=\r\nPort=4000\r\n"
