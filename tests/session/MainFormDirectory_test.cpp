@@ -475,4 +475,36 @@ TEST_F(MainFormDirectory, PasswordCommandsAskAgainResetAndKeepTheStoredLogin) {
     EXPECT_TRUE(dlg->CheckPassword(false));
 }
 
+TEST_F(MainFormDirectory, UpdateOverConnectedSessionsSurvivesOneClosedByTheUserMidPass) {
+    bptest::TScriptedServer server([](int fd, int) { bptest::ReadToEnd(fd, 8000); });
+    TScratchFolder::Write(Host.Dir + "Directory.ini",
+                          "[*Setting*]\r\nItemIndex=bbs\r\n[bbs]\r\nHostname=127.0.0.1\r\nPort=" +
+                              server.PortStr() + "\r\nRow=24\r\n");
+    Form->show();
+    TDirectoryDlg* dlg = EnsureDirectoryDlg(*Form);
+    dlg->ApplyCheckBox->setChecked(false);
+    for (int i = 0; i < 3; ++i) {
+        dlg->LoadSite("bbs");
+        dlg->ConnectClick();
+        ASSERT_TRUE(WaitFor([&] {
+            return static_cast<int>(Form->Sessions.size()) == i + 1 &&
+                   Form->Sessions.back()->IsConnected();
+        }));
+    }
+    dlg->LoadSite("bbs");
+    dlg->RowEdit->setText("30");
+    QTimer::singleShot(0, Form.get(), [&] { Form->CloseSessionWindow(1, false); });
+    dlg->UpdateClick();
+    ASSERT_EQ(Form->Sessions.size(), 2u);
+    for (TConnection* s : Form->Sessions) {
+        EXPECT_EQ(s->SiteName, "bbs");
+        EXPECT_EQ(s->Rows(), 30);
+        EXPECT_TRUE(s->IsConnected());
+    }
+    EXPECT_TRUE(Form->Action("Directory")->isEnabled());
+    EXPECT_TRUE(Form->FlashTimer->isActive());
+    for (TConnection* s : Form->Sessions)
+        s->Disconnect();
+}
+
 } // namespace
