@@ -121,7 +121,7 @@ struct MainFormTest : ::testing::Test {
 bptest::TScriptedServer::TScript Greeter(const std::string& text) {
     return [text](int fd, int) {
         bptest::SendAll(fd, text + "\r\n");
-        bptest::ReadToEnd(fd, 10000);
+        bptest::ReadToEnd(fd, 60000);
     };
 }
 
@@ -161,7 +161,7 @@ TEST_F(MainFormTest, ThreeTelnetdSessionsEachShowOnlyTheirOwnOutput) {
 TEST_F(MainFormTest, DroppedSessionIsStartedAgainWithReconnect) {
     bptest::TScriptedServer& server = Serve([](int fd, int index) {
         bptest::SendAll(fd, index == 0 ? "first visit\r\n" : "second visit\r\n");
-        if (index > 0) bptest::ReadToEnd(fd, 10000);
+        if (index > 0) bptest::ReadToEnd(fd, 60000);
     });
     Form->Settings.ReConnect = true;
     Connect("127.0.0.1", server.PortStr());
@@ -181,7 +181,7 @@ TEST_F(MainFormTest, DroppedSessionIsStartedAgainWithReconnect) {
 TEST_F(MainFormTest, NoNetworkHoldsTheReconnectBack) {
     bptest::TScriptedServer& server = Serve([](int fd, int index) {
         bptest::SendAll(fd, "visit " + std::to_string(index) + "\r\n");
-        if (index > 0) bptest::ReadToEnd(fd, 10000);
+        if (index > 0) bptest::ReadToEnd(fd, 60000);
     });
     Form->Settings.ReConnect = true;
     Connect("127.0.0.1", server.PortStr());

@@ -19,7 +19,7 @@ std::string ScreenText(TBgCrt& screen);
 bool ScreenHas(TBgCrt& screen, const std::string& utf8);
 // Handles Qt events (and with them window messages) until pred() holds or
 // timeoutMs passed; returns pred().
-bool WaitFor(const std::function<bool()>& pred, int timeoutMs = 10000);
+bool WaitFor(const std::function<bool()>& pred, int timeoutMs = 30000);
 
 // Every test program of this folder resolves through this from its start:
 // dotted addresses in 127.0.0.0/8 answer as themselves, anything else fails
