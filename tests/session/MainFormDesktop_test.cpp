@@ -291,6 +291,19 @@ TEST_F(MainFormDesktop, ASiteFromTheSiteListBecomesAConnectedSession) {
     EXPECT_EQ(f.Sessions.size(), 1u);
 }
 
+TEST_F(MainFormDesktop, AHandOverFromASecondStartSaysOpenAgain) {
+    TPeerProcess sitelist(SiteListArgs(), {"BP_DESKTOP_PEER=1"});
+    ASSERT_EQ(sitelist.ReadPeerLine(), "ready");
+    TkvMainForm& f = MakeForm();
+    EXPECT_EQ(NextLine(sitelist), "connect");
+    EXPECT_EQ(NextLine(sitelist).substr(0, 16), "data IPC_Open  0");
+    // A second start without a site only brings the window forward; the
+    // link is opened (already open) and announced once more.
+    f.WMRemoteConnect(0);
+    EXPECT_EQ(NextLine(sitelist).substr(0, 16), "data IPC_Open  0");
+    EXPECT_TRUE(f.IPCClient->Connected());
+}
+
 TEST_F(MainFormDesktop, SitesArrivingTogetherAreConnectedOneAfterTheOther) {
     TPeerProcess sitelist(
         SiteListArgs(), {"BP_DESKTOP_PEER=1", "BP_STANDIN_SITES=one 127.0.0.1 23,two 127.0.0.2 0"});
