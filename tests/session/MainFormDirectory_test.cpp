@@ -350,8 +350,8 @@ TEST_F(MainFormDirectory, ConnectOnThreeCheckedSitesOpensThreeSessionsOfTheirSit
         sites.push_back(s->SiteName);
         EXPECT_EQ(s->HostName(), "127.0.0.1") << "the host comes from the hint, not the alias";
         EXPECT_EQ(s->Port(), port);
-        if (s->SiteName == "one") EXPECT_EQ(s->Rows(), 30);
-        if (s->SiteName == "two") EXPECT_EQ(s->Rows(), 20);
+        const int rows = s->SiteName == "one" ? 30 : s->SiteName == "two" ? 20 : 24;
+        EXPECT_EQ(s->Rows(), rows) << s->SiteName;
     }
     std::sort(sites.begin(), sites.end());
     EXPECT_EQ(sites, (std::vector<std::string>{"one", "three", "two"}));
