@@ -5,8 +5,10 @@
 // dropped sessions).
 #include "session/kvMainForm.h"
 
+#include "dialogs/DirectoryDialog.h"
 #include "platform/CodePage.h"
 #include "session/DetachedForm.h"
+#include "session/DirectoryHost.h"
 #include "session/core/ConnectRules.h"
 #include "session/core/HostHistory.h"
 #include "session/core/NetworkUp.h"
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTime>
 
@@ -124,7 +127,11 @@ void TkvMainForm::ConnectClick(QObject*) {
             TabControl->addTab(shownHost);
         }
         cur = OpenSessionWindow();
-        if (Sessions.size() == 1) ShortcutEdit->setEnabled(true);
+        if (Sessions.size() == 1) {
+            ShortcutEdit->setEnabled(true);
+            if (::DirectoryDlg && ::DirectoryDlg->JumpHotBitBtn)
+                ::DirectoryDlg->JumpHotBitBtn->setEnabled(true);
+        }
         CurrentSession = static_cast<int>(Sessions.size()) - 1;
         ActivationOrder.insert(ActivationOrder.begin(), CurrentSession);
         ShowSessionNumber(CurrentSession);

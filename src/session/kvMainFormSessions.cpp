@@ -7,13 +7,14 @@
 #include "platform/CodePage.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/WriteError.h"
-#include "session/DirectoryHost.h"
 #include "session/DetachedForm.h"
+#include "session/DirectoryHost.h"
 #include "session/core/ActivationOrder.h"
 #include "session/core/SessionNumbers.h"
 
 #include "controls/Bmplbox.h"
 #include "controls/DockTlbr.h"
+#include "dialogs/DirectoryDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +24,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTimer>
@@ -324,6 +326,8 @@ void TkvMainForm::CloseSessionWindow(int index, bool activate) {
         ShowCaption();
         ShortcutEdit->clear();
         ShortcutEdit->setEnabled(false);
+        if (::DirectoryDlg && ::DirectoryDlg->JumpHotBitBtn)
+            ::DirectoryDlg->JumpHotBitBtn->setEnabled(false);
     }
     UpdateCommands();
 }
