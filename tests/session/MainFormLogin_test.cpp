@@ -461,3 +461,40 @@ TEST_F(MainFormLogin, AddressBookConnectButtonLogsInByItself) {
         << sessiontest::ScreenText(c);
     EXPECT_EQ(c.ScriptDone, 1);
 }
+
+// Site A (login on a keyword) connects and drops; the same window then
+// connects to site B (no login), whose peer shows A's keyword.
+TEST_F(MainFormLogin, ReusedWindowOnASiteWithoutLoginTypesNothing) {
+    const std::string idPrompt = B5("請輸入代號：");
+    bptest::TScriptedServer a([&](int fd, int) { bptest::SendAll(fd, "bye\r\n"); });
+    std::string gotB;
+    bptest::TScriptedServer b([&](int fd, int) {
+        bptest::SendAll(fd, idPrompt + "\r\n");
+        gotB = bptest::ReadToEnd(fd, 800);
+        bptest::SendAll(fd, "seen\r\n");
+    });
+    WriteBook("Hostname=127.0.0.1\r\nPort=" + a.PortStr() + "\r\nLogin=1\r\nTriggerStr=" +
+              idPrompt + "\r\nLoginKey=" + session::EncodeStoredKey("secret^M") +
+              "\r\n[plain]\r\nHostname=127.0.0.1\r\nPort=" + b.PortStr() + "\r\n");
+    Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
+                                         std::make_unique<TEnv>(Folder.Path()));
+    Form->show();
+    Form->Settings.Remove = false;
+    Form->Settings.ReConnect = false;
+    TDirectoryDlg* book = EnsureDirectoryDlg(*Form);
+    auto connect = [&](const char* alias) {
+        book->CheckListBox->setCurrentRow(book->IndexOfSite(alias));
+        book->LoadSite(alias);
+        book->ConnectClick();
+    };
+    connect("bbs");
+    ASSERT_EQ(Form->Sessions.size(), 1u);
+    TConnection& c = *Form->Sessions[0];
+    ASSERT_TRUE(WaitFor([&] { return !c.IsConnected() && !c.Busy && a.Idle(); }));
+    EXPECT_EQ(c.LoginScript, "secret^M");
+    connect("plain");
+    ASSERT_EQ(Form->Sessions.size(), 1u) << "the idle window is used again";
+    ASSERT_TRUE(WaitFor([&] { return sessiontest::ScreenHas(c, "seen"); }));
+    EXPECT_EQ(gotB, "");
+    EXPECT_EQ(c.SiteName, "plain");
+}
