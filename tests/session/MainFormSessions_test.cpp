@@ -23,6 +23,7 @@
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTest>
 #include <QWindow>
 
 #include <atomic>
@@ -406,6 +407,43 @@ TEST_F(MainFormTest, DragAtTheListEdgeScrollsRowByRow) {
     EXPECT_EQ(Form->DragScrollDown, 0);
     Form->BmpListBoxDragOver(-10, false);
     EXPECT_FALSE(Form->ListAutoScrollTimer->isActive()) << "left the list";
+    resolver.Release(true);
+    ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
+}
+
+// The mouse on the list itself: a row pressed and dragged onto a lower row
+// lands above it, the tabs and sessions follow, a plain click only selects.
+TEST_F(MainFormTest, RowDraggedWithTheMouseMovesItsSession) {
+    sessiontest::TGateResolver resolver;
+    for (const char* host : {"north", "east", "south"})
+        Connect(host, "23");
+    QListWidget* list = Form->BmpListBox;
+    QWidget* view = list->viewport();
+    const QPoint from = list->visualItemRect(list->item(0)).center();
+    const QPoint onto = list->visualItemRect(list->item(2)).center();
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(view, (from + onto) / 2);
+    QTest::mouseMove(view, onto);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, onto);
+    EXPECT_EQ(S(0).SiteName, "east");
+    EXPECT_EQ(S(1).SiteName, "north");
+    EXPECT_EQ(S(2).SiteName, "south");
+    EXPECT_EQ(Form->TabControl->tabText(1), QStringLiteral("north"));
+    EXPECT_EQ(Form->CurrentSession, 1);
+    EXPECT_EQ(list->currentRow(), 1);
+    // A click without a drag switches sessions and moves nothing.
+    const QPoint south = list->visualItemRect(list->item(2)).center();
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, south);
+    EXPECT_EQ(Form->CurrentSession, 2);
+    EXPECT_EQ(S(2).SiteName, "south");
+    EXPECT_EQ(Form->ActivationOrder.front(), 2);
+    // A tab does the same from the tab bar.
+    QTest::mouseClick(Form->TabControl, Qt::LeftButton, Qt::NoModifier,
+                      Form->TabControl->tabRect(0).center());
+    EXPECT_EQ(Form->CurrentSession, 0);
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(Form->ActivationOrder.front(), 0);
+    EXPECT_EQ(Form->HostNameComboBox->currentText(), QStringLiteral("east"));
     resolver.Release(true);
     ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
 }
