@@ -50,6 +50,10 @@ class TConnection;
 struct TDesktopParts;
 class TDetachedForm;
 class TDirectoryDlg;
+class TFForm;
+class TTraceDlg;
+class QPrinter;
+class QFont;
 class TIPCClient;
 class TMyBitmap;
 class TDock;
@@ -298,6 +302,19 @@ public:
     void SessionMouseUp(TConnection* s, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
                         int y) override;
     void SessionMouseMove(TConnection* s, Qt::KeyboardModifiers shift, int x, int y) override;
+    // ---- Edit, save, print, find and trace (kvMainFormEdit.cpp) ---------
+    // The file dialogs of these commands (filter in "Text|*.txt|All|*.*"
+    // form; "" = cancelled) and the print-font choice; tests put their own in.
+    std::function<std::string(const std::string& filter, bool save)> ChooseFileName;
+    std::function<bool(QFont& font)> ChoosePrintFont;
+    TFForm* FindForm = nullptr;    // created on first use, kept for the run
+    TTraceDlg* TraceDlg = nullptr; // likewise
+    bool TraceBusy = false;        // a replay runs
+    int LastPreferencePage = 0;    // the preferences tab last used this run
+    std::string PopupLinkText;     // the link under the mouse as the pop-up opened
+    int PopupLinkKind = 0;
+    TFForm* EnsureFindForm();
+    QPrinter& Printer();
     // ---- Sessions: kvMainFormSessions.cpp, kvMainFormConnect.cpp ---------
     std::string PendingScript; // login script for the next session opened
     // Worker and timer handshake: dropped sessions to close or restart.

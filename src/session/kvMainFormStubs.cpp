@@ -45,46 +45,6 @@ void TkvMainForm::AboutClick(QObject*) {}
 
 // ---- Screens: edit, save, print, find, trace, scripts, speed keys, line input ---
 
-void TkvMainForm::CopyClick(QObject*) {}
-
-void TkvMainForm::CopyAnsiClick(QObject*) {}
-
-void TkvMainForm::PasteClick(QObject*) {}
-
-void TkvMainForm::PasteAnsiClick(QObject*) {}
-
-void TkvMainForm::CopyPasteClick(QObject*) {}
-
-void TkvMainForm::CopyScreenClick(QObject*) {}
-
-void TkvMainForm::CopyBufferClick(QObject*) {}
-
-void TkvMainForm::CopyHyperlinkClick(QObject*) {}
-
-void TkvMainForm::GotoHyperlinkClick(QObject*) {}
-
-void TkvMainForm::ClearScreenClick(QObject*) {}
-
-void TkvMainForm::ClearBufferClick(QObject*) {}
-
-void TkvMainForm::FindClick(QObject*) {}
-
-void TkvMainForm::FindNextClick(QObject*) {}
-
-void TkvMainForm::SaveScreenClick(QObject*) {}
-
-void TkvMainForm::SaveBufferClick(QObject*) {}
-
-void TkvMainForm::PrintScreenClick(QObject*) {}
-
-void TkvMainForm::PrintBufferClick(QObject*) {}
-
-void TkvMainForm::SetupPrinterClick(QObject*) {}
-
-void TkvMainForm::LoadTraceClick(QObject*) {}
-
-void TkvMainForm::UploadClick(QObject*) {}
-
 void TkvMainForm::RunScriptClick(QObject*) {}
 
 void TkvMainForm::MakeScriptClick(QObject*) {}

@@ -87,6 +87,7 @@ void TScreenBuffer::TrimHistory() {
         RecycleRow(std::move(FRowList.front()));
         FRowList.pop_front();
     }
+    FDroppedRows += static_cast<std::uint64_t>(drop);
     // Every list index moved: report both positions and redraw the view.
     FTopRow = std::max(0, RowCount() - FRows);
     FHost->TopRowChanged(FTopRow);
@@ -393,6 +394,7 @@ void TScreenBuffer::ClearBOS() {
 void TScreenBuffer::ClearHistory() {
     std::lock_guard guard(Rendering);
     const int drop = FTopRow;
+    FDroppedRows += static_cast<std::uint64_t>(drop);
     for (int i = 0; i < drop; ++i) {
         RecycleRow(std::move(FRowList.front()));
         FRowList.pop_front();

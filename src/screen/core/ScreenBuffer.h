@@ -171,6 +171,9 @@ public:
     int Columns() const { return FColumns; }
     int Rows() const { return FRows; }
     int MaxBufferRows() const { return FMaxBufferRows; }
+    // Rows dropped from the front of the list so far (trimmed or cleared
+    // history): lets a stored row index follow the rows it pointed at.
+    std::uint64_t DroppedRows() const { return FDroppedRows; }
     // Out-of-range values and non-changes are ignored.
     void SetColumns(int value);
     void SetRows(int value);
@@ -245,4 +248,5 @@ private:
     int FBlankFg = -1, FBlankBg = -1;
     int FBatchDepth = 0;
     bool FBatchMarked = false;
+    std::uint64_t FDroppedRows = 0;
 };

@@ -1,0 +1,423 @@
+// The Edit and File commands over the current session (copy, paste, clear,
+// save, print, upload), the find window and the trace replay. Each command
+// is a guard around one operation of the session's screen or telnet part;
+// the clipboard commands disable their own controls while they run and give
+// the focus back afterwards.
+#include "session/kvMainForm.h"
+
+#include "dialogs/FindDialog.h"
+#include "dialogs/PasswdDialog.h"
+#include "dialogs/TraceDialog.h"
+#include "platform/CodePage.h"
+#include "platform/core/Beep.h"
+#include "platform/core/Files.h"
+#include "screen/ScreenExport.h"
+#include "session/core/ProfileEdit.h"
+#include "session/core/TextLines.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QStringList>
+#include <initializer_list>
+
+namespace {
+
+const char* const kTextFilter = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
+
+TConnection* Current(const TkvMainForm& f) {
+    if (f.CurrentSession < 0 || f.CurrentSession >= static_cast<int>(f.Sessions.size()))
+        return nullptr;
+    return f.Sessions[f.CurrentSession];
+}
+
+// "Text files (*.txt)|*.txt|All files (*.*)|*.*" as a Qt filter list.
+QString QtFilter(const std::string& filter) {
+    const QStringList parts = QString::fromUtf8(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        patterns.replace("*.*", "*");
+        QString desc = parts[i];
+        const int open = desc.indexOf('(');
+        if (open > 0) desc = desc.left(open).trimmed();
+        out << desc + " (" + patterns + ")";
+    }
+    return out.join(";;");
+}
+
+// The command's own controls are off while it runs; the rules decide
+// afterwards.
+class TOwnControlsOff {
+public:
+    TOwnControlsOff(TkvMainForm& f, std::initializer_list<const char*> names) : FForm(f) {
+        for (const char* n : names)
+            if (QAction* a = f.Action(QString::fromLatin1(n))) a->setEnabled(false);
+    }
+    ~TOwnControlsOff() { FForm.UpdateCommands(); }
+    TOwnControlsOff(const TOwnControlsOff&) = delete;
+    TOwnControlsOff& operator=(const TOwnControlsOff&) = delete;
+
+private:
+    TkvMainForm& FForm;
+};
+
+// The session's rows for the find window, read with its render guard held.
+class TCrtFindRows : public findtext::TFindRows {
+public:
+    TBgCrt* Crt = nullptr;
+    int Columns() const override { return Crt->Screen().Columns(); }
+    int Rows() const override { return Crt->Screen().Rows(); }
+    int TopRow() const override { return Crt->Screen().TopRow(); }
+    int ViewRow() const override { return Crt->Screen().ViewRow(); }
+    int RowCount() const override { return Crt->Screen().RowCount(); }
+    void ReadRow(int y, unsigned char* bytes) const override {
+        const TRow& row = Crt->Screen().Row(y);
+        for (int i = 0; i < RowCells; ++i)
+            bytes[i] = row.Cells[i].Char;
+    }
+    std::uint64_t DroppedRows() const override { return Crt->Screen().DroppedRows(); }
+    void BeginRead() override { Crt->Screen().Rendering.lock(); }
+    void EndRead() override { Crt->Screen().Rendering.unlock(); }
+    bool HasSelection() const override { return Crt->SelectionShown; }
+    int SelLeft() const override { return Crt->SelLeft(); }
+    int SelTop() const override { return Crt->SelTop(); }
+    int SelRight() const override { return Crt->SelRight(); }
+    void SetViewRow(int row) override { Crt->SetViewRow(row); }
+    void SetSelection(int l, int t, int r, int b) override { Crt->SetSelection(l, t, r, b); }
+    void ClearSelection() override { Crt->ClearSelection(); }
+};
+
+// The program's one printer, owned by the main window.
+class TPrinterHolder : public QObject {
+public:
+    using QObject::QObject;
+    QPrinter Printer{QPrinter::HighResolution};
+};
+
+QString ReadError(const QString& path, const QString& why) {
+    return QString::fromUtf8("無法讀取檔案 ") + path + "\n" + why;
+}
+
+// Reads a whole file; on failure shows the reason and returns false.
+bool ReadFileOrSay(QWidget* owner, const std::string& name, QByteArray& out) {
+    const QString path = QFile::decodeName(QByteArray::fromStdString(name));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowErrorBox(owner, ReadError(path, file.errorString()));
+        return false;
+    }
+    out = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        ShowErrorBox(owner, ReadError(path, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// ---- Dialog helpers --------------------------------------------------------
+
+static std::string ChooseFile(TkvMainForm& f, const std::string& filter, bool save) {
+    if (f.ChooseFileName) return f.ChooseFileName(filter, save);
+    QFileDialog dlg(&f, QString(), QString(), QtFilter(filter));
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (!save) dlg.setFileMode(QFileDialog::ExistingFile);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    return QFile::encodeName(dlg.selectedFiles().first()).toStdString();
+}
+
+QPrinter& TkvMainForm::Printer() {
+    auto* holder = findChild<TPrinterHolder*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!holder) holder = new TPrinterHolder(this);
+    return holder->Printer;
+}
+
+// ---- Clipboard -------------------------------------------------------------
+
+void TkvMainForm::CopyClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s || !s->SelectionShown) return;
+    {
+        TOwnControlsOff off(*this, {"Copy", "CopyAnsi"});
+        s->CopySelection();
+        s->ClearSelection();
+    }
+    DefaultFocus(LineLocked());
+}
+
+void TkvMainForm::CopyAnsiClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s || !s->SelectionShown) return;
+    {
+        TOwnControlsOff off(*this, {"Copy", "CopyAnsi"});
+        s->CopySelectionAnsi();
+        s->ClearSelection();
+    }
+    DefaultFocus(LineLocked());
+}
+
+void TkvMainForm::PasteClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s) return;
+    {
+        TOwnControlsOff off(*this, {"Paste", "PasteAnsi"});
+        s->Paste();
+    }
+    DefaultFocus(LineLocked());
+}
+
+void TkvMainForm::PasteAnsiClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s) return;
+    int mode = 2;
+    if (QAction* a = Action("AnsiEsc"); a && a->isChecked())
+        mode = 0;
+    else if (QAction* c = Action("AnsiCtrl"); c && c->isChecked())
+        mode = 1;
+    {
+        TOwnControlsOff off(*this, {"Paste", "PasteAnsi"});
+        s->PasteAnsi(mode);
+    }
+    DefaultFocus(LineLocked());
+}
+
+void TkvMainForm::CopyPasteClick(QObject* sender) {
+    TConnection* s = Current(*this);
+    if (!s || !s->SelectionShown) return;
+    CopyClick(sender);
+    PasteClick(sender);
+}
+
+void TkvMainForm::CopyScreenClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s) return;
+    s->CopyScreen();
+    DefaultFocus(LineLocked());
+}
+
+void TkvMainForm::CopyBufferClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s) return;
+    s->CopyBuffer();
+    DefaultFocus(LineLocked());
+}
+
+void TkvMainForm::ClearScreenClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s) return;
+    s->ClearScreen();
+    DefaultFocus(LineLocked());
+}
+
+void TkvMainForm::ClearBufferClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s) return;
+    s->ClearSelection(); // the rows under it go
+    s->ClearHistory();
+    DefaultFocus(LineLocked());
+}
+
+void TkvMainForm::CopyHyperlinkClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s) return;
+    const std::string& text = PopupLinkText.empty() ? s->HoverLinkText : PopupLinkText;
+    screen::CopyBig5ToClipboard(text);
+}
+
+void TkvMainForm::GotoHyperlinkClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s) return;
+    std::string text = PopupLinkText;
+    int kind = PopupLinkKind;
+    if (text.empty()) text = s->HoverLinkText, kind = s->HoverLinkKind;
+    if (text.empty()) return;
+    SessionHyperlink(s, text, kind);
+}
+
+// ---- Save, print, upload -------------------------------------------------------
+
+void TkvMainForm::SaveScreenClick(QObject*) {
+    if (!Current(*this)) return;
+    const std::string name = ChooseFile(*this, kTextFilter, true);
+    TConnection* s = Current(*this); // the dialog ran the event loop
+    if (name.empty() || !s) return;
+    try {
+        s->SaveScreenToFile(name);
+    } catch (const win::EFileError& e) {
+        ShowErrorBox(this, QString::fromUtf8(e.what()));
+    }
+}
+
+void TkvMainForm::SaveBufferClick(QObject*) {
+    if (!Current(*this)) return;
+    const std::string name = ChooseFile(*this, kTextFilter, true);
+    TConnection* s = Current(*this);
+    if (name.empty() || !s) return;
+    try {
+        s->SaveBufferToFile(name);
+    } catch (const win::EFileError& e) {
+        ShowErrorBox(this, QString::fromUtf8(e.what()));
+    }
+}
+
+// The print-font choice: fixed-pitch faces, starting from the session's.
+static bool PickPrintFont(TkvMainForm& f, QFont& font) {
+    if (f.ChoosePrintFont) return f.ChoosePrintFont(font);
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(
+        &ok, font, &f, QString(), QFontDialog::MonospacedFonts | QFontDialog::DontUseNativeDialog);
+    if (ok) font = chosen;
+    return ok;
+}
+
+// A printer to print on: the chosen one, a system printer, or else a PDF
+// file asked for now. False when the user cancels.
+static bool ReadyPrinter(TkvMainForm& f, QPrinter& p) {
+    if (p.outputFormat() == QPrinter::PdfFormat && !p.outputFileName().isEmpty()) return true;
+    if (p.outputFormat() == QPrinter::NativeFormat && p.isValid() &&
+        !QPrinterInfo::availablePrinters().isEmpty())
+        return true;
+    const std::string name = ChooseFile(f, "PDF files (*.pdf)|*.pdf", true);
+    if (name.empty()) return false;
+    p.setOutputFormat(QPrinter::PdfFormat);
+    p.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(name)));
+    return true;
+}
+
+static void PrintRows(TkvMainForm& f, bool buffer) {
+    TConnection* s = Current(f);
+    if (!s) return;
+    QFont font = s->PrinterFont();
+    if (!PickPrintFont(f, font)) return;
+    s = Current(f);
+    if (!s) return;
+    s->SetPrinterFont(font);
+    QPrinter& printer = f.Printer();
+    if (!ReadyPrinter(f, printer)) return;
+    s = Current(f);
+    if (!s) return;
+    const int pages = buffer ? s->PrintBuffer(printer) : s->PrintScreen(printer);
+    if (pages <= 0) ShowErrorBox(&f, QString::fromUtf8("列印失敗"));
+    f.DefaultFocus(f.LineLockCheckBox && f.LineLockCheckBox->isChecked());
+}
+
+void TkvMainForm::PrintScreenClick(QObject*) {
+    PrintRows(*this, false);
+}
+
+void TkvMainForm::PrintBufferClick(QObject*) {
+    PrintRows(*this, true);
+}
+
+void TkvMainForm::SetupPrinterClick(QObject*) {
+    QPrintDialog dlg(&Printer(), this);
+    dlg.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dlg.exec();
+    DefaultFocus(LineLocked());
+}
+
+void TkvMainForm::UploadClick(QObject*) {
+    TConnection* s = Current(*this);
+    if (!s || !s->IsConnected()) return;
+    const std::string name = ChooseFile(*this, kTextFilter, false);
+    if (name.empty()) return;
+    // The whole file first: a file that cannot be read sends nothing.
+    QByteArray bytes;
+    if (!ReadFileOrSay(this, name, bytes)) return;
+    s = Current(*this);
+    if (!s || !s->IsConnected()) return;
+    const std::string out = textlines::UploadBytes(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (!out.empty()) s->SendStr(out);
+}
+
+// ---- Find ------------------------------------------------------------------------
+
+TFForm* TkvMainForm::EnsureFindForm() {
+    if (FindForm) return FindForm;
+    FindForm = new TFForm(this);
+    auto rows = std::make_shared<TCrtFindRows>();
+    FindForm->CurrentRows = [this, rows]() -> findtext::TFindRows* {
+        TConnection* s = Current(*this);
+        if (!s) return nullptr;
+        rows->Crt = s;
+        return rows.get();
+    };
+    // [Find] is written when the window goes with the main window; the path
+    // is copied, as the main window's members are gone by then.
+    const std::string path = SettingsFileName;
+    FindForm->OnSave = [path](const findtext::TFindSettings& s) {
+        if (path.empty()) return;
+        try {
+            win::TIniText ini = session::ReadProfileForEdit(path);
+            s.Save(ini);
+            session::WriteProfile(path, ini);
+        } catch (const std::exception&) {
+            // Unwritable settings were already reported by the main save.
+        }
+    };
+    findtext::TFindSettings settings;
+    settings.Load(session::ReadProfile(SettingsFileName));
+    FindForm->Load(settings, frameGeometry());
+    return FindForm;
+}
+
+void TkvMainForm::FindClick(QObject*) {
+    TFForm* f = EnsureFindForm();
+    f->show();
+    f->raise();
+    f->activateWindow();
+}
+
+void TkvMainForm::FindNextClick(QObject* sender) {
+    TFForm* f = EnsureFindForm();
+    if (!f->SearchText().empty())
+        f->FindNextBtn->click();
+    else
+        FindClick(sender);
+}
+
+// ---- Trace replay ------------------------------------------------------------------
+
+void TkvMainForm::LoadTraceClick(QObject*) {
+    if (!Current(*this)) return;
+    if (!TraceDlg) {
+        TraceDlg = new TTraceDlg(this);
+        TraceDlg->CurrentScreen = [this]() -> TCustomVtEmul* { return Current(*this); };
+        TraceDlg->OnEscape = [] { win::MessageBeep(0); };
+    }
+    TraceDlg->show();
+    TraceDlg->raise();
+    if (TraceBusy) return;
+    TraceBusy = true;
+    const std::string name = ChooseFile(*this, kTextFilter, false);
+    if (name.empty()) {
+        TraceBusy = false;
+        return;
+    }
+    QByteArray bytes;
+    if (!ReadFileOrSay(this, name, bytes)) {
+        TraceBusy = false;
+        return;
+    }
+    auto feeder = std::make_unique<trace::TTraceFeeder>(trace::ParseFile(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    if (!feeder->HasData()) {
+        ShowErrorBox(this, QString::fromUtf8("此檔案非追蹤檔的格式!"));
+        TraceBusy = false;
+        return;
+    }
+    QPointer<TkvMainForm> self(this);
+    TraceDlg->Start(std::move(feeder), [self] {
+        if (self) self->TraceBusy = false;
+    });
+}
