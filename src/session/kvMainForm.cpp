@@ -51,6 +51,7 @@ TkvMainForm::TkvMainForm(std::vector<std::string> args, std::unique_ptr<TMainFor
     BuildToolbars();
     BuildMenus();
     BuildDesktop();
+    WireKeys();
     if (create) FormCreate();
 }
 
@@ -275,25 +276,10 @@ void TkvMainForm::WndProc(win::TMessage& m) {
     }
 }
 
-// Key preview: every key-down in a control of the main window (session
-// windows preview their own keys) goes to the shortcut handler first.
+// Key preview: the key dispatcher (kvMainFormKeys.cpp) sees every key of
+// the window's controls and session windows first.
 bool TkvMainForm::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::KeyPress) {
-        // Only the first delivery: a key a control ignores travels on to
-        // its parents, and those deliveries are not previewed again.
-        auto* w = qobject_cast<QWidget*>(watched);
-        QWidget* focus = QApplication::focusWidget();
-        // Key events reach the filter for QWindows too, where w is null.
-        const bool first = w && (w == focus || (!focus && w == this));
-        if (first && w->window() == this && !MdiArea->isAncestorOf(w)) {
-            auto* ke = static_cast<QKeyEvent*>(e);
-            int key = screen::KeyDownFromEvent(*ke, false).VK;
-            if (key != 0) {
-                FormKeyDown(key, ke->modifiers());
-                if (key == 0) return true;
-            }
-        }
-    }
+    if (KeyPreview(watched, e)) return true;
     return QMainWindow::eventFilter(watched, e);
 }
 

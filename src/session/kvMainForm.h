@@ -20,6 +20,7 @@
 #include "session/core/MainSettings.h"
 #include "session/core/ProgressPass.h"
 #include "session/core/Reconnect.h"
+#include "session/core/SpeedKeys.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -32,6 +33,8 @@
 #include <vector>
 
 class QAbstractButton;
+class QEvent;
+class QKeyEvent;
 class QAction;
 class QActionGroup;
 class QCheckBox;
@@ -45,6 +48,7 @@ class QSplitter;
 class QTabBar;
 class QTimer;
 class QToolButton;
+class TAnsiColorDlg;
 class TAppExec;
 class TConnection;
 struct TDesktopParts;
@@ -361,6 +365,38 @@ public:
     void ConnectFailed(TConnection* session) override;
     void SessionSetFocus(TConnection* session) override;
 
+    // ---- Keys: kvMainFormKeys.cpp -----------------------------------------
+    // The key dispatcher's part of the window's event filter: true when the
+    // event is used up.
+    bool KeyPreview(QObject* watched, QEvent* e);
+    void WireKeys();
+    void LoadSpeedButtonGroup();
+    void SelectSpeedKeyGroup(int group);
+    // The speed-key dialog, focused on a row (0..11; 12 and above: none).
+    void EditSpeedBtnRow(int row);
+    void LineComboBoxChange();
+    void LineComboBoxEnter();
+    bool LineEditorEntered = false; // the line editor got the focus
+    // The ANSI mode of the two menus (0 escape, 1 control letter, 2 none).
+    int AnsiMode() const;
+    void SetAnsiMode(int mode);
+    // Types a colour code into the current session (connected only).
+    void SendAnsiCode(const std::string& code);
+    QPointer<TAnsiColorDlg> AnsiColorDlg; // exists while AnsiColor is checked
+
+    // ---- Navigation and boxes: kvMainFormNavigate.cpp ---------------------
+    void FindTalkSession(int d);
+    void CloseAllSessions();
+    void HostLabelEffectClick();
+    void ClearHostHistory();
+    void ClearAllBuffers();
+    void HostNameComboBoxChange();
+    void HostNameComboBoxEnter();
+    void PortEditEnter();
+    void PortEditClick();
+    void ShortcutEditMouseDown();
+    unsigned char PortSelectArmed = 0;
+
     // ---- Command handlers (Sender: the action or button, or nullptr) -----
     void ConnectClick(QObject* sender = nullptr);
     void DisconnectClick(QObject* sender = nullptr);
@@ -483,6 +519,19 @@ private:
     void ReconnectIdleSessions(bool all);
     mutable TSessionDefaults FSessionDefaults;
     bool FListsWired = false;
+    // Keys (kvMainFormKeys.cpp, kvMainFormNavigate.cpp).
+    QAbstractButton* AcceleratorOf(QWidget* w);
+    bool TerminalFocused() const;
+    bool CurrentConnected() const;
+    void ShowSpeedGroup(const session::TSpeedGroup& g);
+    void ShowKeyGroupDigit();
+    void SetLineLock(bool on);
+    void FreeAnsiColorDlg();
+    bool LineComboBoxKey(QKeyEvent* e);
+    bool HostNameComboBoxKey(QKeyEvent* e);
+    bool PortEditKey(QKeyEvent* e);
+    bool ShortcutEditKeyPress(QKeyEvent* e);
+    bool FShortcutSent = false; // the last shortcut sent bytes itself
     void BuildLayout();
     void BuildToolbars();
     void BuildCommands();

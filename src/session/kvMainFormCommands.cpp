@@ -47,7 +47,7 @@ const std::vector<TkvMainForm::TCommand>& TkvMainForm::Commands() {
         {"ClearScreen", "清除畫面(&L)", "", &F::ClearScreenClick, R::CurrentSession, false},
         {"ClearBuffer", "清除緩衝區(&R)", "", &F::ClearBufferClick, R::CurrentSession, false},
         {"Find", "尋找...(&F)", "", &F::FindClick, R::CurrentSession, false},
-        {"FindNext", "找下一個(&X)", "F3", &F::FindNextClick, R::CurrentSession, false},
+        {"FindNext", "找下一個(&X)", "", &F::FindNextClick, R::CurrentSession, false},
         {"AnsiEsc", "&Esc", "", &F::AnsiEscClick, R::Always, true},
         {"AnsiCtrl", "&Ctrl + U", "", &F::AnsiCtrlClick, R::Always, true},
         {"AnsiNone", "無(&N)", "", &F::AnsiNoneClick, R::Always, true},

@@ -9,6 +9,7 @@
 #include "platform/CodePage.h"
 #include "session/DetachedForm.h"
 #include "session/DirectoryHost.h"
+#include "session/core/ActivationOrder.h"
 #include "session/core/ConnectRules.h"
 #include "session/core/HostHistory.h"
 #include "session/core/NetworkUp.h"
@@ -133,7 +134,8 @@ void TkvMainForm::ConnectClick(QObject*) {
                 ::DirectoryDlg->JumpHotBitBtn->setEnabled(true);
         }
         CurrentSession = static_cast<int>(Sessions.size()) - 1;
-        ActivationOrder.insert(ActivationOrder.begin(), CurrentSession);
+        // Once, even when its window's activation put it in front already.
+        session::MoveToFront(ActivationOrder, CurrentSession);
         ShowSessionNumber(CurrentSession);
     }
     // 9.

@@ -212,11 +212,8 @@ TConnection* TkvMainForm::OpenSessionWindow() {
         if (Settings.AutoSaveFontSize && f->Session)
             SaveSiteFontSize(f->Session->SiteName, f->Session->Font().pointSize());
     };
-    window->OnKeyDown = [this](TDetachedForm* f, QKeyEvent* e) {
-        int key = e->key();
-        HandleShortcutKey(key, e->modifiers(), f->ShortcutBtn);
-        if (key == 0) e->accept();
-    };
+    // The window's keys reach the shortcuts through the main window's key
+    // dispatcher (kvMainFormKeys.cpp), once, with this window's button.
     if (DetachedFormPopupMenu) {
         window->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(window, &QWidget::customContextMenuRequested, this,

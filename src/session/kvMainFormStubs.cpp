@@ -5,7 +5,6 @@
 
 // ---- Sessions and connecting (sessions files) ------------------------------
 
-void TkvMainForm::DisconnectAllClick(QObject*) {}
 
 void TkvMainForm::MaxConnectionClick(QObject*) {}
 
@@ -25,24 +24,6 @@ void TkvMainForm::MoveToLeftTopClick(QObject*) {}
 
 void TkvMainForm::MoveToClick(QObject*) {}
 
-void TkvMainForm::PreviousClick(QObject*) {}
-
-void TkvMainForm::NextClick(QObject*) {}
-
-void TkvMainForm::PreviousTalkClick(QObject*) {}
-
-void TkvMainForm::NextTalkClick(QObject*) {}
-
-void TkvMainForm::SingleConnectClick(QObject*) {}
-
-// ---- Keys and the address book ---------------------------------------------
-
-void TkvMainForm::HandleShortcutKey(int&, Qt::KeyboardModifiers, QAbstractButton*) {}
-
-// ---- Desktop integration and the site-list link ----------------------------
-
-void TkvMainForm::AboutClick(QObject*) {}
-
 // ---- Screens: edit, save, print, find, trace, scripts, speed keys, line input ---
 
 void TkvMainForm::RunScriptClick(QObject*) {}
@@ -50,26 +31,6 @@ void TkvMainForm::RunScriptClick(QObject*) {}
 void TkvMainForm::MakeScriptClick(QObject*) {}
 
 void TkvMainForm::SetPreferenceClick(QObject*) {}
-
-void TkvMainForm::EditSpeedBtnClick(QObject*) {}
-
-void TkvMainForm::SpeedBtnClick(QObject*) {}
-
-void TkvMainForm::SpinUpClick(QObject*) {}
-
-void TkvMainForm::SpinDownClick(QObject*) {}
-
-void TkvMainForm::AnsiColorClick(QObject*) {}
-
-void TkvMainForm::AnsiEscClick(QObject*) {}
-
-void TkvMainForm::AnsiCtrlClick(QObject*) {}
-
-void TkvMainForm::AnsiNoneClick(QObject*) {}
-
-void TkvMainForm::SendHotBitBtnClick(QObject*) {}
-
-void TkvMainForm::LineLockCheckBoxClick(QObject*) {}
 
 // ---- Window layout and backgrounds -----------------------------------------
 
@@ -88,3 +49,4 @@ void TkvMainForm::RearrangeClick(QObject*) {}
 void TkvMainForm::CLFormBackColorClick(QObject*) {}
 
 void TkvMainForm::CLFormFontColorClick(QObject*) {}
+

@@ -18,32 +18,36 @@
 #include <vector>
 
 namespace {
-// A View item's check mark follows its bar; the focus moves for two bars
-// whose hiding can take it away.
-void ToggleBar(QWidget* bar, QObject* sender) {
+// A View item inverts its bar's visibility and its check mark follows, so
+// the mark always equals the bar's visibility whoever asked for the change.
+void ToggleBar(QWidget* bar, QAction* item, QObject* sender) {
     bool show = !bar->isVisibleTo(bar->parentWidget() ? bar->parentWidget() : bar);
-    if (auto* a = qobject_cast<QAction*>(sender)) show = a->isChecked();
+    if (sender && sender == item) show = item->isChecked();
     bar->setVisible(show);
+    item->setChecked(show);
 }
 } // namespace
 
+// Hiding the connection or line bar can take the focus away with it.
 void TkvMainForm::ConnectionToolBarClick(QObject* sender) {
-    ToggleBar(ConnectionBar, sender);
+    ToggleBar(ConnectionBar, Action(QStringLiteral("ConnectionToolBar")), sender);
+    DefaultFocus(LineLocked());
 }
 void TkvMainForm::FunctionToolBarClick(QObject* sender) {
-    ToggleBar(FunctionBar, sender);
+    ToggleBar(FunctionBar, Action(QStringLiteral("FunctionToolBar")), sender);
 }
 void TkvMainForm::SpeedBtnToolBarClick(QObject* sender) {
-    ToggleBar(SpeedBtnBar, sender);
+    ToggleBar(SpeedBtnBar, Action(QStringLiteral("SpeedBtnToolBar")), sender);
 }
 void TkvMainForm::ShortcutToolBarClick(QObject* sender) {
-    ToggleBar(ShortcutBar, sender);
+    ToggleBar(ShortcutBar, Action(QStringLiteral("ShortcutToolBar")), sender);
 }
 void TkvMainForm::LineToolBarClick(QObject* sender) {
-    ToggleBar(LineBar, sender);
+    ToggleBar(LineBar, Action(QStringLiteral("LineToolBar")), sender);
+    DefaultFocus(LineLocked());
 }
 void TkvMainForm::StatusBarMenuItemClick(QObject* sender) {
-    ToggleBar(statusBar(), sender);
+    ToggleBar(statusBar(), Action(QStringLiteral("StatusBarMenuItem")), sender);
 }
 
 void TkvMainForm::ConnectionForm1Click(QObject* sender) {

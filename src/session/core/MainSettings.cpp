@@ -112,7 +112,7 @@ void TMainSettings::Load(const win::TIniText& ini, const TSettingsEnvironment& e
     *this = TMainSettings(env);
     TReader r{ini};
     Ask = r.Bool(W, "Ask", false);
-    KeyGroup = r.Int("SpeedButton", "KeyGroup", 1);
+    KeyGroup = InRangeOr(r.Int("SpeedButton", "KeyGroup", 1), 1, 5, 1);
     LoadSpeedGroup(ini);
 
     ShowConnectionList1 = r.Bool(W, "ShowConnectionList1", true);
