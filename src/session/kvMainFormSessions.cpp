@@ -5,6 +5,7 @@
 #include "session/kvMainForm.h"
 
 #include "platform/CodePage.h"
+#include "platform/core/DebugOutput.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/WriteError.h"
 #include "session/DetachedForm.h"
@@ -378,7 +379,12 @@ bool TkvMainForm::LineLocked() const {
 void TkvMainForm::DefaultFocus(bool lineLock) {
     if (!isActiveWindow()) return;
     if (!Sessions.empty()) {
-        if (CurrentSession < 0) return; // no current session: nothing to focus
+        if (CurrentSession < 0) {
+            // Sessions without a current one: a broken invariant, reported
+            // on the debug output rather than in a box the timer would stack.
+            win::OutputDebugString("Error in DefaultFocus!!!");
+            return;
+        }
         if (TDetachedForm* f = FormOf(Sessions[CurrentSession]); f && f->isMinimized())
             f->showNormal();
     }
