@@ -54,12 +54,15 @@ TSpeedKeyDlg::TSpeedKeyDlg(std::string settingsFile, int group, QWidget* parent)
         KeyGroupTabControl->addTab(QString::fromUtf8("第 %1 組").arg(g));
 
     auto* grid = new QGridLayout;
-    AlignLabel1 = new QLabel(QString::fromUtf8("標籤"), this);
+    // The column heads; the two hidden labels mark where the edits line up.
+    grid->addWidget(new QLabel(QString::fromUtf8("標籤"), this), 0, 1);
+    grid->addWidget(new QLabel(QString::fromUtf8("待送出的鍵"), this), 0, 2);
+    AlignLabel1 = new QLabel(this);
     AlignLabel1->setObjectName(QStringLiteral("AlignLabel1"));
-    AlignLabel2 = new QLabel(QString::fromUtf8("待送出的鍵"), this);
+    AlignLabel1->hide();
+    AlignLabel2 = new QLabel(this);
     AlignLabel2->setObjectName(QStringLiteral("AlignLabel2"));
-    grid->addWidget(AlignLabel1, 0, 1);
-    grid->addWidget(AlignLabel2, 0, 2);
+    AlignLabel2->hide();
     for (int i = 0; i < session::SpeedKeyCount; ++i) {
         auto* row = new QLabel(QString::number(i + 1), this);
         LabelEdits[i] = new QLineEdit(this);

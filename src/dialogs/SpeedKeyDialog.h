@@ -21,7 +21,7 @@ public:
     TSpeedKeyDlg(std::string settingsFile, int group, QWidget* parent = nullptr);
 
     QTabBar* KeyGroupTabControl = nullptr;
-    QLabel* AlignLabel1 = nullptr; // column heads, hidden: the edits line up to them
+    QLabel* AlignLabel1 = nullptr; // hidden: the columns line up to them
     QLabel* AlignLabel2 = nullptr;
     QLabel* ClearLabelLabel = nullptr;
     QLabel* ClearKeyLabel = nullptr;

@@ -121,7 +121,12 @@ bool TkvMainForm::KeyPreview(QObject* watched, QEvent* e) {
         return true;
     }
     int key = screen::KeyDownFromEvent(*ke, TCustomVtEmul::ScrollLockOn).VK;
-    if (key == 0) key = ke->key() >= 0x20 && ke->key() < 0x7F ? ke->key() : 0;
+    // A key the PC keyboard lacks still counts by its letter or digit, the
+    // only keys whose Qt codes are their virtual keys.
+    if (key == 0) {
+        const int k = ke->key();
+        if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)) key = k;
+    }
     if (key != 0) {
         FShortcutSent = false;
         HandleShortcutKey(key, ke->modifiers(), AcceleratorOf(w));

@@ -97,7 +97,10 @@ void TkvMainForm::FindTalkSession(int d) {
         return s->IsConnected() && session::IsTalkScreen(s->Screen());
     });
     if (found < 0) return;
-    TabControl->setCurrentIndex(found);
+    {
+        const QSignalBlocker block(TabControl); // the list's handler activates it, once
+        TabControl->setCurrentIndex(found);
+    }
     ShowSessionNumber(found);
     BmpListBox->setCurrentRow(found);
     BmpListBoxClick();

@@ -161,7 +161,9 @@ struct MainFormKeys : ::testing::Test {
         QApplication::setActiveWindow(Form.get());
         // A display server without a window manager activates nothing.
         const bool active = QTest::qWaitForWindowActive(Form.get());
-        if (QGuiApplication::platformName() == QStringLiteral("offscreen")) ASSERT_TRUE(active);
+        if (QGuiApplication::platformName() == QStringLiteral("offscreen")) {
+            ASSERT_TRUE(active);
+        }
         Form->FlashTimer->stop();
         Form->Settings.Remove = false;
         Form->Settings.ReConnect = false;
