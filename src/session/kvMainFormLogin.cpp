@@ -28,11 +28,6 @@
 
 namespace {
 
-int IndexOf(const std::vector<TConnection*>& sessions, const TConnection* s) {
-    auto it = std::find(sessions.begin(), sessions.end(), s);
-    return it == sessions.end() ? -1 : static_cast<int>(it - sessions.begin());
-}
-
 bool Terminating() {
     return QCoreApplication::closingDown();
 }
@@ -48,11 +43,11 @@ bool Checked(const TkvMainForm& f, const char* name) {
 
 void TkvMainForm::SessionKeyWord(TConnection* s) {
     // Inside a screen write: the step only queues bytes and arms waits.
-    if (s && IndexOf(Sessions, s) >= 0) RunLoginStep(*s);
+    if (s && SessionIndex(s) >= 0) RunLoginStep(*s);
 }
 
 void TkvMainForm::ScriptTimerTimer(TConnection* s) {
-    if (s && IndexOf(Sessions, s) >= 0) LoginTimerFired(*s);
+    if (s && SessionIndex(s) >= 0) LoginTimerFired(*s);
 }
 
 void TkvMainForm::SessionHeadString(TConnection* s, const std::string& head) {
@@ -63,7 +58,7 @@ void TkvMainForm::SessionHeadString(TConnection* s, const std::string& head) {
 
 void TkvMainForm::SessionBeep(TConnection* s) {
     if (Terminating() || !s) return;
-    const int index = IndexOf(Sessions, s);
+    const int index = SessionIndex(s);
     if (index < 0) return;
     session::TBellInput in;
     in.BeepKind = Settings.BeepKind;
@@ -112,7 +107,7 @@ void TkvMainForm::SessionBeep(TConnection* s) {
 }
 
 void TkvMainForm::SessionTimer1(TConnection* s) {
-    if (Terminating() || !s || IndexOf(Sessions, s) < 0) return;
+    if (Terminating() || !s || SessionIndex(s) < 0) return;
     if (!SessionRowState || !SetSessionRowState) return;
     const int now = SessionRowState(s);
     const int next = session::RowStateAfterBell(now, s->IsConnected());
@@ -122,7 +117,7 @@ void TkvMainForm::SessionTimer1(TConnection* s) {
 // ---- Anti-idle string -------------------------------------------------------
 
 void TkvMainForm::SessionTimer2(TConnection* s) {
-    if (!s || IndexOf(Sessions, s) < 0) return;
+    if (!s || SessionIndex(s) < 0) return;
     session::TAutoSendInput in;
     in.Terminating = Terminating();
     in.Connected = s->IsConnected();
@@ -132,7 +127,7 @@ void TkvMainForm::SessionTimer2(TConnection* s) {
     in.ForeDontAutoSendKey = Checked(*this, "ForeDontAutoSendKey");
     in.BackAutoSendKey = s->BackAutoSendKey;
     in.BackDontAutoSendKey = Checked(*this, "BackDontAutoSendKey");
-    in.IsCurrent = IndexOf(Sessions, s) == CurrentSession;
+    in.IsCurrent = SessionIndex(s) == CurrentSession;
     in.AppActive = QApplication::activeWindow() != nullptr;
     if (session::ShouldAutoSend(in)) SendAutoKey(*s);
 }
