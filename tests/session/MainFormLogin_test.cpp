@@ -137,17 +137,22 @@ protected:
     }
     void TearDown() override {
         if (Form) {
-            Form->Sessions.clear();
-            DirectoryDlg = nullptr;
+            // The sessions the test made are its own; the form's go with it.
+            std::erase_if(Form->Sessions, [this](TConnection* s) { return Mine.count(s) != 0; });
+            Form->CurrentSession = Form->Sessions.empty() ? -1 : 0;
+            Form->close();
         }
+        if (Book && DirectoryDlg == Book.get()) DirectoryDlg = nullptr;
         Book.reset();
         Form.reset();
     }
+    std::set<TConnection*> Mine;
     // A session of the form connecting to alias from the address book.
     std::unique_ptr<TConnection> ConnectFromBook(const std::string& alias) {
         auto c = std::make_unique<TConnection>(Owner);
         c->show(); // the screen's timers run once it is shown
         Form->Sessions.push_back(c.get());
+        Mine.insert(c.get());
         Form->CurrentSession = static_cast<int>(Form->Sessions.size()) - 1;
         Book->LoadSite(alias);
         Form->HostNameComboBox->setEditText(win::Big5ToQString(alias));
@@ -307,6 +312,7 @@ TEST_F(MainFormLogin, AntiIdleOnlyWhenLoggedInAndInTheRightState) {
     auto c = ConnectFromBook("bbs");
     auto other = std::make_unique<TConnection>(Owner);
     Form->Sessions.push_back(other.get()); // c is no longer current
+    Mine.insert(other.get());
     Form->CurrentSession = 1;
     c->ForeAutoSendKey = c->BackAutoSendKey = true;
     c->SetTimer2Interval(0);
@@ -367,7 +373,10 @@ TEST_F(MainFormLogin, ThousandBellsStartOnePlayerAtATime) {
     c->StartConnect();
     ASSERT_TRUE(WaitFor([&] { return sessiontest::ScreenHas(*c, "done"); }));
     ASSERT_TRUE(WaitFor([&] { return !TScratchFolder::Read(log).empty(); }));
+    std::erase(Form->Sessions, c.get());
+    Form->CurrentSession = -1;
     c.reset();
+    Form->close();
     Form.reset(); // the player ends with the window
     setenv("PATH", savedPath.c_str(), 1);
     // Replay the log: a start while another player is still running is an
