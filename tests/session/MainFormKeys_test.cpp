@@ -310,7 +310,7 @@ TEST_F(MainFormKeys, EmptyButtonOpensTheDialogAndNoSessionSendsNothing) {
         auto* dlg = qobject_cast<TSpeedKeyDlg*>(d);
         ASSERT_NE(dlg, nullptr);
         row = dlg->FocusRowOnShow;
-        EXPECT_EQ(QApplication::focusWidget(), dlg->LabelEdits[3]);
+        EXPECT_EQ(dlg->focusWidget(), dlg->LabelEdits[3]);
         d->reject();
     });
     Form->SpeedBtnClick(Form->SpeedButtons[3]);
@@ -798,9 +798,9 @@ TEST_F(MainFormKeys, SpeedKeyDialogEditsAllGroupsAndWritesThemOnce) {
         EXPECT_EQ(dlg->KeyGroupTabControl->currentIndex(), 2);
         EXPECT_EQ(dlg->LabelEdits[1]->text(), QString::fromUtf8("測試"));
         QTest::keyClick(dlg->LabelEdits[0], Qt::Key_F5);
-        EXPECT_EQ(QApplication::focusWidget(), dlg->LabelEdits[4]);
+        EXPECT_EQ(dlg->focusWidget(), dlg->LabelEdits[4]);
         QTest::keyClick(dlg->LabelEdits[4], Qt::Key_F6, Qt::ControlModifier);
-        EXPECT_EQ(QApplication::focusWidget(), dlg->KeyEdits[5]);
+        EXPECT_EQ(dlg->focusWidget(), dlg->KeyEdits[5]);
         dlg->KeyEdits[5]->setText(QStringLiteral("six^M"));
         QTest::keyClick(dlg->KeyEdits[5], Qt::Key_5, Qt::AltModifier);
         EXPECT_EQ(dlg->KeyGroupTabControl->currentIndex(), 4);
