@@ -38,13 +38,17 @@ QString Q(const std::string& big5) {
 }
 
 // Mouse on the session list's viewport as drag-over and drop: a row dragged
-// with the left button, reported to the form while the button is held.
+// with the left button, reported to the form while the button is held. The
+// filter belongs to the viewport and recognises it by its own pointer: while
+// the form is destroyed the viewport still gets events, and the form's
+// members must not be read then.
 class TListDragFilter : public QObject {
 public:
-    explicit TListDragFilter(TkvMainForm* form) : QObject(form), FForm(form) {}
+    TListDragFilter(TkvMainForm* form, QAbstractScrollArea* list)
+        : QObject(list->viewport()), FForm(form), FList(list), FViewport(list->viewport()) {}
     bool eventFilter(QObject* watched, QEvent* e) override {
-        auto* list = FForm->BmpListBox;
-        if (watched != list->viewport()) return false;
+        if (watched != FViewport) return false;
+        QAbstractScrollArea* list = FList;
         switch (e->type()) {
         case QEvent::MouseButtonPress: {
             auto* me = static_cast<QMouseEvent*>(e);
@@ -84,6 +88,8 @@ public:
 
 private:
     TkvMainForm* FForm;
+    QAbstractScrollArea* FList;
+    QObject* FViewport;
     QPoint FPress;
     bool FArmed = false, FDragging = false;
 };
@@ -169,7 +175,7 @@ void TkvMainForm::WireSessionLists() {
         if (i >= 0) TabControlChange(i);
     });
     connect(BmpListBox, &QListWidget::itemClicked, this, [this] { BmpListBoxClick(); });
-    BmpListBox->viewport()->installEventFilter(new TListDragFilter(this));
+    BmpListBox->viewport()->installEventFilter(new TListDragFilter(this, BmpListBox));
     // What the session events need of the list and the current session.
     SessionRowState = [this](TConnection* s) { return RowState(SessionIndex(s)); };
     SetSessionRowState = [this](TConnection* s, int state) { SetRowState(SessionIndex(s), state); };
