@@ -7,6 +7,7 @@
 #include <QLayout>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <atomic>
 
@@ -76,6 +77,18 @@ bool TDetachedForm::event(QEvent* e) {
 void TDetachedForm::keyPressEvent(QKeyEvent* event) {
     if (OnKeyDown) OnKeyDown(this, event);
     if (!event->isAccepted()) QMdiSubWindow::keyPressEvent(event);
+}
+
+// The wheel moves the scroll-back one line per notch, whatever the distance
+// the device reports; events of a sideways wheel are not ours.
+void TDetachedForm::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (!ScrollBar || delta == 0) {
+        QMdiSubWindow::wheelEvent(event);
+        return;
+    }
+    ScrollBar->setValue(ScrollBar->value() + (delta < 1 ? 1 : -1));
+    event->accept();
 }
 
 void TDetachedForm::LayOutClient() {

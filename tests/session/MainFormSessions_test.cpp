@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <atomic>
@@ -538,6 +539,41 @@ TEST_F(MainFormTest, KeysDeliveredToTheWindowHandleWithNoFocusAreLetThrough) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     QCoreApplication::sendEvent(Form->windowHandle(), &press);
     SUCCEED();
+}
+
+TEST_F(MainFormTest, TheWheelOverTheScreenMovesTheScrollBackOneLinePerNotch) {
+    std::string lines;
+    for (int i = 0; i < 60; ++i)
+        lines += "line " + std::to_string(i) + "\r\n";
+    bptest::TScriptedServer& server = Serve(Greeter(lines + "end"));
+    Connect("127.0.0.1", std::to_string(server.Port()));
+    ASSERT_EQ(Count(), 1);
+    TConnection& s = S(0);
+    ASSERT_TRUE(WaitFor([&] { return ScreenHas(s, "end"); }));
+    ASSERT_TRUE(WaitFor([&] { return s.TopRow() > 0; }));
+    const int top = s.TopRow();
+    ASSERT_EQ(s.ViewRow(), top);
+
+    // The screen leaves the wheel to its window, where Qt hands on what
+    // the screen did not take (only for events from the window system, so
+    // the test gives it to the window).
+    TDetachedForm* w = Form->FormOf(&s);
+    const QPointF at(20, 40);
+    auto wheel = [&](int dy, int dx = 0) {
+        QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(dx, dy), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &e);
+    };
+    wheel(120);
+    EXPECT_EQ(s.ViewRow(), top - 1);
+    wheel(360); // a large step is still one line
+    EXPECT_EQ(s.ViewRow(), top - 2);
+    wheel(0, 120); // a sideways wheel leaves the view alone
+    EXPECT_EQ(s.ViewRow(), top - 2);
+    wheel(-120);
+    wheel(-120);
+    wheel(-120); // no further than the live screen
+    EXPECT_EQ(s.ViewRow(), top);
 }
 
 TEST(MainFormExit, EndsWithALookUpStillBlocked) {
