@@ -318,12 +318,20 @@ TEST_F(MainFormDirectory, AMapSavedInTheEditorReachesAConnectedSessionsKeys) {
 
 TEST_F(MainFormDirectory, ConnectOnThreeCheckedSitesOpensThreeSessionsOfTheirSites) {
     std::atomic<int> greeted{0};
-    // One script thread serves the connections in turn: each is greeted and
-    // let go, so the next one is taken.
-    bptest::TScriptedServer server([&](int fd, int) {
-        bptest::SendAll(fd, "hello\r\n");
-        ++greeted;
-    });
+    // Each connection is greeted and then kept open until the window goes: a
+    // session the server let go would be idle, and the next site's connect
+    // would take it again instead of opening a window of its own.
+    bptest::TScriptedServer server(
+        [&](int fd, int) {
+            bptest::SendAll(fd, "hello\r\n");
+            ++greeted;
+            bptest::ReadToEnd(fd, 60000);
+        },
+        true);
+    struct TFormGoesFirst {
+        std::unique_ptr<TkvMainForm>& F;
+        ~TFormGoesFirst() { F.reset(); }
+    } formGoesFirst{Form};
     Form->Settings.Remove = false; // closed sessions stay listed
     const std::string port = server.PortStr();
     TScratchFolder::Write(Host.Dir + "Directory.ini", "[*Setting*]\r\nItemIndex=one\r\n"
