@@ -177,9 +177,11 @@ int RunTerminalPeer() {
     };
     client.Open();
     if (client.Connected() && Env("BP_TERMINAL_MUTE").empty()) {
+        // Logged before it goes: while the send waits for its answer, the
+        // first record the site list sends in return is already handled.
+        AppendLine(log, "open");
         std::string open = EncodeIPCRecord(IPCCommandRecord(kIPCOpen));
         client.SendData(open.data(), kIPCRecordSize);
-        AppendLine(log, "open");
     } else {
         AppendLine(log, "alone");
     }
