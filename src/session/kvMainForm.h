@@ -56,6 +56,7 @@ class TDetachedForm;
 class TDirectoryDlg;
 class TFForm;
 class TTraceDlg;
+class TPreferenceDlg;
 class QPrinter;
 class QFont;
 class TIPCClient;
@@ -318,6 +319,8 @@ public:
     std::string PopupLinkText;     // the link under the mouse as the pop-up opened
     int PopupLinkKind = 0;
     TFForm* EnsureFindForm();
+    // Called with the preferences dialog before it opens (tests answer it).
+    std::function<void(TPreferenceDlg&)> PreferenceDialogHook;
     QPrinter& Printer();
     // ---- Sessions: kvMainFormSessions.cpp, kvMainFormConnect.cpp ---------
     std::string PendingScript; // login script for the next session opened

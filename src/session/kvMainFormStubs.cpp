@@ -30,8 +30,6 @@ void TkvMainForm::RunScriptClick(QObject*) {}
 
 void TkvMainForm::MakeScriptClick(QObject*) {}
 
-void TkvMainForm::SetPreferenceClick(QObject*) {}
-
 // ---- Window layout and backgrounds -----------------------------------------
 
 void TkvMainForm::ScrollBarVisibleClick(QObject*) {}

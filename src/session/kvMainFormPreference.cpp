@@ -1,0 +1,198 @@
+// The preferences command: the dialog over a copy of the settings, then the
+// changes applied to every open session through the progress pass.
+#include "session/kvMainForm.h"
+
+#include "dialogs/PasswdDialog.h"
+#include "dialogs/PreferenceDialog.h"
+#include "platform/CodePage.h"
+#include "session/DetachedForm.h"
+#include "session/core/Preferences.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QImage>
+#include <QScrollBar>
+#include <QTabWidget>
+
+namespace {
+
+QColor ToQColor(TColor c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+TColor FromQColor(const QColor& c) {
+    return static_cast<TColor>(c.red()) | (static_cast<TColor>(c.green()) << 8) |
+           (static_cast<TColor>(c.blue()) << 16);
+}
+
+QString QtFilter(const std::string& filter) {
+    const QStringList parts = QString::fromUtf8(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        patterns.replace("*.*", "*");
+        QString desc = parts[i];
+        const int open = desc.indexOf('(');
+        if (open > 0) desc = desc.left(open).trimmed();
+        out << desc + " (" + patterns + ")";
+    }
+    return out.join(";;");
+}
+
+std::string OpenFile(QWidget* owner, const QString& filter, const std::string& start) {
+    QFileDialog dlg(owner, QString(), win::Big5ToQString(start), filter);
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    return win::QStringToBig5(dlg.selectedFiles().first());
+}
+
+prefs::TSessionLook LookOf(const TConnection& s) {
+    prefs::TSessionLook look;
+    look.FontName = win::QStringToBig5(s.Font().family());
+    look.FontSize = s.Font().pointSize();
+    look.FontBold = s.Font().bold();
+    look.FontItalic = s.Font().italic();
+    look.SpaceV = s.SpaceV();
+    look.Picture = s.GlyphVisible();
+    look.PictureFilename = s.PictureFileName;
+    return look;
+}
+
+// A session window that is not maximised grows until its client holds the
+// whole terminal again; its left and top edges stay where they are.
+void Refit(TDetachedForm* form, TConnection* s) {
+    if (!form || form->isMaximized()) return;
+    s->CalcCellMetrics();
+    const QSize have = s->size();
+    const prefs::TSize need{s->Screen().Columns() * s->CellWidth(),
+                            s->Screen().Rows() * s->CellHeight()};
+    const prefs::TSize grown =
+        prefs::GrowToFit({have.width(), have.height()}, need, {form->width(), form->height()});
+    if (grown.Width != form->width() || grown.Height != form->height())
+        form->resize(grown.Width, grown.Height);
+    s->CalcCellMetrics();
+}
+
+} // namespace
+
+void TkvMainForm::SetPreferenceClick(QObject*) {
+    TPreferenceDlg dlg(this);
+    dlg.ChooseColor = [&dlg](TColor& c) {
+        QColorDialog cd(ToQColor(c), &dlg);
+        cd.setOption(QColorDialog::DontUseNativeDialog);
+        if (cd.exec() != QDialog::Accepted) return false;
+        c = FromQColor(cd.selectedColor());
+        return true;
+    };
+    dlg.ChooseFile = [&dlg](const std::string& filter, const std::string& start) {
+        return OpenFile(&dlg, QtFilter(filter), start);
+    };
+    dlg.ChoosePicture = [&dlg](const std::string& start) {
+        return OpenFile(&dlg,
+                        QStringLiteral("Pictures (*.bmp *.png *.jpg *.jpeg *.gif);;All files (*)"),
+                        start);
+    };
+    dlg.ChooseFont = [&dlg](QFont& f) {
+        bool ok = false;
+        const QFont chosen =
+            QFontDialog::getFont(&ok, f, &dlg, QString(), QFontDialog::DontUseNativeDialog);
+        if (ok) f = chosen;
+        return ok;
+    };
+    dlg.PlaySound = [this](const std::string& file) {
+        // Only this sound: the sessions keep theirs until OK.
+        if (BeepPlayer) BeepPlayer(file);
+    };
+    dlg.Confirm = [&dlg](const QString& text) { return ConfirmBox(&dlg, text); };
+    dlg.HasSessions = [this] { return !Sessions.empty(); };
+    dlg.ClearHostHistory = [this] {
+        Settings.Hosts.clear();
+        if (HostNameComboBox) HostNameComboBox->clear();
+    };
+    dlg.ClearAllBuffers = [this] {
+        for (TConnection* s : Sessions) {
+            s->ClearSelection();
+            s->ClearHistory();
+        }
+    };
+    if (PreferenceDialogHook) PreferenceDialogHook(dlg);
+
+    QAction* maxItem = Action("MaxWhenConnection");
+    QAction* focusItem = Action("FocusWhenBeep");
+    dlg.Load(Settings, maxItem && maxItem->isChecked(), focusItem && focusItem->isChecked());
+    dlg.PageControl->setCurrentIndex(LastPreferencePage);
+    const bool ok = dlg.exec() == QDialog::Accepted;
+    LastPreferencePage = dlg.PageControl->currentIndex();
+    if (!ok) {
+        DefaultFocus(LineLockCheckBox && LineLockCheckBox->isChecked());
+        return;
+    }
+
+    const TMainSettings before = Settings;
+    bool maxOn = false, focusOn = false;
+    dlg.Store(Settings, maxOn, focusOn);
+    if (maxItem) maxItem->setChecked(maxOn);
+    if (focusItem) focusItem->setChecked(focusOn);
+    if (QAction* m = Action("Magnetic")) m->setChecked(Settings.Magnetic);
+    SetMagneticOn(Settings.Magnetic);
+    const prefs::TChanges changes = prefs::Compare(before, Settings);
+    const TMainSettings& s = Settings;
+
+    ProgressPass(Sessions, [this, changes, &s](TConnection* c) {
+        const prefs::TSessionPlan plan = prefs::PlanSession(changes, s, LookOf(*c));
+        if (plan.SetBufferRows) c->SetMaxBufferRows(s.MaxBufferRows);
+        c->SetCRLF(s.CRLF);
+        c->SetInterval(static_cast<unsigned>(std::max(0, s.DelayInterval)));
+        c->SetqpEnabled(s.DecodeQP);
+        if (plan.SetBeepInterval)
+            c->SetTimer1Interval(static_cast<unsigned>(std::max(0, s.ClearBeepInterval)));
+        if (plan.SetFont) {
+            QFont f = c->Font();
+            f.setFamily(win::Big5ToQString(s.FontName));
+            f.setPointSize(std::clamp(s.FontSize, 1, 200));
+            f.setBold(s.FontBold);
+            f.setItalic(s.FontItalic);
+            c->SetFont(f);
+        }
+        if (plan.SetSpaceV) c->SetSpaceV(s.FontSpaceV);
+        if (plan.Refit) Refit(FormOf(c), c);
+        c->HttpHyperlinkColor = s.WwwHyperlinkColor;
+        c->FtpHyperlinkColor = s.FtpHyperlinkColor;
+        c->EmailHyperlinkColor = s.EmailHyperlinkColor;
+        if (plan.SetPictureLook) {
+            c->SetTranspColor(s.Color);
+            c->SetTransparent(s.Transparent);
+            c->SetTransparency(s.Transparency);
+            c->SetBackStyle(static_cast<TBackgroundStyle>(std::clamp(s.PictureStyle, 0, 4)));
+        }
+        if (plan.Picture == prefs::TSessionPlan::PictureOn) {
+            c->SetGlyphVisible(true);
+            c->PictureFileName = s.PictureFilename;
+            c->SetGlyph(AssignGlyph(c, s.PictureFilename, true));
+        } else if (plan.Picture == prefs::TSessionPlan::PictureOff) {
+            c->SetGlyphVisible(false);
+        }
+        c->Big5BackSpace = s.Big5BackSpace;
+        c->Big5Delete = s.Big5Delete;
+        c->Big5Arrow = s.Big5Arrow;
+        if (plan.CaretImageLoad) {
+            const QImage caret(QFile::decodeName(QByteArray::fromStdString(s.CaretImageFilename)));
+            if (!caret.isNull()) c->SetCursorGlyph(caret); // a failed load is ignored
+        }
+        if (plan.CaretImageDrop) c->SetCursorGlyph(QImage());
+        if (plan.SetCaretHeight) c->SetCursorHeight(s.CaretHeight);
+        c->update();
+    });
+    // The palettes every screen points to may have changed in place.
+    for (TConnection* c : Sessions)
+        c->SetColorTables(Settings.FgColors.data(), Settings.BgColors.data());
+    DefaultFocus(LineLockCheckBox && LineLockCheckBox->isChecked());
+}

@@ -1,0 +1,459 @@
+// The edit, save, upload, find, trace and preferences commands of the main
+// window on real sessions connected to recording peers on loopback.
+#include "SessionPeers.h"
+#include "support/ModalScript.h"
+#include "support/SandboxHome.h"
+#include "support/ScriptedServer.h"
+
+#include "dialogs/FindDialog.h"
+#include "dialogs/PreferenceDialog.h"
+#include "dialogs/TraceDialog.h"
+#include "platform/CodePage.h"
+#include "platform/QtMessageLoop.h"
+#include "screen/ScreenExport.h"
+#include "screen/core/ScreenDump.h"
+#include "screen/core/VtInterpreter.h"
+#include "session/Connection.h"
+#include "session/DetachedForm.h"
+#include "session/core/NetworkUp.h"
+#include "session/core/ProfileEdit.h"
+#include "session/kvMainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sys/stat.h>
+
+using sessiontest::ScreenHas;
+using sessiontest::WaitFor;
+
+namespace {
+
+testpeer::TSandboxHome& Home() {
+    static testpeer::TSandboxHome home;
+    return home;
+}
+
+std::string Dir(const char* name) {
+    const std::string d = Home().Root() + "/" + name + "/";
+    std::filesystem::create_directories(d);
+    return d;
+}
+
+class TTestEnvironment : public TMainFormEnvironment {
+public:
+    std::string ProgramFolder() override { return Dir("prog"); }
+    std::string WindowsFolder() override { return Dir("win"); }
+    std::string TempFolder() override { return Dir("tmp"); }
+    std::string DesktopFolder() override { return Dir("desktop"); }
+    bool FolderWritable(const std::string&) override { return true; }
+    std::string ProgramPath() override { return Dir("prog") + "BrannocPro"; }
+    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
+        if (dontAsk) *dontAsk = true;
+        return false;
+    }
+    bool ReadTelnetHandler(std::string* command) override {
+        if (command) command->clear();
+        return true;
+    }
+    bool WriteTelnetHandler(const std::string&) override { return true; }
+};
+
+// A peer that sends a greeting, then records everything it receives.
+struct TRecorder {
+    std::mutex Lock;
+    std::string Got;
+    std::string Greeting = "ready\r\n";
+    std::string Received() {
+        std::lock_guard g(Lock);
+        return Got;
+    }
+};
+
+std::string WriteFile(const std::string& name, const std::string& bytes) {
+    const std::string path = Dir("files") + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+std::string TraceOf(const std::string& data) {
+    std::string out = "trace\r\n";
+    for (std::size_t i = 0; i < data.size(); i += 16) {
+        char head[32];
+        std::snprintf(head, sizeof head, "  0x%06zX ", i);
+        out += head;
+        for (std::size_t k = i; k < std::min(data.size(), i + 16); ++k) {
+            char pair[4];
+            std::snprintf(pair, sizeof pair, "%02X ", static_cast<unsigned char>(data[k]));
+            out += pair;
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+struct EditTest : ::testing::Test {
+    static void SetUpTestSuite() {
+        Home();
+        win::InstallQtMessageLoop();
+        session::SetNetworkProbe([] { return true; });
+    }
+    void SetUp() override {
+        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
+                                             std::make_unique<TTestEnvironment>());
+        Form->show();
+        Form->FlashTimer->stop();
+        Form->Settings.Remove = false;
+        Form->Settings.ReConnect = false;
+        Form->Settings.Max = false;
+        Form->ChooseFileName = [this](const std::string&, bool) {
+            std::string n = NextFile;
+            return n;
+        };
+    }
+    void TearDown() override {
+        Form.reset();
+        Server.reset();
+    }
+
+    // Connects one session to a recording peer; true once it shows the greeting.
+    bool ConnectRecorder() {
+        Server = std::make_unique<bptest::TScriptedServer>(
+            [this](int fd, int) {
+                bptest::SendAll(fd, Rec.Greeting);
+                char buf[65536];
+                for (;;) {
+                    if (!bptest::detail::WaitReadable(fd, bptest::detail::NowMs() + 30000)) break;
+                    const ssize_t n = ::read(fd, buf, sizeof buf);
+                    if (n <= 0) break;
+                    std::lock_guard g(Rec.Lock);
+                    Rec.Got.append(buf, static_cast<std::size_t>(n));
+                }
+            },
+            true);
+        Form->HostNameComboBox->setCurrentText("127.0.0.1");
+        Form->PortEdit->setText(QString::fromStdString(Server->PortStr()));
+        Form->ConnectClick(nullptr);
+        return WaitFor([&] {
+            return Form->CurrentSession >= 0 && S().IsConnected() && ScreenHas(S(), "ready");
+        });
+    }
+    TConnection& S() { return *Form->Sessions.at(static_cast<std::size_t>(Form->CurrentSession)); }
+
+    std::unique_ptr<TkvMainForm> Form;
+    std::unique_ptr<bptest::TScriptedServer> Server;
+    TRecorder Rec;
+    std::string NextFile;
+};
+
+// Telnet negotiation bytes (IAC ...) the peer may receive first are cut.
+std::string Payload(const std::string& got) {
+    std::string out;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        const auto c = static_cast<unsigned char>(got[i]);
+        if (c == 255 && i + 1 < got.size()) {
+            const auto cmd = static_cast<unsigned char>(got[i + 1]);
+            if (cmd == 255) {
+                out.push_back('\xFF');
+                ++i;
+            } else if (cmd >= 251 && cmd <= 254) {
+                i += 2;
+            } else if (cmd == 250) {
+                const std::size_t se = got.find("\xFF\xF0", i);
+                i = se == std::string::npos ? got.size() : se + 1;
+            } else {
+                ++i;
+            }
+            continue;
+        }
+        out.push_back(static_cast<char>(c));
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(EditTest, UploadEndsLinesWithOneCrWhateverTheFileUsed) {
+    ASSERT_TRUE(ConnectRecorder());
+    const std::string expect = "a\rb\rc";
+    std::string all;
+    for (const char* body : {"a\r\nb\r\nc\r\n", "a\nb\nc", "a\rb\rc\r"}) {
+        NextFile = WriteFile("up.txt", body);
+        Form->UploadClick(nullptr);
+        all += expect;
+        ASSERT_TRUE(WaitFor([&] { return Payload(Rec.Received()).find(all) != std::string::npos; }))
+            << Payload(Rec.Received());
+    }
+    EXPECT_EQ(Payload(Rec.Received()), all);
+}
+
+TEST_F(EditTest, LargeUploadArrivesWholeAndInOrder) {
+    ASSERT_TRUE(ConnectRecorder());
+    std::string body, expect;
+    for (int i = 0; body.size() < 5u * 1024 * 1024; ++i) {
+        const std::string line = "line " + std::to_string(i) + " of the upload";
+        body += line + "\n";
+        if (!expect.empty()) expect += "\r";
+        expect += line;
+    }
+    NextFile = WriteFile("big.txt", body);
+    Form->UploadClick(nullptr);
+    ASSERT_TRUE(WaitFor([&] { return Payload(Rec.Received()).size() >= expect.size(); }, 60000));
+    EXPECT_TRUE(Payload(Rec.Received()) == expect);
+}
+
+TEST_F(EditTest, UnreadableUploadSaysWhyAndSendsNothing) {
+    ASSERT_TRUE(ConnectRecorder());
+    NextFile = Dir("files") + "missing.txt";
+    testsupport::TModalScript boxes;
+    boxes.Ok();
+    Form->UploadClick(nullptr);
+    ASSERT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_NE(boxes.Texts[0].find("missing.txt"), std::string::npos);
+    bptest::SleepMs(100);
+    QApplication::processEvents();
+    EXPECT_EQ(Payload(Rec.Received()), "");
+}
+
+TEST_F(EditTest, CopyNeedsASelectionAndClearsIt) {
+    ASSERT_TRUE(ConnectRecorder());
+    QApplication::clipboard()->setText("untouched");
+    Form->CopyClick(nullptr);
+    EXPECT_EQ(QApplication::clipboard()->text(), "untouched");
+    S().SetSelection(0, S().Screen().CursorY - 1, 4, S().Screen().CursorY - 1);
+    ASSERT_TRUE(S().SelectionShown);
+    Form->CopyClick(nullptr);
+    EXPECT_EQ(QApplication::clipboard()->text().trimmed(), "ready");
+    EXPECT_FALSE(S().SelectionShown);
+    EXPECT_TRUE(Form->Action("Copy")->isEnabled() || !Form->Settings.CopyMark);
+}
+
+TEST_F(EditTest, SaveIntoAReadOnlyFolderShowsTheBoxAndSavesOtherwise) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    ASSERT_TRUE(ConnectRecorder());
+    const std::string locked = Dir("locked");
+    ::chmod(locked.c_str(), 0500);
+    NextFile = locked + "screen.txt";
+    testsupport::TModalScript boxes;
+    boxes.Ok();
+    Form->SaveScreenClick(nullptr);
+    ::chmod(locked.c_str(), 0700);
+    ASSERT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_NE(boxes.Texts[0].find("screen.txt"), std::string::npos) << boxes.Texts[0];
+
+    NextFile = Dir("files") + "screen.txt";
+    Form->SaveScreenClick(nullptr);
+    std::ifstream in(NextFile, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(bytes.substr(0, 7), "ready\r\n");
+}
+
+TEST_F(EditTest, SaveWithoutSessionAsksNothing) {
+    testsupport::TModalScript none;
+    NextFile = Dir("files") + "never.txt";
+    int asked = 0;
+    Form->ChooseFileName = [&](const std::string&, bool) {
+        ++asked;
+        return NextFile;
+    };
+    Form->SaveScreenClick(nullptr);
+    Form->SaveBufferClick(nullptr);
+    Form->UploadClick(nullptr);
+    Form->LoadTraceClick(nullptr);
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(std::filesystem::exists(NextFile));
+}
+
+TEST_F(EditTest, FindNextScrollsToAHitFarBackAndSelectsIt) {
+    std::string text;
+    text += "the needle is here\r\n";
+    for (int i = 0; i < 400; ++i)
+        text += "filler line " + std::to_string(i) + "\r\n";
+    Rec.Greeting = text + "ready\r\n";
+    ASSERT_TRUE(ConnectRecorder());
+    ASSERT_GT(S().Screen().TopRow(), 300);
+    TFForm* f = Form->EnsureFindForm();
+    f->FindComboBox->setEditText("NEEDLE");
+    f->DownRadio->setChecked(true);
+    f->ResetBtnClick();
+    Form->FindNextClick(nullptr);
+    ASSERT_TRUE(S().SelectionShown);
+    const int row = S().SelTop() + S().Screen().ViewRow();
+    std::string hit;
+    for (int i = S().SelLeft(); i <= S().SelRight(); ++i)
+        hit.push_back(static_cast<char>(S().Screen().Row(row).Cells[i].Char));
+    EXPECT_EQ(hit, "needle");
+    EXPECT_EQ(S().SelTop(), 0); // scrolled so that the hit is on the top row
+    EXPECT_LT(S().Screen().ViewRow(), S().Screen().TopRow());
+    if (const char* shot = std::getenv("BP_SCREENSHOT_DIR")) {
+        Form->FindClick(nullptr);
+        QApplication::processEvents();
+        Form->grab().save(QString::fromUtf8(shot) + "/find-hit.png");
+    }
+
+    // Not found: the box, and the next step starts from the same place.
+    testsupport::TModalScript boxes;
+    boxes.Ok();
+    f->FindComboBox->setEditText("absent words");
+    f->FindNextBtnClick();
+    ASSERT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_EQ(boxes.Texts[0], "找不到 \"absent words\"");
+    EXPECT_EQ(f->FindComboBox->itemText(0), "absent words");
+    EXPECT_EQ(f->FindComboBox->itemText(1), "NEEDLE");
+}
+
+TEST_F(EditTest, FindSettingsReadBackAndBadOnesLoad) {
+    const std::string path = Form->SettingsFileName;
+    {
+        win::TIniText ini = session::ReadProfile(path);
+        ini.EraseSection("Find");
+        ini.Set("Find", "Str", win::Utf8ToBig5("中文"));
+        ini.Set("Find", "Direction", "7");
+        ini.Set("Find", "CaseSensitive", "1");
+        ini.Set("Find", "Left", "-99999");
+        ini.Set("Find", "Top", "99999");
+        session::WriteProfile(path, ini);
+    }
+    TFForm* f = Form->EnsureFindForm();
+    EXPECT_EQ(f->FindComboBox->currentText(), QString::fromUtf8("中文"));
+    EXPECT_TRUE(f->DownRadio->isChecked());
+    EXPECT_TRUE(f->CaseCheckBox->isChecked());
+    EXPECT_TRUE(f->FindNextBtn->isEnabled());
+    f->FindComboBox->setEditText("");
+    EXPECT_FALSE(f->FindNextBtn->isEnabled());
+    f->FindComboBox->setEditText("word");
+    f->UpRadio->setChecked(true);
+    Form.reset(); // [Find] is written as the window goes
+    std::ifstream in(path);
+    std::string ini((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(ini.find("Str=word"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("Direction=0"), std::string::npos);
+}
+
+TEST_F(EditTest, TraceStepsOneByteAtATimeThenRunsThroughUnpaused) {
+    ASSERT_TRUE(ConnectRecorder());
+    std::string data = "\x1b[1;33mtraced\x1b[m text\r\n";
+    while (data.size() < (1u << 20))
+        data += "\x1b[3" + std::to_string(data.size() % 8) + "mrow " + std::to_string(data.size()) +
+                "\x1b[m\r\n";
+    NextFile = WriteFile("trace.txt", TraceOf(data));
+    // The screen before the replay, to predict the result.
+    TScreenBuffer expect;
+    expect.SetMaxBufferRows(S().Screen().MaxBufferRows());
+    expect.SetColumns(S().Screen().Columns());
+    expect.SetRows(S().Screen().Rows());
+
+    Form->LoadTraceClick(nullptr);
+    ASSERT_TRUE(Form->TraceBusy);
+    TTraceDlg* dlg = Form->TraceDlg;
+    ASSERT_TRUE(dlg);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(dlg->TraceMemo->toPlainText(), "1B ");
+    for (int i = 0; i < 3; ++i) {
+        dlg->ContinueBtn->click();
+        for (int k = 0; k < 5; ++k)
+            QApplication::processEvents();
+    }
+    EXPECT_EQ(dlg->TraceMemo->toPlainText(), "1B 5B 31 3B ");
+    // A second start only brings the window forward.
+    Form->LoadTraceClick(nullptr);
+    EXPECT_TRUE(Form->TraceBusy);
+
+    S().ClearScreen();
+    S().Screen().ClearHistory();
+    dlg->DontStopCheckBox->setChecked(true);
+    ASSERT_TRUE(WaitFor([&] { return !Form->TraceBusy; }, 60000));
+    EXPECT_TRUE(ScreenHas(S(), "row"));
+}
+
+TEST_F(EditTest, TraceWithoutDataLinesSaysSoAndFreesTheCommand) {
+    ASSERT_TRUE(ConnectRecorder());
+    testsupport::TModalScript boxes;
+    boxes.Ok();
+    boxes.Ok();
+    NextFile = WriteFile("plain.txt", "no trace here\r\n  0x\r\n");
+    Form->LoadTraceClick(nullptr);
+    EXPECT_FALSE(Form->TraceBusy);
+    NextFile = Dir("files") + "gone.txt";
+    Form->LoadTraceClick(nullptr);
+    EXPECT_FALSE(Form->TraceBusy);
+    ASSERT_EQ(boxes.Texts.size(), 2u);
+    EXPECT_EQ(boxes.Texts[0], "此檔案非追蹤檔的格式!");
+    EXPECT_NE(boxes.Texts[1].find("gone.txt"), std::string::npos);
+}
+
+TEST_F(EditTest, PreferencesOkReachesTheSessions) {
+    ASSERT_TRUE(ConnectRecorder());
+    const QFont before = S().Font();
+    TDetachedForm* win = Form->FormOf(&S());
+    ASSERT_TRUE(win);
+    win->showNormal();
+    QApplication::processEvents();
+    const QRect frame = win->geometry();
+    Form->PreferenceDialogHook = [](TPreferenceDlg& d) {
+        QTimer::singleShot(0, &d, [&d] {
+            d.PageControl->setCurrentIndex(3);
+            d.MaxBufferRowsSpinEdit->setValue(3000);
+            d.ApplyFontCheckBox->setChecked(true);
+            d.ChooseFont = [](QFont& f) {
+                f.setPointSize(f.pointSize() + 6);
+                return true;
+            };
+            d.FontHotBitBtn->click();
+            d.SelectEntry(1);
+            d.ChooseColor = [](TColor& c) {
+                c = 0x123456;
+                return true;
+            };
+            d.TextForegroundComboColorChange();
+            d.HttpHyperlinkSText->OnClick();
+            if (const char* shot = std::getenv("BP_SCREENSHOT_DIR"))
+                d.grab().save(QString::fromUtf8(shot) + "/preferences-colours.png");
+            d.accept();
+        });
+    };
+    Form->SetPreferenceClick(nullptr);
+    EXPECT_EQ(Form->LastPreferencePage, 3);
+    EXPECT_EQ(Form->Settings.MaxBufferRows, 3000);
+    EXPECT_EQ(S().Screen().MaxBufferRows(), 3000);
+    EXPECT_EQ(Form->Settings.FgColors[1], 0x123456u);
+    EXPECT_EQ(S().FgColorTable()[1], 0x123456u);
+    EXPECT_EQ(S().HttpHyperlinkColor, 0x123456u);
+    // The window grew for the bigger font (the screen then fits its font to
+    // the client, rounding included), its left edge where it was.
+    EXPECT_GT(S().Font().pointSize(), before.pointSize());
+    EXPECT_EQ(win->geometry().left(), frame.left());
+    EXPECT_GT(win->geometry().width(), frame.width());
+    EXPECT_GT(win->geometry().height(), frame.height());
+    EXPECT_TRUE(Form->Action("SetPreference")->isEnabled());
+}
+
+TEST_F(EditTest, PreferencesCancelChangesNothing) {
+    const TMainSettings before = Form->Settings;
+    Form->PreferenceDialogHook = [](TPreferenceDlg& d) {
+        QTimer::singleShot(0, &d, [&d] {
+            d.MaxBufferRowsSpinEdit->setValue(4000);
+            d.DefaultColors(false);
+            d.reject();
+        });
+    };
+    Form->SetPreferenceClick(nullptr);
+    EXPECT_TRUE(Form->Settings == before);
+}
