@@ -72,30 +72,7 @@ QLabel* Label(QWidget* parent, const char* name, const char* caption) {
 
 } // namespace
 
-// ---- TRadioGroup, TSwatch ---------------------------------------------------------
-
-TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
-    : QGroupBox(caption, parent), FGroup(new QButtonGroup(this)) {
-    auto* l = new QVBoxLayout(this);
-    for (int i = 0; i < items.size(); ++i) {
-        auto* r = new QRadioButton(items[i], this);
-        FGroup->addButton(r, i);
-        FItems.push_back(r);
-        l->addWidget(r);
-    }
-    connect(FGroup, &QButtonGroup::idClicked, this, [this](int) {
-        if (OnClick) OnClick();
-    });
-}
-
-int TRadioGroup::ItemIndex() const {
-    return FGroup->checkedId();
-}
-
-void TRadioGroup::SetItemIndex(int index) {
-    if (index >= 0 && index < static_cast<int>(FItems.size()))
-        FItems[static_cast<std::size_t>(index)]->setChecked(true);
-}
+// ---- TSwatch ---------------------------------------------------------
 
 TSwatch::TSwatch(QWidget* parent, const QString& text) : QLabel(text, parent) {
     setAutoFillBackground(true);
@@ -155,7 +132,7 @@ void TPreferenceDlg::BuildGeneral() {
     MaxBufferRowsSpinEdit = Spin(page, "MaxBufferRowsSpinEdit", 25, 100000);
     DelayIntervalSpinEdit = Spin(page, "DelayIntervalSpinEdit", 0, 10000);
     CRLFRadioGroup = new TRadioGroup(QString::fromUtf8("Enter 鍵送出"),
-                                     {QStringLiteral("CR"), QStringLiteral("CR LF")}, page);
+                                     {QStringLiteral("CR"), QStringLiteral("CR LF")}, 1, page);
     CRLFRadioGroup->setObjectName("CRLFRadioGroup");
     ClearCaptionCheckBox = Check(page, "ClearCaptionCheckBox", "工具列按鈕不顯示文字");
     ShowIDCheckBox = Check(page, "ShowIDCheckBox", "顯示連線編號");
@@ -441,9 +418,9 @@ void TPreferenceDlg::BuildBig5() {
 void TPreferenceDlg::BuildSound() {
     auto* page = new QWidget;
     BeepCheckBox = Check(page, "BeepCheckBox", "嗶聲(&B)");
-    BeepRadioGroup =
-        new TRadioGroup(QString::fromUtf8("音源"),
-                        {QString::fromUtf8("揚聲器(&P)"), QString::fromUtf8("音效卡(&S)")}, page);
+    BeepRadioGroup = new TRadioGroup(
+        QString::fromUtf8("音源"),
+        {QString::fromUtf8("揚聲器(&P)"), QString::fromUtf8("音效卡(&S)")}, 1, page);
     BeepRadioGroup->setObjectName("BeepRadioGroup");
     SoundLabel = Label(page, "SoundLabel", "音效檔");
     SoundStaticText = Label(page, "SoundStaticText", "");
@@ -490,7 +467,7 @@ void TPreferenceDlg::BuildCaret() {
     auto* page = new QWidget;
     CaretTypeRadioGroup =
         new TRadioGroup(QString::fromUtf8("游標樣式"),
-                        {QString::fromUtf8("方塊(&C)"), QString::fromUtf8("圖形(&P)")}, page);
+                        {QString::fromUtf8("方塊(&C)"), QString::fromUtf8("圖形(&P)")}, 1, page);
     CaretTypeRadioGroup->setObjectName("CaretTypeRadioGroup");
     CaretHeightLabel = Label(page, "CaretHeightLabel", "高度");
     CaretHeightSpinEdit = Spin(page, "CaretHeightSpinEdit", 1, 100);
@@ -522,7 +499,7 @@ void TPreferenceDlg::BuildDownload() {
         new TRadioGroup(QString::fromUtf8("下載方式"),
                         {QString::fromUtf8("使用&FTP程式"), QString::fromUtf8("使用瀏覽器(&B)"),
                          QString::fromUtf8("複製&URL")},
-                        page);
+                        1, page);
     DownloadMethodRadioGroup->setObjectName("DownloadMethodRadioGroup");
     FTPLabel = Label(page, "FTPLabel", "FTP 程式");
     FtpSText = Label(page, "FtpSText", "");

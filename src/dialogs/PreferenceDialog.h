@@ -3,6 +3,7 @@
 // binder table that loads and stores in one place; the enabling rules and
 // palette defaults are prefs:: (session/core/Preferences.h).
 #pragma once
+#include "dialogs/AnsiColorDialog.h" // TRadioGroup
 #include "session/core/MainSettings.h"
 #include "session/core/Preferences.h"
 
@@ -24,21 +25,6 @@ class QSpinBox;
 class QTabWidget;
 class QToolButton;
 class QVBoxLayout;
-
-// A group of radio buttons with an item index (-1 = none).
-class TRadioGroup : public QGroupBox {
-    Q_OBJECT
-public:
-    TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent);
-    int ItemIndex() const;
-    void SetItemIndex(int index);
-    QRadioButton* Item(int i) const { return FItems[static_cast<std::size_t>(i)]; }
-    std::function<void()> OnClick;
-
-private:
-    QButtonGroup* FGroup;
-    std::vector<QRadioButton*> FItems;
-};
 
 // A colour swatch that can be clicked (0x00BBGGRR colour).
 class TSwatch : public QLabel {
