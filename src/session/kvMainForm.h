@@ -21,6 +21,7 @@
 #include "session/core/ProgressPass.h"
 #include "session/core/Reconnect.h"
 #include "session/core/SpeedKeys.h"
+#include "session/core/WindowLayout.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -271,6 +272,25 @@ public:
                       const std::function<void(TConnection*)>& step);
     // EnableCommands(false) holds until EnableCommands(true).
     bool CommandsLocked() const { return FCommandsLocked; }
+
+    // ---- Window layout and backgrounds (kvMainFormLayout.cpp) -----------
+    // Fills the document area with one session window (not by window state).
+    void MaximizeSession(int index);
+    // Moves every session window to (x, y) in a progress pass.
+    void MoveAllSessions(int x, int y);
+    // The document area's background cut from ScreenShoot under it.
+    void PaintTransparentBackground();
+    // The picture open dialog; tests put their own in ("" = cancelled).
+    std::function<QString(const QString& start)> PictureFileChooser;
+    session::TBackgroundState BackgroundState() const;
+    void ApplyBackgroundState(const session::TBackgroundState& b);
+    bool LoadBackgroundPicture(const std::string& fileName);
+    void ClearBackgroundPicture();
+    // 0 tile horizontally, 1 vertically, 2 cascade.
+    void ArrangeSessions(int how);
+    void FitSessionScreen(TConnection* s, TDetachedForm* w, QSize screen);
+    bool LayoutChecked(const char* name) const;
+    std::vector<TConnection*> LayoutSessions() const;
 
     // ---- Site settings and session events (kvMainFormSite.cpp, kvMainFormLogin.cpp)
     // A script block's connect fields, handed over by the script reader.

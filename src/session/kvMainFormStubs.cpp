@@ -6,22 +6,6 @@
 // ---- Sessions and connecting (sessions files) ------------------------------
 
 
-void TkvMainForm::MaxConnectionClick(QObject*) {}
-
-void TkvMainForm::MaxAllConnectionClick(QObject*) {}
-
-void TkvMainForm::MinAllConnectionClick(QObject*) {}
-
-void TkvMainForm::RestoreAllConnectionClick(QObject*) {}
-
-void TkvMainForm::TileHClick(QObject*) {}
-
-void TkvMainForm::TileVClick(QObject*) {}
-
-void TkvMainForm::TileOClick(QObject*) {}
-
-void TkvMainForm::MoveToLeftTopClick(QObject*) {}
-
 void TkvMainForm::MoveToClick(QObject*) {}
 
 // ---- Screens: edit, save, print, find, trace, scripts, speed keys, line input ---
@@ -31,18 +15,6 @@ void TkvMainForm::RunScriptClick(QObject*) {}
 void TkvMainForm::MakeScriptClick(QObject*) {}
 
 // ---- Window layout and backgrounds -----------------------------------------
-
-void TkvMainForm::ScrollBarVisibleClick(QObject*) {}
-
-void TkvMainForm::TransparentMenuItemClick(QObject*) {}
-
-void TkvMainForm::PictureMenuItemClick(QObject*) {}
-
-void TkvMainForm::CenterMenuItemClick(QObject*) {}
-
-void TkvMainForm::LoadPictureMenuItemClick(QObject*) {}
-
-void TkvMainForm::RearrangeClick(QObject*) {}
 
 void TkvMainForm::CLFormBackColorClick(QObject*) {}
 
