@@ -51,14 +51,11 @@ std::string TAnsiEncoder::CellToAnsi(const TCell& cell) {
         p += ';';
     }
     if (reset || cell.Bg != Prev.Bg) {
+        // A bright background has no code of its own: it goes out as its
+        // normal colour. Bold belongs to the foreground alone (it would
+        // brighten the text, not the background).
         int n = cell.Bg & 15;
-        if (n >= 8) {
-            if (Bold != TBold::On) {
-                p += "1;";
-                Bold = TBold::On;
-            }
-            n -= 8;
-        }
+        if (n >= 8) n -= 8;
         p += '4';
         p += static_cast<char>('0' + n);
         p += ';';

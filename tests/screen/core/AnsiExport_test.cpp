@@ -61,3 +61,19 @@ TEST(AnsiExport, CopyWithColoursReplaysToTheSameCells) {
     for (size_t i = 0; i < lines.size(); ++i)
         EXPECT_TRUE(SameCells(replayed[i], lines[i])) << "line " << i;
 }
+
+// Backgrounds 8..15 must not brighten a normal foreground when the copy is
+// replayed: bold is the foreground's alone.
+TEST(AnsiExport, BrightBackgroundsLeaveTheForegroundAlone) {
+    for (int bg = 8; bg < 16; ++bg)
+        for (int fg : {0, 3, 7, 9, 15}) {
+            const std::vector<std::vector<TCell>> lines{{C('x', fg, bg), C('y', fg, 0)}};
+            const std::string s = CellsToAnsi(lines);
+            const auto got = Replay(s, lines);
+            ASSERT_EQ(got.size(), 1u);
+            EXPECT_EQ(got[0][0].Fg, fg) << "bg " << bg << ": " << s;
+            EXPECT_EQ(got[0][0].Bg, bg - 8) << s;
+            EXPECT_EQ(got[0][1].Fg, fg) << s;
+            EXPECT_EQ(got[0][1].Bg, 0) << s;
+        }
+}
