@@ -71,6 +71,10 @@ class TSpin;
 class TTiler;
 class TToolbar;
 class TWavePlayer;
+class TScriptDlg;
+namespace session {
+struct TScriptBlock;
+}
 
 // Private messages of the main window (posted, never sent).
 constexpr win::UINT WM_CONNECT_REQUEST = win::WM_USER + 401; // connect the boxes
@@ -344,6 +348,19 @@ public:
     QPrinter& Printer();
     // ---- Sessions: kvMainFormSessions.cpp, kvMainFormConnect.cpp ---------
     std::string PendingScript; // login script for the next session opened
+    // ---- Script files (kvMainFormScript.cpp) --------------------------------
+    // Window place of the block being connected; -9317 = not given.
+    int ScriptLeft = NoScriptPosition, ScriptTop = NoScriptPosition;
+    bool ScriptBlockConnecting = false; // a script block's connect is running
+    // Test hooks: the dialog (true = OK), the boxes, the save-file name.
+    std::function<bool(TScriptDlg&)> ScriptDialogExec;
+    std::function<void(const QString&)> ScriptMessage;
+    std::function<bool()> ScriptConfirm;
+    std::function<std::string()> ScriptSaveName;
+    // The reused idle session of a block's connect takes its login.
+    void ScriptBlockToReusedSession(TConnection* session);
+    void ConnectScriptBlock(const session::TScriptBlock& block);
+    void ScriptBox(const QString& text);
     // Worker and timer handshake: dropped sessions to close or restart.
     session::THandshake Handshake;
     bool InTimer = false;             // the housekeeping timer is running

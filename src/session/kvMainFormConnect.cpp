@@ -119,6 +119,7 @@ void TkvMainForm::ConnectClick(QObject*) {
             cur->SetKeyWord(cur->SavedKeyWord);
         }
         cur->SetTriggerCnt(dontLogin ? 0 : cur->SavedTriggerCnt);
+        ScriptBlockToReusedSession(cur);
     } else {
         // 8. A new session window.
         BmpListBox->addItem(new QListWidgetItem(shownHost));

@@ -211,6 +211,9 @@ TConnection* TkvMainForm::OpenSessionWindow() {
     setup.Background = QColor(Settings.BgColors[0] & 0xFF, (Settings.BgColors[0] >> 8) & 0xFF,
                               (Settings.BgColors[0] >> 16) & 0xFF);
     setup.MainWindow = FHandle;
+    setup.ScriptPositionPending = ScriptBlockConnecting;
+    setup.ScriptLeft = ScriptLeft;
+    setup.ScriptTop = ScriptTop;
     MdiArea->addSubWindow(window);
     window->Initialize(setup);
     window->Session = s;

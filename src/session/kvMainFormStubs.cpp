@@ -10,9 +10,6 @@ void TkvMainForm::MoveToClick(QObject*) {}
 
 // ---- Screens: edit, save, print, find, trace, scripts, speed keys, line input ---
 
-void TkvMainForm::RunScriptClick(QObject*) {}
-
-void TkvMainForm::MakeScriptClick(QObject*) {}
 
 // ---- Window layout and backgrounds -----------------------------------------
 

@@ -1,0 +1,319 @@
+// Script files on the main window against peers on loopback: a script of
+// three blocks opens three sessions that log in by themselves at their
+// places, a block without a keyword sends nothing, an idle current session
+// takes the first block's login, Make Script reads back as the same
+// sessions, and missing files, the history and the dialog's keys.
+#include "SessionPeers.h"
+#include "support/SandboxHome.h"
+#include "support/ScratchFolder.h"
+#include "support/ScriptedServer.h"
+
+#include "dialogs/DirectoryDialog.h"
+#include "platform/QtMessageLoop.h"
+#include "platform/core/IniFile.h"
+#include "session/DirectoryHost.h"
+#include "session/ScriptDialog.h"
+#include "session/core/NetworkUp.h"
+#include "session/core/ScriptFile.h"
+#include "session/core/StrCrypt.h"
+#include "session/kvMainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <mutex>
+
+using sessiontest::ScreenHas;
+using sessiontest::WaitFor;
+using testsupport::TScratchFolder;
+
+namespace {
+
+class TEnv : public TMainFormEnvironment {
+public:
+    explicit TEnv(std::string folder) : FFolder(std::move(folder)) {}
+    std::string ProgramFolder() override { return FFolder; }
+    std::string WindowsFolder() override { return FFolder; }
+    std::string TempFolder() override { return FFolder; }
+    std::string DesktopFolder() override { return FFolder; }
+    bool FolderWritable(const std::string&) override { return true; }
+    std::string ProgramPath() override { return FFolder + "BrannocPro"; }
+    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
+        if (dontAsk) *dontAsk = true;
+        return false;
+    }
+    bool ReadTelnetHandler(std::string* command) override {
+        if (command) command->clear();
+        return true;
+    }
+    bool WriteTelnetHandler(const std::string&) override { return true; }
+
+private:
+    std::string FFolder;
+};
+
+struct TBookHost : TDirectoryHost {
+    std::string Dir;
+    std::string SettingsDir() const override { return Dir; }
+    std::string SettingsFileName() const override { return Dir + "Brannoc.ini"; }
+    bool CurrentSiteName(std::string&) const override { return false; }
+    void ConnectSite(const std::string&, const std::string&, const std::string&) override {}
+    void UpdateSessions(const TSiteUpdate&) override {}
+};
+
+// A peer that shows its keyword and records everything typed after it.
+struct TLoginPeer {
+    std::string KeyWord;
+    std::mutex M;
+    std::string Got;
+    std::unique_ptr<bptest::TScriptedServer> Server;
+    explicit TLoginPeer(std::string keyWord) : KeyWord(std::move(keyWord)) {
+        Server = std::make_unique<bptest::TScriptedServer>(
+            [this](int fd, int) {
+                bptest::SendAll(fd, "hello " + KeyWord + "\r\n");
+                for (int rounds = 0; rounds < 600; ++rounds) {
+                    pollfd p{fd, POLLIN, 0};
+                    if (::poll(&p, 1, 100) <= 0) continue;
+                    char buf[4096];
+                    const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+                    if (n <= 0) return;
+                    std::lock_guard<std::mutex> l(M);
+                    Got.append(buf, static_cast<std::size_t>(n));
+                }
+            },
+            true);
+    }
+    std::string Received() {
+        std::lock_guard<std::mutex> l(M);
+        return Got;
+    }
+    std::string Port() const { return Server->PortStr(); }
+};
+
+struct MainFormScript : ::testing::Test {
+    std::vector<std::unique_ptr<TLoginPeer>> Peers;
+    // A peer that outlives the form, so its sessions close first.
+    TLoginPeer& Peer(const std::string& keyWord) {
+        Peers.push_back(std::make_unique<TLoginPeer>(keyWord));
+        return *Peers.back();
+    }
+    static void SetUpTestSuite() {
+        static testpeer::TSandboxHome home;
+        win::InstallQtMessageLoop();
+        session::SetNetworkProbe([] { return true; });
+    }
+    TScratchFolder Folder;
+    std::unique_ptr<TkvMainForm> Form;
+    TBookHost Host;
+    std::unique_ptr<TDirectoryDlg> Book;
+    std::vector<QString> Messages;
+
+    void SetUp() override {
+        TScratchFolder::Write(Folder.File("Directory.ini"),
+                              "[*Setting*]\r\nPassword=" + session::EncodeStoredKey("none") +
+                                  "\r\n");
+        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
+                                             std::make_unique<TEnv>(Folder.Path()));
+        Form->show();
+        Form->FlashTimer->stop();
+        Form->Settings.Remove = false;
+        Form->Settings.ReConnect = false;
+        Form->Settings.Max = false;
+        Form->Settings.MoveToLeftTopWhenConnection = false;
+        Host.Dir = Form->SettingsDir;
+        Book = std::make_unique<TDirectoryDlg>(Host, 1024);
+        DirectoryDlg = Book.get();
+        Form->ScriptMessage = [this](const QString& t) { Messages.push_back(t); };
+    }
+    void TearDown() override {
+        Form.reset();
+        Peers.clear();
+        if (DirectoryDlg == Book.get()) DirectoryDlg = nullptr;
+        Book.reset();
+    }
+    // Runs the script file through the dialog, as if chosen and OK pressed.
+    void Run(const std::string& file) {
+        Form->ScriptDialogExec = [file](TScriptDlg& d) {
+            d.SetFileName(file);
+            return true;
+        };
+        Form->RunScriptClick(nullptr);
+    }
+    std::string WriteScript(const std::string& text) {
+        const std::string f = Folder.File("run.txt");
+        TScratchFolder::Write(f, text);
+        return f;
+    }
+    int Count() const { return static_cast<int>(Form->Sessions.size()); }
+    TConnection& S(int i) { return *Form->Sessions.at(static_cast<std::size_t>(i)); }
+};
+
+} // namespace
+
+TEST_F(MainFormScript, ThreeBlocksOpenThreeSessionsThatLogInAtTheirPlaces) {
+    TLoginPeer &a = Peer("kwA"), &b = Peer("kwB"), &c = Peer("kwC");
+    const std::string file =
+        WriteScript("`three sites\r\n#alpha 127.0.0.1 " + a.Port() +
+                    " kwA\r\nuserA\r\n%POSITION 10 20\r\npwA\r\n" + "#beta 127.0.0.1 " + b.Port() +
+                    " kwB\r\n%position 30 40\r\n%DEFAULT\r\nuserB\r\n" + "#gamma 127.0.0.1 " +
+                    c.Port() + " kwC\nuserC");
+    Run(file);
+    ASSERT_EQ(Count(), 3);
+    ASSERT_TRUE(WaitFor([&] {
+        return a.Received().find("pwA") != std::string::npos &&
+               b.Received().find("userB") != std::string::npos &&
+               c.Received().find("userC") != std::string::npos;
+    }));
+    EXPECT_NE(a.Received().find("userA\r"), std::string::npos) << a.Received();
+    EXPECT_EQ(Form->FormOf(&S(0))->pos(), QPoint(10, 20));
+    EXPECT_EQ(Form->FormOf(&S(1))->pos(), QPoint(30, 40));
+    EXPECT_EQ(S(2).KeyWord(), "kwC");
+    // Nothing of the run stays for the user's next connect.
+    EXPECT_FALSE(Form->ScriptLoginGiven);
+    EXPECT_TRUE(Form->PendingScript.empty());
+    EXPECT_TRUE(Form->ScriptHost.empty());
+    EXPECT_EQ(Form->windowTitle(), QString::fromUtf8("Brannoc Pro version 2.00b (中文版) - gamma"));
+    // The menu items are back.
+    EXPECT_TRUE(Form->Action("RunScript")->isEnabled());
+    EXPECT_TRUE(Form->Action("DontLogin")->isEnabled());
+    EXPECT_FALSE(Form->Action("ApplyDefaultSettingMenuItem")->isChecked());
+    EXPECT_FALSE(Form->CommandLineScript);
+}
+
+TEST_F(MainFormScript, BlockWithoutKeywordDoesNotWaitForTheOnesBefore) {
+    TLoginPeer &a = Peer("kw"), &b = Peer("kw");
+    const std::string file = WriteScript("#a 127.0.0.1 " + a.Port() +
+                                         " kw\r\nuser\r\n#b 127.0.0.1 " + b.Port() + "\r\n");
+    Run(file);
+    ASSERT_EQ(Count(), 2);
+    ASSERT_TRUE(WaitFor([&] { return a.Received().find("user") != std::string::npos; }));
+    ASSERT_TRUE(WaitFor([&] { return ScreenHas(S(1), "hello kw"); }));
+    EXPECT_EQ(S(1).KeyWord(), "");
+    EXPECT_EQ(S(1).TriggerCnt(), 0);
+    EXPECT_EQ(S(1).LoginScript, "");
+    bptest::SleepMs(300);
+    EXPECT_EQ(b.Received().find_first_of("user\r"), std::string::npos) << b.Received();
+}
+
+TEST_F(MainFormScript, IdleCurrentSessionTakesTheFirstBlocksLogin) {
+    bptest::TScriptedServer gone([](int fd, int) { bptest::SendAll(fd, "bye\r\n"); });
+    Form->HostNameComboBox->setCurrentText("127.0.0.1");
+    Form->PortEdit->setText(QString::fromStdString(gone.PortStr()));
+    Form->ConnectClick(nullptr);
+    ASSERT_EQ(Count(), 1);
+    ASSERT_TRUE(WaitFor([&] { return !S(0).IsConnected() && !S(0).Busy && gone.Idle(); }));
+    TLoginPeer& a = Peer("kwA");
+    Run(WriteScript("#alpha 127.0.0.1 " + a.Port() + " kwA\r\nfirst\r\n"));
+    ASSERT_EQ(Count(), 1) << "the idle session is used again";
+    ASSERT_TRUE(WaitFor([&] { return a.Received().find("first") != std::string::npos; }, 5000))
+        << S(0).LoginScript << "|" << S(0).KeyWord() << "|" << S(0).TriggerCnt() << "|"
+        << S(0).HostName() << ":" << S(0).Port() << "|" << sessiontest::ScreenText(S(0));
+    EXPECT_EQ(S(0).KeyWord(), "kwA");
+}
+
+TEST_F(MainFormScript, MadeScriptRunsAsTheSameSessions) {
+    TLoginPeer &a = Peer("kwA"), &b = Peer("kwB"), &c = Peer("kwC");
+    const std::string first =
+        WriteScript("#alpha 127.0.0.1 " + a.Port() + " kwA\r\nuA^Mpa\r\n#beta 127.0.0.1 " +
+                    b.Port() + "\r\n#gamma 127.0.0.1 " + c.Port() + " kwC\r\nuC\r\n");
+    Run(first);
+    ASSERT_EQ(Count(), 3);
+    ASSERT_TRUE(WaitFor([&] { return c.Received().find("uC") != std::string::npos; }));
+    const std::string made = Folder.File("made");
+    Form->ScriptConfirm = [] { return true; };
+    Form->ScriptSaveName = [&] { return made; };
+    Form->MakeScriptClick(nullptr);
+    std::string bytes;
+    ASSERT_TRUE(win::ReadWholeFile(made + ".txt", bytes)) << "no dot: .txt added";
+    const auto blocks = session::ReadScriptBlocks(bytes);
+    const auto expected = session::ReadScriptBlocks(
+        "#alpha 127.0.0.1 " + a.Port() + " kwA\r\nuA^Mpa\r\n#beta 127.0.0.1 " + b.Port() +
+        "\r\n#gamma 127.0.0.1 " + c.Port() + " kwC\r\nuC\r\n");
+    EXPECT_EQ(blocks, expected) << bytes;
+    EXPECT_EQ(std::filesystem::status(made + ".txt").permissions() &
+                  (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none);
+}
+
+TEST_F(MainFormScript, MissingAndUnreadableFilesOpenNothingButKeepTheHistory) {
+    Run(Folder.File("nothere.txt"));
+    EXPECT_EQ(Count(), 0);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0], QString::fromUtf8("所指定的腳本檔案不存在!"));
+    win::TIniFile ini(Form->SettingsFileName);
+    EXPECT_EQ(ini.ReadString("Script", "s0", "*"), Folder.File("nothere.txt"));
+    EXPECT_TRUE(Form->Action("RunScript")->isEnabled());
+
+    // A folder in the file's place cannot be read either.
+    std::filesystem::create_directories(Folder.File("adir"));
+    Run(Folder.File("adir"));
+    EXPECT_EQ(Count(), 0);
+    EXPECT_EQ(Messages.size(), 2u);
+    EXPECT_EQ(ini.ReadString("Script", "s0", "*"), Folder.File("adir"));
+    EXPECT_EQ(ini.ReadString("Script", "s1", "*"), Folder.File("nothere.txt"));
+}
+
+TEST_F(MainFormScript, CancelledDialogRunsNothingAndRestoresTheMenus) {
+    Form->ScriptDialogExec = [](TScriptDlg&) { return false; };
+    Form->RunScriptClick(nullptr);
+    EXPECT_EQ(Count(), 0);
+    EXPECT_TRUE(Messages.empty());
+    EXPECT_TRUE(Form->Action("RunScript")->isEnabled());
+    EXPECT_EQ(Form->OpenDialogFileName, "Script.txt");
+}
+
+TEST_F(MainFormScript, DialogHistoryKeysAndClear) {
+    win::TIniFile(Form->SettingsFileName).WriteString("Script", "s0", "one.txt");
+    win::TIniFile(Form->SettingsFileName).WriteString("Script", "s2", "two.txt");
+    std::string open = "x.txt";
+    {
+        TScriptDlg d(Form->SettingsFileName, open);
+        ASSERT_EQ(d.History, (std::vector<std::string>{"one.txt", "two.txt"}));
+        EXPECT_EQ(d.ScriptComboBox->currentText(), "one.txt");
+        EXPECT_TRUE(d.OkBtn->isEnabled());
+        // Ctrl+Delete on a name not in the history only swallows the key.
+        d.SetFileName("other.txt");
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::ControlModifier);
+        QApplication::sendEvent(d.ScriptComboBox->lineEdit(), &del);
+        EXPECT_EQ(d.History.size(), 2u);
+        EXPECT_EQ(d.ScriptComboBox->currentText(), "other.txt");
+        // On the last entry: it goes, the one above is shown.
+        d.SetFileName("two.txt");
+        QApplication::sendEvent(d.ScriptComboBox->lineEdit(), &del);
+        EXPECT_EQ(d.History, (std::vector<std::string>{"one.txt"}));
+        EXPECT_EQ(d.ScriptComboBox->currentText(), "one.txt");
+        d.SetFileName("");
+        EXPECT_FALSE(d.OkBtn->isEnabled());
+    }
+    EXPECT_EQ(win::TIniFile(Form->SettingsFileName).ReadString("Script", "s1", "*"), "*");
+    {
+        TScriptDlg d(Form->SettingsFileName, open);
+        d.ConfirmClear = [] { return true; };
+        d.ClearBtnClick();
+        EXPECT_TRUE(d.History.empty());
+    }
+    EXPECT_FALSE(win::TIniFile(Form->SettingsFileName).SectionExists("Script"));
+}
+
+TEST_F(MainFormScript, EditCreatesAMissingFileAndStartsTheEditorWithIt) {
+    std::string open;
+    std::vector<std::string> started;
+    TScriptDlg d(Form->SettingsFileName, open);
+    d.StartProgram = [&](const std::string& p, const std::vector<std::string>& args, std::string*) {
+        started.push_back(p);
+        started.insert(started.end(), args.begin(), args.end());
+        return true;
+    };
+    const std::string f = Folder.File("new script.txt");
+    d.SetFileName(f);
+    d.EditBtnClick();
+    EXPECT_EQ(started, (std::vector<std::string>{"xdg-open", f}));
+    EXPECT_TRUE(std::filesystem::exists(f));
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+}
