@@ -5,6 +5,8 @@
 // private home, runtime folder and PATH; nothing real is opened.
 #include "session/kvMainForm.h"
 
+#include "QuietEnvironment.h"
+
 #include "platform/QtMessageLoop.h"
 #include "platform/core/Big5.h"
 #include "platform/core/WindowChannel.h"
@@ -170,18 +172,15 @@ std::string NextLine(TPeerProcess& p, int boundMs = 10000) {
 
 // The desktop the form sees: folders in a scratch folder, the telnet-link
 // handler in memory.
-class TTestEnvironment : public TMainFormEnvironment {
+class TTestEnvironment : public sessiontest::TQuietEnvironment {
 public:
-    explicit TTestEnvironment(const TScratchFolder& dir, std::string desktop = "Desktop/")
-        : Dir(dir), Desktop(std::move(desktop)) {}
-    std::string ProgramFolder() override { return Dir.File("prog dir/"); }
-    std::string WindowsFolder() override { return Dir.File("win/"); }
-    std::string TempFolder() override { return Dir.File("tmp/"); }
-    std::string DesktopFolder() override { return Desktop.empty() ? "" : Dir.File(Desktop); }
-    std::string ProgramPath() override { return Dir.File("prog dir/Brannoc Pro"); }
-    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
-        *dontAsk = true;
-        return false;
+    explicit TTestEnvironment(const TScratchFolder& dir, const std::string& desktop = "Desktop/")
+        : TQuietEnvironment({dir.File("prog dir/"), dir.File("win/"), dir.File("tmp/"),
+                             desktop.empty() ? "" : dir.File(desktop)},
+                            "Brannoc Pro") {}
+    // The program folder is checked as on the desktop.
+    bool FolderWritable(const std::string& folder) override {
+        return TMainFormEnvironment::FolderWritable(folder);
     }
     bool ReadTelnetHandler(std::string* command) override {
         *command = *Handler;
@@ -191,8 +190,6 @@ public:
         *Handler = command;
         return true;
     }
-    const TScratchFolder& Dir;
-    std::string Desktop;
     bool HandlerExists = false;
     std::shared_ptr<std::string> Handler = std::make_shared<std::string>();
 };

@@ -2,6 +2,7 @@
 // Update reaching the open sessions of a site in a progress pass, the
 // long-command lock, add-site, key tables loaded at connect time, and a map
 // saved in the editor reaching a connected session's keys.
+#include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "dialogs/DialogFixture.h"
 #include "support/ModalScript.h"
@@ -42,19 +43,10 @@ std::string Value(const std::string& bytes, const std::string& section, const ch
 }
 
 // The desktop of the test: every folder in the scratch tree, no handler
-// question.
-struct TTestEnvironment : TMainFormEnvironment {
-    std::string Settings, Temp;
-    std::string ProgramFolder() override { return Settings; }
-    std::string WindowsFolder() override { return Temp; }
-    std::string TempFolder() override { return Temp; }
-    std::string DesktopFolder() override { return Temp; }
-    bool FolderWritable(const std::string&) override { return true; }
-    std::string ProgramPath() override { return Settings + "BrannocPro"; }
-    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
-        *dontAsk = true;
-        return false;
-    }
+// question; the desktop's handler settings cannot be opened.
+struct TTestEnvironment : sessiontest::TQuietEnvironment {
+    TTestEnvironment(const std::string& settings, const std::string& temp)
+        : TQuietEnvironment({settings, temp, temp, temp}) {}
     bool ReadTelnetHandler(std::string*) override { return false; }
 };
 
@@ -91,9 +83,7 @@ protected:
         if (!once) win::InstallQtMessageLoop();
         once = true;
         TScratchFolder::Write(Host.Dir + "Directory.ini", kBook);
-        auto env = std::make_unique<TTestEnvironment>();
-        env->Settings = Host.Dir;
-        env->Temp = Scratch.File("tmp/");
+        auto env = std::make_unique<TTestEnvironment>(Host.Dir, Scratch.File("tmp/"));
         Form = std::make_unique<TkvMainForm>(std::vector<std::string>{}, std::move(env));
     }
     void TearDown() override {
@@ -401,9 +391,7 @@ TEST_F(MainFormDirectory, SitesChecksPasswordAndMapsSurviveARestartByteForByte) 
     auto restart = [&] {
         Owned.clear();
         Form.reset();
-        auto env = std::make_unique<TTestEnvironment>();
-        env->Settings = Host.Dir;
-        env->Temp = Scratch.File("tmp/");
+        auto env = std::make_unique<TTestEnvironment>(Host.Dir, Scratch.File("tmp/"));
         Form = std::make_unique<TkvMainForm>(std::vector<std::string>{}, std::move(env));
         return EnsureDirectoryDlg(*Form);
     };

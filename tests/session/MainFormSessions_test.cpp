@@ -3,6 +3,7 @@
 // timer, refused ports, look-ups held up by a test resolver while sessions
 // close and move, the close request of a session window, and the end of the
 // program with a look-up still blocked.
+#include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "support/ChildProcess.h"
 #include "support/SandboxHome.h"
@@ -40,32 +41,15 @@ testpeer::TSandboxHome& Home() {
     return home;
 }
 
-// Folders of the sandbox, so settings never land in the build tree.
-class TTestEnvironment : public TMainFormEnvironment {
-public:
-    std::string ProgramFolder() override { return Dir("prog"); }
-    std::string WindowsFolder() override { return Dir("win"); }
-    std::string TempFolder() override { return Dir("tmp"); }
-    std::string DesktopFolder() override { return Dir("desktop"); }
-    bool FolderWritable(const std::string&) override { return true; }
-    std::string ProgramPath() override { return Dir("prog") + "BrannocPro"; }
-    // Nothing asks the user anything, nothing touches the desktop's handlers.
-    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
-        if (dontAsk) *dontAsk = true;
-        return false;
-    }
-    bool ReadTelnetHandler(std::string* command) override {
-        if (command) command->clear();
-        return true;
-    }
-    bool WriteTelnetHandler(const std::string&) override { return true; }
+std::string Dir(const char* name) {
+    const std::string d = Home().Root() + "/" + name + "/";
+    std::filesystem::create_directories(d);
+    return d;
+}
 
-private:
-    static std::string Dir(const char* name) {
-        const std::string d = Home().Root() + "/" + name + "/";
-        std::filesystem::create_directories(d);
-        return d;
-    }
+// Folders of the sandbox, so settings never land in the build tree.
+struct TTestEnvironment : sessiontest::TQuietEnvironment {
+    TTestEnvironment() : TQuietEnvironment({Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
 };
 
 // A fake clock the housekeeping timer reads; the test moves it.

@@ -3,6 +3,8 @@
 // fails, the command line at the first show and a hand-over request.
 #include "session/kvMainForm.h"
 
+#include "QuietEnvironment.h"
+
 #include "../support/ModalScript.h"
 #include "../support/SandboxHome.h"
 #include "../support/ScratchFolder.h"
@@ -50,15 +52,10 @@ using testsupport::TScratchFolder;
 // Every folder is the scratch folder. The telnet-link handler is either a
 // scripted one (Handler, HandlerOpens) or the desktop's real one (RealHandler),
 // which the test then points into a sandbox home.
-class TTestEnvironment : public TMainFormEnvironment {
+class TTestEnvironment : public sessiontest::TQuietEnvironment {
 public:
-    explicit TTestEnvironment(std::string folder) : Folder(std::move(folder)) {}
-    std::string ProgramFolder() override { return Folder; }
-    std::string WindowsFolder() override { return Folder + "windows/"; }
-    std::string TempFolder() override { return Folder; }
-    std::string DesktopFolder() override { return Folder + "desktop/"; }
-    bool FolderWritable(const std::string&) override { return true; }
-    std::string ProgramPath() override { return Folder + "BrannocPro"; }
+    explicit TTestEnvironment(const std::string& folder)
+        : TQuietEnvironment({folder, folder + "windows/", folder, folder + "desktop/"}) {}
     bool AskDefaultTelnet(QWidget* owner, bool* dontAsk) override {
         ++Asked;
         if (RealDialog) return TMainFormEnvironment::AskDefaultTelnet(owner, dontAsk);
@@ -76,7 +73,6 @@ public:
         return true;
     }
 
-    std::string Folder;
     bool RealHandler = false;
     bool RealDialog = false;
     std::string Handler;

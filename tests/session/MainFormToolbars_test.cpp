@@ -4,6 +4,8 @@
 // restarted.
 #include "session/kvMainForm.h"
 
+#include "QuietEnvironment.h"
+
 #include "../controls/DockFixture.h"
 #include "../support/ScratchFolder.h"
 
@@ -34,28 +36,7 @@ namespace {
 using testsupport::TScratchFolder;
 
 // Every folder is the scratch folder; nothing asks the user anything.
-class TTestEnvironment : public TMainFormEnvironment {
-public:
-    explicit TTestEnvironment(std::string folder) : FFolder(std::move(folder)) {}
-    std::string ProgramFolder() override { return FFolder; }
-    std::string WindowsFolder() override { return FFolder; }
-    std::string TempFolder() override { return FFolder; }
-    std::string DesktopFolder() override { return FFolder; }
-    bool FolderWritable(const std::string&) override { return true; }
-    std::string ProgramPath() override { return FFolder + "BrannocPro"; }
-    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
-        if (dontAsk) *dontAsk = true;
-        return false;
-    }
-    bool ReadTelnetHandler(std::string* command) override {
-        if (command) command->clear();
-        return true;
-    }
-    bool WriteTelnetHandler(const std::string&) override { return true; }
-
-private:
-    std::string FFolder;
-};
+using TTestEnvironment = sessiontest::TQuietEnvironment;
 
 class MainFormToolbars : public ::testing::Test {
 protected:
