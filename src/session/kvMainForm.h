@@ -295,6 +295,13 @@ public:
     void FitSessionScreen(TConnection* s, TDetachedForm* w, QSize screen);
     bool LayoutChecked(const char* name) const;
     std::vector<TConnection*> LayoutSessions() const;
+    // The main window's move and size handlers: transparent backgrounds
+    // follow the window; a move during the pass reruns it once afterwards.
+    void MainWindowMoved();
+    void MainWindowResized();
+    session::TMoveWatch LayoutMoveWatch;
+    session::TGrowthWatch LayoutGrowth;
+    session::TRerunGate LayoutMoveGate;
 
     // ---- Site settings and session events (kvMainFormSite.cpp, kvMainFormLogin.cpp)
     // A script block's connect fields, handed over by the script reader.
@@ -541,6 +548,8 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:

@@ -348,3 +348,39 @@ void TkvMainForm::RearrangeClick(QObject*) {
     for (TConnection* s : Sessions)
         if (s->Transparent()) s->UpdateBackground();
 }
+
+// ---- Move and size handlers ---------------------------------------------------
+
+void TkvMainForm::moveEvent(QMoveEvent* e) {
+    QMainWindow::moveEvent(e);
+    MainWindowMoved();
+}
+
+void TkvMainForm::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    MainWindowResized();
+}
+
+void TkvMainForm::MainWindowMoved() {
+    if (!FCreated || FDestroyed) return;
+    if (!LayoutMoveWatch.Moved(x(), y())) return;
+    // The pass re-enters the loop; a move arriving meanwhile reruns it once.
+    if (!LayoutMoveGate.Begin()) return;
+    do {
+        if (LayoutChecked("TransparentMenuItem")) PaintTransparentBackground();
+        std::vector<TConnection*> transparent;
+        for (TConnection* s : Sessions)
+            if (s->Transparent()) transparent.push_back(s);
+        if (!transparent.empty())
+            ProgressPass(transparent, [](TConnection* s) {
+                s->CheckFullRepaint();
+                s->UpdateBackground();
+            });
+    } while (LayoutMoveGate.Again());
+}
+
+void TkvMainForm::MainWindowResized() {
+    if (!FCreated || FDestroyed) return;
+    if (LayoutGrowth.Grew(width(), height()) && LayoutChecked("TransparentMenuItem"))
+        PaintTransparentBackground();
+}

@@ -240,4 +240,6 @@ void TkvMainForm::ConnectionBarDockChanged(QObject*) {
 void TkvMainForm::TopDockResize(QObject*) {
     if (TopDock->height() == LastDockHeight) return;
     LastDockHeight = TopDock->height();
+    LayoutMoveWatch.Invalidate();
+    MainWindowMoved();
 }

@@ -1,0 +1,253 @@
+// The layout commands on a real main window offscreen: tiling, cascading,
+// filling the document area, the scroll-bar toggle, moving all windows, the
+// background items and their picture files, and a session closed while a
+// pass processes messages.
+#include "SessionPeers.h"
+#include "support/SandboxHome.h"
+
+#include "platform/QtMessageLoop.h"
+#include "screen/MyBitmap.h"
+#include "session/kvMainForm.h"
+#include "session/uTiler.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QMdiArea>
+#include <QScrollBar>
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+testpeer::TSandboxHome& Home() {
+    static testpeer::TSandboxHome home;
+    return home;
+}
+
+class TTestEnvironment : public TMainFormEnvironment {
+public:
+    std::string ProgramFolder() override { return Dir("prog"); }
+    std::string WindowsFolder() override { return Dir("win"); }
+    std::string TempFolder() override { return Dir("tmp"); }
+    std::string DesktopFolder() override { return Dir("desktop"); }
+    bool FolderWritable(const std::string&) override { return true; }
+    std::string ProgramPath() override { return Dir("prog") + "BrannocPro"; }
+    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
+        if (dontAsk) *dontAsk = true;
+        return false;
+    }
+    bool ReadTelnetHandler(std::string* command) override {
+        if (command) command->clear();
+        return true;
+    }
+    bool WriteTelnetHandler(const std::string&) override { return true; }
+
+    static std::string Dir(const char* name) {
+        const std::string d = Home().Root() + "/" + name + "/";
+        std::filesystem::create_directories(d);
+        return d;
+    }
+};
+
+struct LayoutTest : ::testing::Test {
+    static void SetUpTestSuite() {
+        Home();
+        win::InstallQtMessageLoop();
+    }
+    void SetUp() override {
+        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
+                                             std::make_unique<TTestEnvironment>());
+        Form->resize(1000, 760);
+        Form->show();
+        Form->FlashTimer->stop();
+        Form->Settings.Max = false;
+        sessiontest::WaitFor([] { return false; }, 50);
+    }
+    void TearDown() override { Form.reset(); }
+
+    void Open(int n) {
+        for (int i = 0; i < n; ++i)
+            Form->OpenSessionWindow();
+        sessiontest::WaitFor([] { return false; }, 50);
+    }
+    TDetachedForm* W(int i) { return Form->FormOf(Form->Sessions.at(static_cast<std::size_t>(i))); }
+    QAction* A(const char* name) { return Form->Action(QString::fromLatin1(name)); }
+    QSize Area() { return Form->MdiArea->viewport()->size(); }
+    // Runs a command as its menu item does: a checkable action flips first.
+    void Trigger(const char* name) { A(name)->trigger(); }
+
+    std::string WriteFile(const char* name, const std::string& bytes) {
+        const std::string path = TTestEnvironment::Dir("pics") + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    std::string WritePicture(const char* name, QSize size) {
+        const std::string path = TTestEnvironment::Dir("pics") + name;
+        QImage img(size, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        img.save(QString::fromStdString(path), "PNG");
+        return path;
+    }
+
+    std::unique_ptr<TkvMainForm> Form;
+};
+
+TEST_F(LayoutTest, HorizontalTilingStacksAtFullWidthAndClearsMaximised) {
+    Open(3);
+    Form->MaxAllConnectionClick(nullptr);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Form->Sessions[static_cast<std::size_t>(i)]->Maximized, 1);
+    Trigger("TileH");
+    int top = 0;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(W(i)->width(), Area().width()) << i;
+        EXPECT_EQ(W(i)->y(), top) << i;
+        top += W(i)->height();
+        EXPECT_EQ(Form->Sessions[static_cast<std::size_t>(i)]->Maximized, 0);
+    }
+    EXPECT_EQ(top, Area().height());
+}
+
+TEST_F(LayoutTest, VerticalTilingLeavesMinimisedWindowsOut) {
+    Open(3);
+    W(1)->setWindowState(Qt::WindowMinimized);
+    sessiontest::WaitFor([] { return false; }, 50);
+    if (!W(1)->isMinimized()) GTEST_SKIP() << "session windows do not minimise on this platform";
+    const QPoint minimisedAt = W(1)->pos();
+    Trigger("TileV");
+    EXPECT_EQ(W(0)->height(), Area().height());
+    EXPECT_EQ(W(0)->x(), 0);
+    EXPECT_EQ(W(2)->x(), W(0)->width());
+    EXPECT_EQ(W(0)->width() + W(2)->width(), Area().width());
+    EXPECT_TRUE(W(1)->isMinimized());
+    EXPECT_EQ(W(1)->pos(), minimisedAt);
+}
+
+TEST_F(LayoutTest, CascadeStepsEachWindowByItsCaption) {
+    Open(3);
+    Trigger("TileO");
+    EXPECT_EQ(W(0)->pos(), QPoint(0, 0));
+    EXPECT_GT(W(1)->x(), 0);
+    EXPECT_EQ(W(1)->x(), W(1)->y());
+    EXPECT_EQ(W(2)->x(), 2 * W(1)->x());
+    EXPECT_EQ(W(0)->size(), W(2)->size());
+    EXPECT_LE(W(2)->geometry().right(), Area().width() - 1);
+}
+
+TEST_F(LayoutTest, MaximiseFillsTheAreaAndTwiceChangesNothing) {
+    Open(1);
+    W(0)->move(40, 30);
+    Form->MaxConnectionClick(nullptr);
+    EXPECT_EQ(W(0)->geometry(), QRect(QPoint(0, 0), Area()));
+    TConnection* s = Form->Sessions[0];
+    EXPECT_EQ(s->Maximized, 1);
+    const QRect screen = s->geometry();
+    // The screen and the bar fill the client side by side.
+    EXPECT_EQ(screen.width() + W(0)->ScrollBar->width(), W(0)->Client()->width());
+    s->Maximized = 0;
+    Form->MaxConnectionClick(nullptr);
+    EXPECT_EQ(s->Maximized, 1);
+    EXPECT_EQ(s->geometry(), screen);
+    EXPECT_EQ(W(0)->ResizeArmed, 1);
+}
+
+TEST_F(LayoutTest, ScrollBarToggleByMaximisedFlag) {
+    Open(2);
+    Form->MaximizeSession(0);
+    A("ScrollBarVisible")->setChecked(true);
+    const int outer0 = W(0)->width(), screen0 = Form->Sessions[0]->width();
+    const int outer1 = W(1)->width(), screen1 = Form->Sessions[1]->width();
+    const int bar = W(0)->ScrollBar->sizeHint().width();
+    Trigger("ScrollBarVisible"); // hidden
+    EXPECT_FALSE(A("ScrollBarVisible")->isChecked());
+    // The maximised window keeps its size, its screen takes the bar's room;
+    // the other window shrinks by the bar, its screen keeps its size.
+    EXPECT_EQ(W(0)->width(), outer0);
+    EXPECT_EQ(Form->Sessions[0]->width(), screen0 + bar);
+    EXPECT_EQ(W(1)->width(), outer1 - bar);
+    EXPECT_EQ(Form->Sessions[1]->width(), screen1);
+    EXPECT_FALSE(W(1)->ScrollBar->isVisible());
+    Trigger("ScrollBarVisible"); // shown again
+    EXPECT_EQ(W(1)->width(), outer1);
+    EXPECT_EQ(Form->Sessions[0]->width(), screen0);
+    EXPECT_EQ(Form->StatusText(4), QString());
+}
+
+TEST_F(LayoutTest, MoveAllAndASessionClosedDuringThePass) {
+    Open(3);
+    W(0)->move(50, 60);
+    W(2)->move(10, 0);
+    // The second window closes while the pass processes messages.
+    QMetaObject::invokeMethod(
+        Form.get(), [&] { Form->CloseSessionWindow(1, false); }, Qt::QueuedConnection);
+    Form->MoveAllSessions(7, 9);
+    ASSERT_EQ(Form->Sessions.size(), 2u);
+    EXPECT_EQ(W(0)->pos(), QPoint(7, 9));
+    EXPECT_EQ(W(1)->pos(), QPoint(7, 9));
+    EXPECT_EQ(Form->StatusText(4), QString());
+    EXPECT_FALSE(Form->CommandsLocked());
+    Trigger("MoveToLeftTop");
+    EXPECT_EQ(W(0)->pos(), QPoint(0, 0));
+}
+
+TEST_F(LayoutTest, TransparencyAndPictureUncheckEachOther) {
+    const std::string pic = WritePicture("sky.png", {40, 30});
+    Form->PictureFileChooser = [&](const QString&) { return QString::fromStdString(pic); };
+    Trigger("TransparentMenuItem");
+    EXPECT_TRUE(A("TransparentMenuItem")->isChecked());
+    EXPECT_FALSE(Form->Tiler->Bitmap().isNull()) << "the desktop copy is shown";
+    Trigger("LoadPictureMenuItem");
+    EXPECT_FALSE(A("TransparentMenuItem")->isChecked());
+    EXPECT_TRUE(A("PictureMenuItem")->isChecked());
+    EXPECT_EQ(A("PictureMenuItem")->text(), QString::fromUtf8("顯示圖片(&P)(sky.png)"));
+    EXPECT_EQ(Form->Tiler->Bitmap().size(), QSize(40, 30));
+    EXPECT_EQ(A("LoadPictureMenuItem")->property("Hint").toString(), QString::fromStdString(pic));
+    Trigger("TransparentMenuItem");
+    EXPECT_FALSE(A("PictureMenuItem")->isChecked());
+    Trigger("TransparentMenuItem"); // off: nothing shown
+    EXPECT_TRUE(Form->Tiler->Bitmap().isNull());
+    Trigger("PictureMenuItem"); // the stored picture again
+    EXPECT_TRUE(A("PictureMenuItem")->isChecked());
+    EXPECT_EQ(Form->Tiler->Bitmap().size(), QSize(40, 30));
+}
+
+TEST_F(LayoutTest, BrokenPictureFilesSwitchThePictureOff) {
+    const std::string good = WritePicture("ok.png", {20, 20});
+    std::ifstream in(good, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    // A PNG header claiming 100000 x 100000 pixels, and a file cut short.
+    std::string huge = bytes.substr(0, 33);
+    const unsigned char dims[8] = {0, 1, 0x86, 0xA0, 0, 1, 0x86, 0xA0};
+    huge.replace(16, 8, reinterpret_cast<const char*>(dims), 8);
+    for (const std::string& path :
+         {WriteFile("cut.png", bytes.substr(0, 20)), WriteFile("huge.png", huge),
+          WriteFile("empty.png", ""), TTestEnvironment::Dir("pics") + "missing.png"}) {
+        Form->PictureFileChooser = [&](const QString&) { return QString::fromStdString(path); };
+        Trigger("LoadPictureMenuItem");
+        EXPECT_FALSE(A("PictureMenuItem")->isChecked()) << path;
+        EXPECT_TRUE(Form->Tiler->Bitmap().isNull()) << path;
+    }
+    // A cancelled dialog keeps what was there.
+    Form->PictureFileChooser = [&](const QString&) { return QString::fromStdString(good); };
+    Trigger("LoadPictureMenuItem");
+    Form->PictureFileChooser = [](const QString&) { return QString(); };
+    Trigger("LoadPictureMenuItem");
+    EXPECT_EQ(A("LoadPictureMenuItem")->property("Hint").toString(), QString::fromStdString(good));
+}
+
+TEST_F(LayoutTest, StyleItemsSetTheTileModeAndTheStoredNumber) {
+    Trigger("CenterMenuItem");
+    EXPECT_EQ(Form->Tiler->TileMode(), TTileMode::tmCenter);
+    EXPECT_EQ(Form->Settings.MdiPictureStyle, 0);
+    Trigger("StretchMenuItem");
+    EXPECT_EQ(Form->Tiler->TileMode(), TTileMode::tmStretch);
+    EXPECT_FALSE(A("CenterMenuItem")->isChecked());
+    EXPECT_EQ(Form->Settings.MdiPictureStyle, 2);
+    Form->CenterMenuItemClick(nullptr); // no tag: nothing
+    EXPECT_EQ(Form->Tiler->TileMode(), TTileMode::tmStretch);
+}
+
+} // namespace
