@@ -349,6 +349,8 @@ public:
     int LastPreferencePage = 0;    // the preferences tab last used this run
     std::string PopupLinkText;     // the link under the mouse as the pop-up opened
     int PopupLinkKind = 0;
+    // Records the link under the mouse whenever the session pop-up opens.
+    void WirePopupLink();
     TFForm* EnsureFindForm();
     // Called with the preferences dialog before it opens (tests answer it).
     std::function<void(TPreferenceDlg&)> PreferenceDialogHook;

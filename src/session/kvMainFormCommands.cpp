@@ -338,6 +338,7 @@ void TkvMainForm::BuildMenus() {
     DetachedFormPopupMenu = new QMenu(this);
     DetachedFormPopupMenu->setObjectName(QStringLiteral("DetachedFormPopupMenu"));
     FillMenu(nullptr, DetachedFormPopupMenu, SessionMenu, *this);
+    WirePopupLink();
     ListPopupMenu = new QMenu(this);
     ListPopupMenu->setObjectName(QStringLiteral("ListPopupMenu"));
     FillMenu(nullptr, ListPopupMenu, ListMenu, *this);

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -224,6 +225,16 @@ void TkvMainForm::ClearBufferClick(QObject*) {
     s->ClearSelection(); // the rows under it go
     s->ClearHistory();
     DefaultFocus(LineLocked());
+}
+
+void TkvMainForm::WirePopupLink() {
+    // The screen forgets its hover link once the mouse leaves it for the
+    // pop-up, so the link is taken as the pop-up opens.
+    connect(DetachedFormPopupMenu, &QMenu::aboutToShow, this, [this] {
+        TConnection* s = Current(*this);
+        PopupLinkText = s ? s->HoverLinkText : std::string();
+        PopupLinkKind = s ? s->HoverLinkKind : 0;
+    });
 }
 
 void TkvMainForm::CopyHyperlinkClick(QObject*) {

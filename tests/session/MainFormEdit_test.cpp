@@ -26,6 +26,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -456,4 +457,19 @@ TEST_F(EditTest, PreferencesCancelChangesNothing) {
     };
     Form->SetPreferenceClick(nullptr);
     EXPECT_TRUE(Form->Settings == before);
+}
+
+TEST_F(EditTest, PopupKeepsTheLinkItOpenedOver) {
+    ASSERT_TRUE(ConnectRecorder());
+    S().HoverLinkText = "http://127.0.0.1/page";
+    S().HoverLinkKind = 0;
+    emit Form->DetachedFormPopupMenu->aboutToShow();
+    S().HoverLinkText.clear(); // the mouse left the screen for the pop-up
+    Form->CopyHyperlinkClick(nullptr);
+    EXPECT_EQ(QApplication::clipboard()->text(), "http://127.0.0.1/page");
+    // Going to it acts as a click on the link did.
+    std::string opened;
+    Form->OpenUrlHandler = [&](const std::string& url) { opened = url; };
+    Form->GotoHyperlinkClick(nullptr);
+    EXPECT_NE(opened.find("127.0.0.1/page"), std::string::npos) << opened;
 }
