@@ -4,6 +4,7 @@
 // a copy of the desktop shot under it).
 #include "session/kvMainForm.h"
 
+#include "dialogs/MoveToDialog.h"
 #include "platform/CodePage.h"
 #include "screen/BgCrt.h"
 #include "screen/MyBitmap.h"
@@ -22,6 +23,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSpinBox>
 
 namespace {
 
@@ -180,6 +182,16 @@ void TkvMainForm::MoveAllSessions(int x, int y) {
 
 void TkvMainForm::MoveToLeftTopClick(QObject*) {
     MoveAllSessions(0, 0);
+}
+
+void TkvMainForm::MoveToClick(QObject*) {
+    TMoveToDlg dlg(this);
+    dlg.XSpinEdit->setValue(Settings.MoveToX);
+    dlg.YSpinEdit->setValue(Settings.MoveToY);
+    if (dlg.exec() != QDialog::Accepted) return;
+    Settings.MoveToX = dlg.XSpinEdit->value();
+    Settings.MoveToY = dlg.YSpinEdit->value();
+    MoveAllSessions(Settings.MoveToX, Settings.MoveToY);
 }
 
 void TkvMainForm::ScrollBarVisibleClick(QObject* sender) {

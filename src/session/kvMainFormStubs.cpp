@@ -6,7 +6,6 @@
 // ---- Sessions and connecting (sessions files) ------------------------------
 
 
-void TkvMainForm::MoveToClick(QObject*) {}
 
 // ---- Screens: edit, save, print, find, trace, scripts, speed keys, line input ---
 

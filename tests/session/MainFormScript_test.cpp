@@ -4,6 +4,7 @@
 // takes the first block's login, Make Script reads back as the same
 // sessions, and missing files, the history and the dialog's keys.
 #include "SessionPeers.h"
+#include "support/ModalScript.h"
 #include "support/SandboxHome.h"
 #include "support/ScratchFolder.h"
 #include "support/ScriptedServer.h"
@@ -24,6 +25,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -316,4 +318,27 @@ TEST_F(MainFormScript, EditCreatesAMissingFileAndStartsTheEditorWithIt) {
     EXPECT_EQ(started, (std::vector<std::string>{"xdg-open", f}));
     EXPECT_TRUE(std::filesystem::exists(f));
     EXPECT_EQ(d.result(), QDialog::Rejected);
+}
+
+TEST_F(MainFormScript, MoveToTakesTheDialogsPlaceAndKeepsIt) {
+    TLoginPeer &a = Peer("x"), &b = Peer("y");
+    Run(WriteScript("#a 127.0.0.1 " + a.Port() + "\r\n%POSITION 5 5\r\n#b 127.0.0.1 " + b.Port() +
+                    "\r\n%POSITION 50 60\r\n"));
+    ASSERT_EQ(Count(), 2);
+    Form->Settings.MoveToX = 7;
+    Form->Settings.MoveToY = 9;
+    testsupport::TModalScript modal;
+    modal.Then([](QDialog* d) {
+        auto spins = d->findChildren<QSpinBox*>();
+        ASSERT_EQ(spins.size(), 2);
+        EXPECT_EQ(spins[0]->value() + spins[1]->value(), 16) << "opens with the stored place";
+        spins[0]->setValue(40);
+        spins[1]->setValue(30);
+        d->accept();
+    });
+    Form->MoveToClick(nullptr);
+    EXPECT_EQ(Form->Settings.MoveToX, 40);
+    EXPECT_EQ(Form->Settings.MoveToY, 30);
+    EXPECT_EQ(Form->FormOf(&S(0))->pos(), QPoint(40, 30));
+    EXPECT_EQ(Form->FormOf(&S(1))->pos(), QPoint(40, 30));
 }
