@@ -36,6 +36,19 @@ function(bp_library name)
     _bp_common(${name})
     if(A_QT)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)
+        # In a build folder that exists, the moc step reruns only when a file
+        # it saw last time changes, so a header added since (by a pull or a
+        # rebase) would never be seen. When the headers differ from the last
+        # configure, the step's stamp goes and the step runs again.
+        set(list "${PROJECT_BINARY_DIR}/autogen-inputs/${name}.txt")
+        set(old "")
+        if(EXISTS "${list}")
+            file(READ "${list}" old)
+        endif()
+        if(NOT old STREQUAL "${hdrs}")
+            file(REMOVE "${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/timestamp")
+            file(WRITE "${list}" "${hdrs}")
+        endif()
         target_link_libraries(${name} PUBLIC Qt6::Widgets Qt6::PrintSupport Qt6::Network)
     endif()
     if(A_DEPS)
