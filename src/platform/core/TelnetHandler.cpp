@@ -1,9 +1,9 @@
 #include "platform/core/TelnetHandler.h"
 
+#include "platform/core/DesktopText.h"
 #include "platform/core/Files.h"
 #include "platform/core/Folders.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -14,21 +14,6 @@ namespace {
 std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
-}
-
-std::vector<std::string> SplitPaths(const std::string& list, const char* fallback) {
-    std::string s = list.empty() ? fallback : list;
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start <= s.size()) {
-        std::size_t end = s.find(':', start);
-        std::string part =
-            s.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!part.empty() && part.front() == '/') out.push_back(IncludeTrailingPathDelimiter(part));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return out;
 }
 
 bool IsFolder(const std::string& path) {
@@ -44,14 +29,6 @@ std::string ReadFileOrEmpty(const std::string& path) {
         bytes.clear();
     }
     return bytes;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
 }
 
 std::string Unescape(std::string_view v) {
@@ -91,15 +68,15 @@ template <class F> void EachLine(std::string_view text, F f) {
         std::size_t end = text.find('\n', start);
         std::string_view line = text.substr(
             start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        std::string_view t = Trim(line);
+        std::string_view t = TrimDesktopBlanks(line);
         std::string_view key, value;
         if (!t.empty() && t.front() == '[' && t.back() == ']') {
             group = std::string(t.substr(1, t.size() - 2));
         } else if (!t.empty() && t.front() != '#') {
             std::size_t eq = t.find('=');
             if (eq != std::string_view::npos) {
-                key = Trim(t.substr(0, eq));
-                value = Trim(t.substr(eq + 1));
+                key = TrimDesktopBlanks(t.substr(0, eq));
+                value = TrimDesktopBlanks(t.substr(eq + 1));
             }
         }
         if (!f(line, std::string_view(group), key, value, t)) return;
@@ -140,20 +117,9 @@ TXdgFolders TXdgFolders::FromEnvironment() {
     x.DataHome = !data.empty() && data.front() == '/' ? IncludeTrailingPathDelimiter(data)
                  : home.empty()                       ? std::string()
                                                       : home + ".local/share/";
-    x.ConfigDirs = SplitPaths(Env("XDG_CONFIG_DIRS"), "/etc/xdg");
-    x.DataDirs = SplitPaths(Env("XDG_DATA_DIRS"), "/usr/local/share/:/usr/share/");
-    std::string desktops = Env("XDG_CURRENT_DESKTOP");
-    std::size_t start = 0;
-    while (start < desktops.size()) {
-        std::size_t end = desktops.find(':', start);
-        std::string d =
-            desktops.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        for (char& c : d)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (!d.empty() && d.find('/') == std::string::npos) x.Desktops.push_back(d);
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
+    x.ConfigDirs = AbsoluteFolderList(Env("XDG_CONFIG_DIRS"), "/etc/xdg");
+    x.DataDirs = AbsoluteFolderList(Env("XDG_DATA_DIRS"), "/usr/local/share/:/usr/share/");
+    x.Desktops = DesktopNameList(Env("XDG_CURRENT_DESKTOP"));
     return x;
 }
 
@@ -182,7 +148,7 @@ std::string SetDesktopKey(std::string_view text, std::string_view group, std::st
     auto addBeforeNextGroup = [&] {
         // The new key goes after the group's last key, before blank lines.
         std::size_t at = lines.size();
-        while (at > 0 && Trim(lines[at - 1]).empty())
+        while (at > 0 && TrimDesktopBlanks(lines[at - 1]).empty())
             --at;
         lines.insert(lines.begin() + static_cast<long>(at), line);
         done = true;
@@ -204,7 +170,7 @@ std::string SetDesktopKey(std::string_view text, std::string_view group, std::st
     });
     if (!done && inGroup) addBeforeNextGroup();
     if (!done) {
-        if (!lines.empty() && !Trim(lines.back()).empty()) lines.push_back("");
+        if (!lines.empty() && !TrimDesktopBlanks(lines.back()).empty()) lines.push_back("");
         std::string header(1, '[');
         header.append(group).append("]");
         lines.push_back(header);
@@ -238,15 +204,9 @@ std::string ReadTelnetHandlerCommand(const TXdgFolders& xdg) {
         std::string list;
         if (!FindDesktopKey(ReadFileOrEmpty(file), "Default Applications", TelnetScheme, &list))
             continue;
-        std::size_t start = 0;
-        while (start < list.size()) {
-            std::size_t end = list.find(';', start);
-            std::string id(Trim(std::string_view(list).substr(
-                start, end == std::string::npos ? std::string::npos : end - start)));
+        for (const std::string& id : SemicolonList(list)) {
             std::string exec;
             if (DesktopEntryInstalled(xdg, id, &exec)) return exec;
-            if (end == std::string::npos) break;
-            start = end + 1;
         }
     }
     return {};

@@ -1,39 +1,17 @@
 #include "session/core/DesktopEntry.h"
 
+#include "platform/core/DesktopText.h"
 #include "platform/core/Files.h"
+#include "platform/core/Folders.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <sys/stat.h>
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
-std::string WithSlash(std::string path) {
-    if (!path.empty() && path.back() != '/') path += '/';
-    return path;
-}
-
-// A colon-separated list of folders; empty items are skipped.
-std::vector<std::string> FolderList(const char* value, const char* fallback) {
-    std::string list = value && *value ? value : fallback;
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t end = list.find(':', start);
-        if (end == std::string::npos) end = list.size();
-        std::string item = list.substr(start, end - start);
-        if (!item.empty() && item[0] == '/') out.push_back(WithSlash(item));
-        start = end + 1;
-    }
-    return out;
+const char* EnvOrEmpty(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -105,7 +83,7 @@ TDesktopFile ParseDesktopFile(std::string_view text) {
         std::size_t nl = text.find('\n');
         std::string_view line = text.substr(0, nl);
         text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
-        std::string_view t = Trim(line);
+        std::string_view t = win::TrimDesktopBlanks(line);
         if (t.empty() || t.front() == '#') continue;
         if (t.front() == '[') {
             std::size_t close = t.find(']');
@@ -115,9 +93,10 @@ TDesktopFile ParseDesktopFile(std::string_view text) {
         }
         std::size_t eq = t.find('=');
         if (eq == std::string_view::npos || file.Groups.empty()) continue;
-        std::string_view key = Trim(t.substr(0, eq));
+        std::string_view key = win::TrimDesktopBlanks(t.substr(0, eq));
         if (key.empty()) continue;
-        file.Groups.back().Keys.emplace_back(std::string(key), std::string(Trim(t.substr(eq + 1))));
+        file.Groups.back().Keys.emplace_back(std::string(key),
+                                             std::string(win::TrimDesktopBlanks(t.substr(eq + 1))));
     }
     return file;
 }
@@ -317,25 +296,15 @@ bool SplitExecLine(std::string_view exec, const TExecFields& fields,
 TXdgPaths TXdgPaths::FromEnvironment() {
     TXdgPaths x;
     const char* home = std::getenv("HOME");
-    std::string h = WithSlash(home && *home ? home : "/");
+    std::string h = win::IncludeTrailingPathDelimiter(home && *home ? home : "/");
     const char* ch = std::getenv("XDG_CONFIG_HOME");
-    x.ConfigHome = WithSlash(ch && *ch == '/' ? ch : h + ".config");
-    x.ConfigDirs = FolderList(std::getenv("XDG_CONFIG_DIRS"), "/etc/xdg");
+    x.ConfigHome = win::IncludeTrailingPathDelimiter(ch && *ch == '/' ? ch : h + ".config");
+    x.ConfigDirs = win::AbsoluteFolderList(EnvOrEmpty("XDG_CONFIG_DIRS"), "/etc/xdg");
     const char* dh = std::getenv("XDG_DATA_HOME");
-    x.DataHome = WithSlash(dh && *dh == '/' ? dh : h + ".local/share");
-    x.DataDirs = FolderList(std::getenv("XDG_DATA_DIRS"), "/usr/local/share:/usr/share");
-    const char* cd = std::getenv("XDG_CURRENT_DESKTOP");
-    std::string desktops = cd ? cd : "";
-    std::size_t start = 0;
-    while (start < desktops.size()) {
-        std::size_t end = desktops.find(':', start);
-        if (end == std::string::npos) end = desktops.size();
-        std::string d = desktops.substr(start, end - start);
-        for (char& c : d)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (!d.empty() && d.find('/') == std::string::npos) x.Desktops.push_back(d);
-        start = end + 1;
-    }
+    x.DataHome = win::IncludeTrailingPathDelimiter(dh && *dh == '/' ? dh : h + ".local/share");
+    x.DataDirs =
+        win::AbsoluteFolderList(EnvOrEmpty("XDG_DATA_DIRS"), "/usr/local/share:/usr/share");
+    x.Desktops = win::DesktopNameList(EnvOrEmpty("XDG_CURRENT_DESKTOP"));
     return x;
 }
 
@@ -370,14 +339,9 @@ std::vector<std::string> DefaultApplicationsIn(std::string_view mimeAppsText,
     TDesktopFile f = ParseDesktopFile(mimeAppsText);
     auto value = f.String("Default Applications", mimeType);
     if (!value) return out;
-    std::string_view v = *value;
-    while (!v.empty()) {
-        std::size_t semi = v.find(';');
-        std::string_view id = Trim(v.substr(0, semi));
-        v.remove_prefix(semi == std::string_view::npos ? v.size() : semi + 1);
-        if (!id.empty() && id.find('/') == std::string_view::npos && id != "." && id != "..")
-            out.emplace_back(id);
-    }
+    for (std::string& id : win::SemicolonList(*value))
+        if (!id.empty() && id.find('/') == std::string::npos && id != "." && id != "..")
+            out.push_back(std::move(id));
     return out;
 }
 
