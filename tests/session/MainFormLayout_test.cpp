@@ -251,3 +251,25 @@ TEST_F(LayoutTest, StyleItemsSetTheTileModeAndTheStoredNumber) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(LayoutTest, PictureShowsAroundCascadedSessions) {
+    const std::string pic = WritePicture("red.png", {16, 16});
+    Form->PictureFileChooser = [&](const QString&) { return QString::fromStdString(pic); };
+    Trigger("LoadPictureMenuItem");
+    Open(3);
+    Trigger("TileO");
+    sessiontest::WaitFor([] { return false; }, 100);
+    const QImage shot = Form->MdiArea->viewport()->grab().toImage();
+    // Right of the first window and above the second only the picture shows.
+    const QRect last = W(2)->geometry();
+    ASSERT_GT(W(1)->y(), 2);
+    ASSERT_LT(W(0)->geometry().right() + 2, shot.width());
+    EXPECT_EQ(QColor(shot.pixel(shot.width() - 2, 1)), QColor(Qt::red));
+    EXPECT_NE(QColor(shot.pixel(last.center())), QColor(Qt::red));
+    if (const char* dir = std::getenv("BP_LAYOUT_SHOT"))
+        Form->grab().save(QString::fromLocal8Bit(dir) + "/cascade.png");
+}
+
+} // namespace
