@@ -206,8 +206,12 @@ void TkvMainForm::ClearHostHistory() {
 }
 
 void TkvMainForm::ClearAllBuffers() {
-    for (TConnection* s : Sessions)
+    // A selection names rows by index; once the history is gone they would
+    // be other rows, so it goes first.
+    for (TConnection* s : Sessions) {
+        s->ClearSelection();
         s->ClearHistory();
+    }
 }
 
 // ---- Host box ------------------------------------------------------------------------

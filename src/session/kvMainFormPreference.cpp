@@ -113,16 +113,8 @@ void TkvMainForm::SetPreferenceClick(QObject*) {
     };
     dlg.Confirm = [&dlg](const QString& text) { return ConfirmBox(&dlg, text); };
     dlg.HasSessions = [this] { return !Sessions.empty(); };
-    dlg.ClearHostHistory = [this] {
-        Settings.Hosts.clear();
-        if (HostNameComboBox) HostNameComboBox->clear();
-    };
-    dlg.ClearAllBuffers = [this] {
-        for (TConnection* s : Sessions) {
-            s->ClearSelection();
-            s->ClearHistory();
-        }
-    };
+    dlg.ClearHostHistory = [this] { ClearHostHistory(); };
+    dlg.ClearAllBuffers = [this] { ClearAllBuffers(); };
     if (PreferenceDialogHook) PreferenceDialogHook(dlg);
 
     QAction* maxItem = Action("MaxWhenConnection");

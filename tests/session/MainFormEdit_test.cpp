@@ -459,6 +459,34 @@ TEST_F(EditTest, PreferencesCancelChangesNothing) {
     EXPECT_TRUE(Form->Settings == before);
 }
 
+TEST_F(EditTest, PreferencesClearButtonsEmptyTheHostHistoryAndEveryBuffer) {
+    ASSERT_TRUE(ConnectRecorder());
+    for (int i = 0; i < 60; ++i)
+        S().WriteStr("history line\r\n");
+    ASSERT_GT(S().Screen().RowCount(), S().Screen().Rows());
+    S().SetSelection(0, 2, 10, 3);
+    Form->HostNameComboBox->addItem(QStringLiteral("127.0.0.9"));
+    std::ofstream(Form->SettingsFileName, std::ios::binary)
+        << "[Hosts]\r\n0=127.0.0.9\r\n[Other]\r\nKept=1\r\n";
+    Form->PreferenceDialogHook = [](TPreferenceDlg& d) {
+        QTimer::singleShot(0, &d, [&d] {
+            d.Confirm = [](const QString&) { return true; };
+            d.ClearHostButton->click();
+            d.ClearBufferButton->click();
+            d.reject();
+        });
+    };
+    Form->SetPreferenceClick(nullptr);
+    EXPECT_EQ(Form->HostNameComboBox->count(), 0);
+    EXPECT_EQ(Form->HostNameComboBox->toolTip(), QString::fromUtf8("位址"));
+    std::ifstream in(Form->SettingsFileName, std::ios::binary);
+    const std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(ini.find("[Hosts]"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("Kept=1"), std::string::npos) << ini;
+    EXPECT_EQ(S().Screen().RowCount(), S().Screen().Rows());
+    EXPECT_FALSE(S().SelectionShown);
+}
+
 TEST_F(EditTest, PopupKeepsTheLinkItOpenedOver) {
     ASSERT_TRUE(ConnectRecorder());
     S().HoverLinkText = "http://127.0.0.1/page";
