@@ -30,8 +30,18 @@ std::string BuildCode(const TColorChoice& c, TColorPart part) {
     if (c.Inverse) s += "7;";
     const bool text = part != TColorPart::Back && c.Text >= 0 && c.Text <= 7;
     const bool back = part != TColorPart::Text && c.Back >= 0 && c.Back <= 7;
-    if (text) s += "3" + std::to_string(c.Text) + ";";
-    if (back) s += "4" + std::to_string(c.Back) + ";";
+    // Appended piece by piece: a prefix glued onto a temporary makes GCC 12
+    // warn about an overlapping copy inside the library.
+    if (text) {
+        s += '3';
+        s += std::to_string(c.Text);
+        s += ';';
+    }
+    if (back) {
+        s += '4';
+        s += std::to_string(c.Back);
+        s += ';';
+    }
     if (s.size() > ColorHead(c).size() && s.back() == ';') s.pop_back();
     return s + "m";
 }
