@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QMoveEvent>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -101,6 +102,19 @@ void TDetachedForm::LayOutClient() {
 void TDetachedForm::resizeEvent(QResizeEvent* event) {
     QMdiSubWindow::resizeEvent(event);
     FormResize();
+}
+
+// A new position is stored; a transparent session shows the desktop behind
+// it, so its background is rebuilt for the new place.
+void TDetachedForm::moveEvent(QMoveEvent* event) {
+    QMdiSubWindow::moveEvent(event);
+    if (x() == SavedLeft && y() == SavedTop) return;
+    SavedLeft = x();
+    SavedTop = y();
+    if (Session && Session->Transparent()) {
+        Session->CheckFullRepaint();
+        Session->UpdateBackground();
+    }
 }
 
 void TDetachedForm::FormResize() {

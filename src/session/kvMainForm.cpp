@@ -77,6 +77,7 @@ void TkvMainForm::BuildLayout() {
     TabControl->setMinimumHeight(22);
     TabControl->setMaximumHeight(220);
     TabBarBaseHeight = 22;
+    WireTabStrip();
 
     MdiArea = new QMdiArea;
     MdiArea->setObjectName(QStringLiteral("MdiArea"));

@@ -192,6 +192,9 @@ public:
     QTimer* FlashTimer = nullptr;           // one-second housekeeping
     QTimer* ListAutoScrollTimer = nullptr;  // 60 ms, while dragging list rows
     int TabBarBaseHeight = 22;
+    // The tab strip shows its tabs in several rows (no scroll buttons) while
+    // it is taller than TabBarBaseHeight; TabControlResize keeps it so.
+    bool TabMultiLine = false;
 
     // Status bar panel text (0..4).
     void SetStatusText(int panel, const QString& text);
@@ -399,6 +402,11 @@ public:
     void SetRowState(int index, int state);
     void BmpListBoxClick();
     void TabControlChange(int index);
+    // The tab strip took a new height: multi-line exactly when it is taller
+    // than its base height.
+    void TabControlResize();
+    // Makes TabControlResize follow the strip's resizes (once, at creation).
+    void WireTabStrip();
     void BmpListBoxMouseDown();
     // A row dragged over the list at viewport height y (inside = still over it).
     void BmpListBoxDragOver(int y, bool inside);
@@ -570,6 +578,7 @@ private:
     void ReconnectIdleSessions(bool all);
     mutable TSessionDefaults FSessionDefaults;
     bool FListsWired = false;
+    bool FTabResizeAttached = false; // TabControlResize runs on strip resizes
     // Keys (kvMainFormKeys.cpp, kvMainFormNavigate.cpp).
     QAbstractButton* AcceleratorOf(QWidget* w);
     bool TerminalFocused() const;

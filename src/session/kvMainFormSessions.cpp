@@ -94,6 +94,23 @@ private:
     bool FArmed = false, FDragging = false;
 };
 
+// Resizes of the tab strip, reported to the form while it listens. Like the
+// list filter it knows the strip by its own pointer, so nothing of the form
+// is read while the form is being destroyed.
+class TTabResizeFilter : public QObject {
+public:
+    TTabResizeFilter(TkvMainForm* form, QWidget* strip)
+        : QObject(strip), FForm(form), FStrip(strip) {}
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == FStrip && e->type() == QEvent::Resize) FForm->TabControlResize();
+        return false;
+    }
+
+private:
+    TkvMainForm* FForm;
+    QObject* FStrip;
+};
+
 } // namespace
 
 // ---- Owner services of the sessions ------------------------------------------
@@ -166,6 +183,24 @@ void TkvMainForm::ShowCaption() {
 
 bool TkvMainForm::ConnectionBarShown() const {
     return ConnectionBar && ConnectionBar->isVisible();
+}
+
+void TkvMainForm::WireTabStrip() {
+    TabControl->installEventFilter(new TTabResizeFilter(this, TabControl));
+    FTabResizeAttached = true;
+}
+
+void TkvMainForm::TabControlResize() {
+    // Switching the mode can change the strip's size again; that resize is
+    // not handled while this one runs.
+    if (!FTabResizeAttached) return;
+    FTabResizeAttached = false;
+    const bool multi = TabControl->height() > TabBarBaseHeight;
+    if (multi != TabMultiLine) {
+        TabMultiLine = multi;
+        TabControl->setUsesScrollButtons(!multi);
+    }
+    FTabResizeAttached = true;
 }
 
 void TkvMainForm::WireSessionLists() {

@@ -15,6 +15,8 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QTabBar>
 
 #include <filesystem>
 #include <fstream>
@@ -191,6 +193,32 @@ TEST_F(LayoutTest, MoveAllAndASessionClosedDuringThePass) {
     EXPECT_FALSE(Form->CommandsLocked());
     Trigger("MoveToLeftTop");
     EXPECT_EQ(W(0)->pos(), QPoint(0, 0));
+}
+
+TEST_F(LayoutTest, SessionWindowStoresEachNewPosition) {
+    Open(1);
+    W(0)->move(40, 30);
+    EXPECT_EQ(W(0)->SavedLeft, 40);
+    EXPECT_EQ(W(0)->SavedTop, 30);
+    W(0)->move(5, 70);
+    EXPECT_EQ(W(0)->SavedLeft, 5);
+    EXPECT_EQ(W(0)->SavedTop, 70);
+}
+
+TEST_F(LayoutTest, TallerTabStripShowsSeveralRows) {
+    Form->TabControl->setVisible(true);
+    sessiontest::WaitFor([] { return false; }, 20);
+    const int total = Form->VSplitter->height();
+    Form->VSplitter->setSizes({90, total - 90});
+    sessiontest::WaitFor([&] { return Form->TabControl->height() > Form->TabBarBaseHeight; }, 500);
+    ASSERT_GT(Form->TabControl->height(), Form->TabBarBaseHeight);
+    EXPECT_TRUE(Form->TabMultiLine);
+    EXPECT_FALSE(Form->TabControl->usesScrollButtons());
+    Form->VSplitter->setSizes({Form->TabBarBaseHeight, total - Form->TabBarBaseHeight});
+    sessiontest::WaitFor([&] { return Form->TabControl->height() <= Form->TabBarBaseHeight; }, 500);
+    ASSERT_LE(Form->TabControl->height(), Form->TabBarBaseHeight);
+    EXPECT_FALSE(Form->TabMultiLine);
+    EXPECT_TRUE(Form->TabControl->usesScrollButtons());
 }
 
 TEST_F(LayoutTest, TransparencyAndPictureUncheckEachOther) {
