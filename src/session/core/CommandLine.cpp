@@ -3,6 +3,7 @@
 
 #include "platform/core/IniFile.h"
 #include "session/core/MainSettings.h"
+#include "session/core/ProfileEdit.h"
 
 #include <cctype>
 
@@ -158,11 +159,13 @@ THandover HandoverFromArguments(const TArguments& args) {
 }
 
 std::string HandoverFileText(const THandover& h) {
+    // Values go through the quoting writer: a reader trims blanks and one
+    // pair of quotes, so an argument such as 'x' must arrive as 'x'.
     win::TIniText ini;
-    ini.Set("Para", "Alias", h.Alias);
-    ini.Set("Para", "Host", h.Host);
-    ini.Set("Para", "Port", h.Port);
-    if (!h.Ticket.empty()) ini.Set("Para", "Ticket", h.Ticket);
+    session::SetProfileValue(ini, "Para", "Alias", h.Alias);
+    session::SetProfileValue(ini, "Para", "Host", h.Host);
+    session::SetProfileValue(ini, "Para", "Port", h.Port);
+    if (!h.Ticket.empty()) session::SetProfileValue(ini, "Para", "Ticket", h.Ticket);
     return ini.Text();
 }
 

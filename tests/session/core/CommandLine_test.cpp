@@ -124,6 +124,12 @@ TEST(HandoverFile, RoundTripAndDefaults) {
     EXPECT_EQ(ReadHandoverFile(std::string("\0\xff[[=\n", 6), &hasHost).Port, "23");
 }
 
+TEST(HandoverFile, QuotedAndPaddedArgumentsArriveAsTyped) {
+    // A reader drops blanks and one pair of quotes around a value.
+    const THandover h{" 'a' ", "\"127.0.0.1\"", "'23'", "''''"};
+    EXPECT_EQ(ReadHandoverFile(HandoverFileText(h), nullptr), h);
+}
+
 TEST(HandlerCommand, NamesThisProgramWithOrWithoutQuotes) {
     EXPECT_TRUE(HandlerNamesProgram("\"/opt/my dir/BrannocPro\" %u", "BrannocPro"));
     EXPECT_TRUE(HandlerNamesProgram("/opt/bp/brannocpro %u", "BrannocPro"));
