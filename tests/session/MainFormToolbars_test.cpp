@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QScreen>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -308,4 +309,25 @@ TEST_F(MainFormToolbars, SessionListFlasherAndMagnetAreTheLibrarysComponents) {
     TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nMagnetic=0\r\n");
     Start();
     EXPECT_FALSE(Form->Magnetic->Margin().Enabled);
+}
+
+// With [Windows] Caption on, the command buttons start with their letter in
+// the hint and an empty caption; showing the captions again puts it back.
+TEST_F(MainFormToolbars, CaptionSettingMovesTheButtonLettersIntoTheirHints) {
+    TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nCaption=1\r\n");
+    Start();
+    auto* conn = Form->findChild<QToolButton*>(QStringLiteral("ConnectSpeedBtn"));
+    auto* prefs = Form->findChild<QToolButton*>(QStringLiteral("PreferenceSpeedBtn"));
+    ASSERT_TRUE(conn && prefs);
+    EXPECT_EQ(conn->text(), QString());
+    EXPECT_TRUE(conn->toolTip().endsWith(QStringLiteral("(Alt + C)")))
+        << conn->toolTip().toStdString();
+    EXPECT_TRUE(prefs->toolTip().endsWith(QStringLiteral("(Alt + O)")));
+    const QString speedKey = Form->SpeedButtons[0]->toolTip();
+
+    Form->ShowButtonCaptions();
+    EXPECT_EQ(conn->text(), QStringLiteral("C"));
+    EXPECT_EQ(prefs->text(), QStringLiteral("O"));
+    EXPECT_FALSE(conn->toolTip().contains(QStringLiteral("(Alt + ")));
+    EXPECT_EQ(Form->SpeedButtons[0]->toolTip(), speedKey);
 }
