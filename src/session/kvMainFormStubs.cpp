@@ -12,7 +12,4 @@
 
 // ---- Window layout and backgrounds -----------------------------------------
 
-void TkvMainForm::CLFormBackColorClick(QObject*) {}
-
-void TkvMainForm::CLFormFontColorClick(QObject*) {}
 

@@ -23,7 +23,9 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QMdiArea>
+#include <QColorDialog>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -330,4 +332,30 @@ TEST_F(MainFormToolbars, CaptionSettingMovesTheButtonLettersIntoTheirHints) {
     EXPECT_EQ(prefs->text(), QStringLiteral("O"));
     EXPECT_FALSE(conn->toolTip().contains(QStringLiteral("(Alt + ")));
     EXPECT_EQ(Form->SpeedButtons[0]->toolTip(), speedKey);
+}
+
+// The session list's colour commands: the chosen colour becomes the list's
+// background or text colour; a cancelled dialog changes nothing.
+TEST_F(MainFormToolbars, SessionListColourCommandsSetTheListColours) {
+    Start();
+    auto answer = [](const QColor& c, bool ok) {
+        QTimer::singleShot(0, [c, ok] {
+            auto* cd = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(cd);
+            cd->setCurrentColor(c);
+            if (ok)
+                cd->accept();
+            else
+                cd->reject();
+        });
+    };
+    answer(QColor(10, 20, 30), true);
+    Form->Action(QStringLiteral("CLFormBackColor"))->trigger();
+    EXPECT_EQ(Form->BmpListBox->palette().color(QPalette::Base), QColor(10, 20, 30));
+    answer(QColor(200, 100, 50), true);
+    Form->Action(QStringLiteral("CLFormFontColor"))->trigger();
+    EXPECT_EQ(Form->BmpListBox->palette().color(QPalette::Text), QColor(200, 100, 50));
+    answer(QColor(1, 2, 3), false);
+    Form->Action(QStringLiteral("CLFormBackColor"))->trigger();
+    EXPECT_EQ(Form->BmpListBox->palette().color(QPalette::Base), QColor(10, 20, 30));
 }
