@@ -536,9 +536,6 @@ public:
     void ShowLocalIPClick(QObject* sender);
     void Brannoconline1Click(QObject* sender);
     void AboutClick(QObject* sender);
-    // The toolbar command buttons' letters moved into their hints and back.
-    void HideButtonCaptions();
-    void ShowButtonCaptions();
     void CLFormBackColorClick(QObject* sender);
     void CLFormFontColorClick(QObject* sender);
     void SendHotBitBtnClick(QObject* sender);
@@ -600,7 +597,6 @@ private:
     void BuildCommands();
     void BuildMenus();
     QToolButton* CommandButton(const char* name, const QString& objectName);
-    std::vector<QToolButton*> CaptionButtons() const;
     void BuildDocks(QWidget* central);
     void BuildFormComponents();
     QListWidget* MakeSessionList();

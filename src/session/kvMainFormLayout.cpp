@@ -14,12 +14,10 @@
 #include "session/uTiler.h"
 
 #include <QAction>
-#include <QColorDialog>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QPainter>
 #include <QPixmap>
@@ -397,28 +395,4 @@ void TkvMainForm::MainWindowResized() {
     if (!FCreated || FDestroyed) return;
     if (LayoutGrowth.Grew(width(), height()) && LayoutChecked("TransparentMenuItem"))
         PaintTransparentBackground();
-}
-
-namespace {
-
-// The colour dialog opened with one colour role of the session list; on OK
-// the chosen colour becomes that role. The address book reads the list's
-// colours back after running these commands.
-void PickListColor(QWidget* list, QPalette::ColorRole role) {
-    QColorDialog cd(list->palette().color(role), list->window());
-    cd.setOption(QColorDialog::DontUseNativeDialog);
-    if (cd.exec() != QDialog::Accepted) return;
-    QPalette pal = list->palette();
-    pal.setColor(role, cd.currentColor());
-    list->setPalette(pal);
-}
-
-} // namespace
-
-void TkvMainForm::CLFormBackColorClick(QObject*) {
-    PickListColor(BmpListBox, QPalette::Base);
-}
-
-void TkvMainForm::CLFormFontColorClick(QObject*) {
-    PickListColor(BmpListBox, QPalette::Text);
 }

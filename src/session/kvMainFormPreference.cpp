@@ -137,12 +137,6 @@ void TkvMainForm::SetPreferenceClick(QObject*) {
     SetMagneticOn(Settings.Magnetic);
     const prefs::TChanges changes = prefs::Compare(before, Settings);
     const TMainSettings& s = Settings;
-    if (changes.Caption) {
-        if (s.Caption)
-            HideButtonCaptions();
-        else
-            ShowButtonCaptions();
-    }
 
     ProgressPass(Sessions, [this, changes, &s](TConnection* c) {
         const prefs::TSessionPlan plan = prefs::PlanSession(changes, s, LookOf(*c));

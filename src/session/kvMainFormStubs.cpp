@@ -12,4 +12,7 @@
 
 // ---- Window layout and backgrounds -----------------------------------------
 
+void TkvMainForm::CLFormBackColorClick(QObject*) {}
+
+void TkvMainForm::CLFormFontColorClick(QObject*) {}
 

@@ -9,7 +9,6 @@
 #include "controls/HotBitBtn.h"
 #include "controls/LblEffct.h"
 #include "session/core/DockOrder.h"
-#include "session/core/WindowLayout.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,9 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
-
-#include <map>
-#include <vector>
 
 namespace {
 
@@ -50,66 +46,13 @@ TToolbar* MakeToolbar(TDock* dock, const char* name, const char* caption, int ro
 
 } // namespace
 
-// A toolbar command button shows its Alt letter as caption and the command's
-// text as hint. It follows its action's enabled and checked state and runs
-// the action when clicked, but keeps its own caption and hint, which the
-// caption setting moves between the two (Tag -1 marks these buttons).
 QToolButton* TkvMainForm::CommandButton(const char* name, const QString& objectName) {
-    static const std::map<QString, QChar> letters = {
-        {QStringLiteral("ConnectSpeedBtn"), 'C'},      {QStringLiteral("DisconnectSpeedBtn"), 'D'},
-        {QStringLiteral("SingleConnectSpeedBtn"), 'G'}, {QStringLiteral("OtherConnectionSpeedBtn"), 'N'},
-        {QStringLiteral("ScriptSpeedBtn"), 'R'},       {QStringLiteral("CopySpeedBtn"), 'Y'},
-        {QStringLiteral("PasteSpeedBtn"), 'U'},        {QStringLiteral("ShowSpeedBtn"), 'S'},
-        {QStringLiteral("PreferenceSpeedBtn"), 'O'},   {QStringLiteral("TalkPvsSpeedBtn"), 'J'},
-        {QStringLiteral("TalkNxtSpeedBtn"), 'K'},      {QStringLiteral("PreviousSpeedBtn"), 'Z'},
-        {QStringLiteral("NextSpeedBtn"), 'X'},         {QStringLiteral("EditSpeedBtn"), 'B'},
-    };
     auto* b = new QToolButton;
     b->setObjectName(objectName);
     b->setAutoRaise(true);
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setMinimumSize(23, 22);
-    b->setProperty("Tag", -1);
-    auto letter = letters.find(objectName);
-    if (letter != letters.end()) b->setText(QString(letter->second));
-    if (QAction* a = Action(QString::fromLatin1(name))) {
-        b->setToolTip(a->iconText());
-        b->setCheckable(a->isCheckable());
-        auto follow = [b, a] {
-            b->setEnabled(a->isEnabled());
-            if (a->isCheckable()) b->setChecked(a->isChecked());
-        };
-        follow();
-        connect(a, &QAction::changed, b, follow);
-        connect(b, &QToolButton::clicked, a, [a] { a->trigger(); });
-    }
+    if (QAction* a = Action(QString::fromLatin1(name))) b->setDefaultAction(a);
     return b;
-}
-
-// The command buttons of the main window: those whose Tag is -1.
-std::vector<QToolButton*> TkvMainForm::CaptionButtons() const {
-    std::vector<QToolButton*> out;
-    for (QToolButton* b : findChildren<QToolButton*>())
-        if (b->property("Tag") == QVariant(-1)) out.push_back(b);
-    return out;
-}
-
-void TkvMainForm::HideButtonCaptions() {
-    for (QToolButton* b : CaptionButtons()) {
-        const session::TButtonText t = session::HideButtonCaption(
-            {b->text().toStdString(), b->toolTip().toStdString()});
-        b->setText(QString::fromStdString(t.Caption));
-        b->setToolTip(QString::fromStdString(t.Hint));
-    }
-}
-
-void TkvMainForm::ShowButtonCaptions() {
-    for (QToolButton* b : CaptionButtons()) {
-        const session::TButtonText t = session::ShowButtonCaption(
-            {b->text().toStdString(), b->toolTip().toStdString()});
-        b->setText(QString::fromStdString(t.Caption));
-        b->setToolTip(QString::fromStdString(t.Hint));
-    }
 }
 
 void TkvMainForm::BuildDocks(QWidget* central) {

@@ -23,10 +23,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QMdiArea>
-#include <QColorDialog>
 #include <QScreen>
-#include <QTimer>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -311,51 +308,4 @@ TEST_F(MainFormToolbars, SessionListFlasherAndMagnetAreTheLibrarysComponents) {
     TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nMagnetic=0\r\n");
     Start();
     EXPECT_FALSE(Form->Magnetic->Margin().Enabled);
-}
-
-// With [Windows] Caption on, the command buttons start with their letter in
-// the hint and an empty caption; showing the captions again puts it back.
-TEST_F(MainFormToolbars, CaptionSettingMovesTheButtonLettersIntoTheirHints) {
-    TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nCaption=1\r\n");
-    Start();
-    auto* conn = Form->findChild<QToolButton*>(QStringLiteral("ConnectSpeedBtn"));
-    auto* prefs = Form->findChild<QToolButton*>(QStringLiteral("PreferenceSpeedBtn"));
-    ASSERT_TRUE(conn && prefs);
-    EXPECT_EQ(conn->text(), QString());
-    EXPECT_TRUE(conn->toolTip().endsWith(QStringLiteral("(Alt + C)")))
-        << conn->toolTip().toStdString();
-    EXPECT_TRUE(prefs->toolTip().endsWith(QStringLiteral("(Alt + O)")));
-    const QString speedKey = Form->SpeedButtons[0]->toolTip();
-
-    Form->ShowButtonCaptions();
-    EXPECT_EQ(conn->text(), QStringLiteral("C"));
-    EXPECT_EQ(prefs->text(), QStringLiteral("O"));
-    EXPECT_FALSE(conn->toolTip().contains(QStringLiteral("(Alt + ")));
-    EXPECT_EQ(Form->SpeedButtons[0]->toolTip(), speedKey);
-}
-
-// The session list's colour commands: the chosen colour becomes the list's
-// background or text colour; a cancelled dialog changes nothing.
-TEST_F(MainFormToolbars, SessionListColourCommandsSetTheListColours) {
-    Start();
-    auto answer = [](const QColor& c, bool ok) {
-        QTimer::singleShot(0, [c, ok] {
-            auto* cd = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
-            ASSERT_TRUE(cd);
-            cd->setCurrentColor(c);
-            if (ok)
-                cd->accept();
-            else
-                cd->reject();
-        });
-    };
-    answer(QColor(10, 20, 30), true);
-    Form->Action(QStringLiteral("CLFormBackColor"))->trigger();
-    EXPECT_EQ(Form->BmpListBox->palette().color(QPalette::Base), QColor(10, 20, 30));
-    answer(QColor(200, 100, 50), true);
-    Form->Action(QStringLiteral("CLFormFontColor"))->trigger();
-    EXPECT_EQ(Form->BmpListBox->palette().color(QPalette::Text), QColor(200, 100, 50));
-    answer(QColor(1, 2, 3), false);
-    Form->Action(QStringLiteral("CLFormBackColor"))->trigger();
-    EXPECT_EQ(Form->BmpListBox->palette().color(QPalette::Base), QColor(10, 20, 30));
 }
