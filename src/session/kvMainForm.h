@@ -446,6 +446,8 @@ public:
     void CloseAllSessions();
     void HostLabelEffectClick();
     void ClearHostHistory();
+    // A file-dialog filter written as "Text files (*.txt)|*.txt|..." in Qt's form.
+    static QString QtFilter(const std::string& filter);
     void ClearAllBuffers();
     void HostNameComboBoxChange();
     void HostNameComboBoxEnter();

@@ -37,22 +37,6 @@ TConnection* Current(const TkvMainForm& f) {
     return f.Sessions[f.CurrentSession];
 }
 
-// "Text files (*.txt)|*.txt|All files (*.*)|*.*" as a Qt filter list.
-QString QtFilter(const std::string& filter) {
-    const QStringList parts = QString::fromUtf8(filter).split('|');
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(';', ' ');
-        patterns.replace("*.*", "*");
-        QString desc = parts[i];
-        const int open = desc.indexOf('(');
-        if (open > 0) desc = desc.left(open).trimmed();
-        out << desc + " (" + patterns + ")";
-    }
-    return out.join(";;");
-}
-
 // The command's own controls are off while it runs; the rules decide
 // afterwards.
 class TOwnControlsOff {
@@ -124,11 +108,27 @@ bool ReadFileOrSay(QWidget* owner, const std::string& name, QByteArray& out) {
 
 } // namespace
 
+// "Text files (*.txt)|*.txt|All files (*.*)|*.*" as a Qt filter list.
+QString TkvMainForm::QtFilter(const std::string& filter) {
+    const QStringList parts = QString::fromUtf8(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        patterns.replace("*.*", "*");
+        QString desc = parts[i];
+        const int open = desc.indexOf('(');
+        if (open > 0) desc = desc.left(open).trimmed();
+        out << desc + " (" + patterns + ")";
+    }
+    return out.join(";;");
+}
+
 // ---- Dialog helpers --------------------------------------------------------
 
 static std::string ChooseFile(TkvMainForm& f, const std::string& filter, bool save) {
     if (f.ChooseFileName) return f.ChooseFileName(filter, save);
-    QFileDialog dlg(&f, QString(), QString(), QtFilter(filter));
+    QFileDialog dlg(&f, QString(), QString(), TkvMainForm::QtFilter(filter));
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (!save) dlg.setFileMode(QFileDialog::ExistingFile);

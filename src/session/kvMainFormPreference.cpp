@@ -31,21 +31,6 @@ TColor FromQColor(const QColor& c) {
            (static_cast<TColor>(c.blue()) << 16);
 }
 
-QString QtFilter(const std::string& filter) {
-    const QStringList parts = QString::fromUtf8(filter).split('|');
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(';', ' ');
-        patterns.replace("*.*", "*");
-        QString desc = parts[i];
-        const int open = desc.indexOf('(');
-        if (open > 0) desc = desc.left(open).trimmed();
-        out << desc + " (" + patterns + ")";
-    }
-    return out.join(";;");
-}
-
 std::string OpenFile(QWidget* owner, const QString& filter, const std::string& start) {
     QFileDialog dlg(owner, QString(), win::Big5ToQString(start), filter);
     dlg.setOption(QFileDialog::DontUseNativeDialog);

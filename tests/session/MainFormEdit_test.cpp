@@ -1,5 +1,6 @@
 // The edit, save, upload, find, trace and preferences commands of the main
 // window on real sessions connected to recording peers on loopback.
+#include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "support/ModalScript.h"
 #include "support/SandboxHome.h"
@@ -57,23 +58,12 @@ std::string Dir(const char* name) {
     return d;
 }
 
-class TTestEnvironment : public TMainFormEnvironment {
+// Sandbox folders; asks nothing, leaves the desktop's handlers alone.
+class TTestEnvironment : public sessiontest::TQuietEnvironment {
 public:
-    std::string ProgramFolder() override { return Dir("prog"); }
-    std::string WindowsFolder() override { return Dir("win"); }
-    std::string TempFolder() override { return Dir("tmp"); }
-    std::string DesktopFolder() override { return Dir("desktop"); }
-    bool FolderWritable(const std::string&) override { return true; }
-    std::string ProgramPath() override { return Dir("prog") + "BrannocPro"; }
-    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
-        if (dontAsk) *dontAsk = true;
-        return false;
-    }
-    bool ReadTelnetHandler(std::string* command) override {
-        if (command) command->clear();
-        return true;
-    }
-    bool WriteTelnetHandler(const std::string&) override { return true; }
+    TTestEnvironment()
+        : TQuietEnvironment(
+              sessiontest::TTestFolders{Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
 };
 
 // A peer that sends a greeting, then records everything it receives.

@@ -3,6 +3,7 @@
 // (the bytes it receives are the test's evidence), talk screens played by
 // peers, the speed-key dialog on a hand-edited settings file, the View
 // toggles and the small boxes and dialogs.
+#include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "support/ChildProcess.h"
 #include "support/ModalScript.h"
@@ -64,23 +65,12 @@ std::string Dir(const char* name) {
     return d;
 }
 
-class TTestEnvironment : public TMainFormEnvironment {
+// Sandbox folders; asks nothing, leaves the desktop's handlers alone.
+class TTestEnvironment : public sessiontest::TQuietEnvironment {
 public:
-    std::string ProgramFolder() override { return Dir("prog"); }
-    std::string WindowsFolder() override { return Dir("win"); }
-    std::string TempFolder() override { return Dir("tmp"); }
-    std::string DesktopFolder() override { return Dir("desktop"); }
-    bool FolderWritable(const std::string&) override { return true; }
-    std::string ProgramPath() override { return Dir("prog") + "BrannocPro"; }
-    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
-        if (dontAsk) *dontAsk = true;
-        return false;
-    }
-    bool ReadTelnetHandler(std::string* command) override {
-        if (command) command->clear();
-        return true;
-    }
-    bool WriteTelnetHandler(const std::string&) override { return true; }
+    TTestEnvironment()
+        : TQuietEnvironment(
+              sessiontest::TTestFolders{Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
 };
 
 // A peer that shows a screen and records every byte it receives, one

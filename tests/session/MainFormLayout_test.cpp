@@ -2,6 +2,7 @@
 // filling the document area, the scroll-bar toggle, moving all windows, the
 // background items and their picture files, and a session closed while a
 // pass processes messages.
+#include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "support/SandboxHome.h"
 
@@ -29,29 +30,18 @@ testpeer::TSandboxHome& Home() {
     return home;
 }
 
-class TTestEnvironment : public TMainFormEnvironment {
-public:
-    std::string ProgramFolder() override { return Dir("prog"); }
-    std::string WindowsFolder() override { return Dir("win"); }
-    std::string TempFolder() override { return Dir("tmp"); }
-    std::string DesktopFolder() override { return Dir("desktop"); }
-    bool FolderWritable(const std::string&) override { return true; }
-    std::string ProgramPath() override { return Dir("prog") + "BrannocPro"; }
-    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
-        if (dontAsk) *dontAsk = true;
-        return false;
-    }
-    bool ReadTelnetHandler(std::string* command) override {
-        if (command) command->clear();
-        return true;
-    }
-    bool WriteTelnetHandler(const std::string&) override { return true; }
+std::string Dir(const char* name) {
+    const std::string d = Home().Root() + "/" + name + "/";
+    std::filesystem::create_directories(d);
+    return d;
+}
 
-    static std::string Dir(const char* name) {
-        const std::string d = Home().Root() + "/" + name + "/";
-        std::filesystem::create_directories(d);
-        return d;
-    }
+// Sandbox folders; asks nothing, leaves the desktop's handlers alone.
+class TTestEnvironment : public sessiontest::TQuietEnvironment {
+public:
+    TTestEnvironment()
+        : TQuietEnvironment(
+              sessiontest::TTestFolders{Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
 };
 
 struct LayoutTest : ::testing::Test {
@@ -82,12 +72,12 @@ struct LayoutTest : ::testing::Test {
     void Trigger(const char* name) { A(name)->trigger(); }
 
     std::string WriteFile(const char* name, const std::string& bytes) {
-        const std::string path = TTestEnvironment::Dir("pics") + name;
+        const std::string path = Dir("pics") + name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
     std::string WritePicture(const char* name, QSize size) {
-        const std::string path = TTestEnvironment::Dir("pics") + name;
+        const std::string path = Dir("pics") + name;
         QImage img(size, QImage::Format_RGB32);
         img.fill(Qt::red);
         img.save(QString::fromStdString(path), "PNG");
@@ -252,7 +242,7 @@ TEST_F(LayoutTest, BrokenPictureFilesSwitchThePictureOff) {
     huge.replace(16, 8, reinterpret_cast<const char*>(dims), 8);
     for (const std::string& path :
          {WriteFile("cut.png", bytes.substr(0, 20)), WriteFile("huge.png", huge),
-          WriteFile("empty.png", ""), TTestEnvironment::Dir("pics") + "missing.png"}) {
+          WriteFile("empty.png", ""), Dir("pics") + "missing.png"}) {
         Form->PictureFileChooser = [&](const QString&) { return QString::fromStdString(path); };
         Trigger("LoadPictureMenuItem");
         EXPECT_FALSE(A("PictureMenuItem")->isChecked()) << path;
