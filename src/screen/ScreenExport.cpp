@@ -1,6 +1,6 @@
 #include "screen/ScreenExport.h"
 
-#include "platform/core/Big5.h"
+#include "platform/CodePage.h"
 
 #include <QClipboard>
 #include <QFontMetrics>
@@ -10,14 +10,6 @@
 #include <QPrinter>
 
 namespace screen {
-
-QString Big5ToQString(std::string_view bytes) {
-    return QString::fromStdString(win::Big5ToUtf8(bytes));
-}
-
-std::string QStringToBig5(const QString& text) {
-    return win::Utf8ToBig5(text.toStdString());
-}
 
 namespace {
 const QString kBig5Mime = QStringLiteral("application/x-brannocpro-big5");
@@ -29,7 +21,7 @@ void CopyBig5ToClipboard(const std::string& text) {
     QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
     bytes.replace("\r\n", "\n");
     auto* data = new QMimeData; // the clipboard takes it over
-    data->setText(Big5ToQString(std::string_view(bytes.constData(), bytes.size())));
+    data->setText(win::Big5ToQString(bytes));
     data->setData(kBig5Mime, bytes);
     cb->setMimeData(data);
 }
@@ -41,7 +33,7 @@ std::string ClipboardBig5() {
         const QByteArray bytes = data->data(kBig5Mime);
         return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     }
-    return QStringToBig5(cb->text());
+    return win::QStringToBig5(cb->text());
 }
 
 int PrintTextLines(QPrinter& printer, const QFont& font, const QString& title,
@@ -66,7 +58,7 @@ int PrintTextLines(QPrinter& printer, const QFont& font, const QString& title,
     };
     line(title);
     for (const auto& l : lines)
-        line(Big5ToQString(l));
+        line(win::Big5ToQString(l));
     p.end();
     return pages;
 }

@@ -5,17 +5,11 @@
 #include <QString>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 class QPrinter;
 
 namespace screen {
-
-// Code page 950 bytes to text; a pair that does not convert becomes U+FFFD.
-QString Big5ToQString(std::string_view bytes);
-// Text to code page 950 bytes; a character without a Big5 form becomes '?'.
-std::string QStringToBig5(const QString& text);
 
 // Puts Big5 text (lines separated by CR LF) on the clipboard as the
 // desktop's plain text, lines separated by LF. The bytes themselves ride

@@ -2,6 +2,7 @@
 // scroll keys, typed and composed text, and sending key strings.
 #include "screen/VtEmul.h"
 
+#include "platform/CodePage.h"
 #include "screen/KeyEvents.h"
 #include "screen/KeyHook.h"
 #include "screen/ScreenExport.h"
@@ -108,7 +109,7 @@ void TCustomVtEmul::SendKeyString(const void* buffer, int len) {
 }
 
 void TCustomVtEmul::TypeText(const QString& text) {
-    for (char c : screen::QStringToBig5(text))
+    for (char c : win::QStringToBig5(text))
         KeyPress(c);
 }
 

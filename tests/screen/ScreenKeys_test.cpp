@@ -1,5 +1,6 @@
 #include "ScreenWidgets.h"
 
+#include "platform/CodePage.h"
 #include "screen/ScreenExport.h"
 
 #include <QAction>
@@ -136,7 +137,7 @@ TEST_F(ScreenKeys, CopyWithColoursReplaysToTheSameCells) {
     A->ProcessBuffer("\x1b[1;33;44mHi\x1b[0;5;4;31m!\x1b[0m there");
     A->SetSelection(0, 0, 3, 0);
     A->CopySelectionAnsi();
-    const std::string ansi = screen::QStringToBig5(QGuiApplication::clipboard()->text());
+    const std::string ansi = win::QStringToBig5(QGuiApplication::clipboard()->text());
     B->ProcessBuffer(ansi);
     for (int c = 0; c < 4; ++c) {
         const TCell& x = A->Screen().ScreenRow(0).Cells[c];
