@@ -7,13 +7,13 @@
 #include "dialogs/PasswdDialog.h"
 #include "dialogs/SiteList.h"
 #include "platform/CodePage.h"
+#include "platform/ColorDialog.h"
 #include "platform/core/WriteError.h"
 #include "session/core/ProfileEdit.h"
 #include "session/core/ScriptLineWriter.h"
 #include "session/core/StrCrypt.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -297,11 +297,8 @@ void TDirectoryDlg::OpenPictureClick() {
 }
 
 void TDirectoryDlg::ColorClick() {
-    QColor c(FTintColor & 0xFF, (FTintColor >> 8) & 0xFF, (FTintColor >> 16) & 0xFF);
-    QColorDialog dlg(c, this);
-    dlg.setOption(QColorDialog::DontUseNativeDialog);
-    if (dlg.exec() != QDialog::Accepted) return;
-    QColor chosen = dlg.selectedColor();
-    FTintColor = chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16);
+    auto tint = static_cast<std::uint32_t>(FTintColor);
+    if (!win::ChooseColor(this, tint)) return;
+    FTintColor = static_cast<int>(tint);
     PictureRule();
 }

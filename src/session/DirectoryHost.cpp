@@ -154,12 +154,10 @@ QColor TMainDirectoryHost::ListFontColor() const {
 
 void TMainDirectoryHost::ListBackgroundColorClick() {
     FForm.CLFormBackColorClick(nullptr);
-    if (DirectoryDlg) DirectoryDlg->SetListColors(ListColor(), ListFontColor());
 }
 
 void TMainDirectoryHost::ListFontColorClick() {
     FForm.CLFormFontColorClick(nullptr);
-    if (DirectoryDlg) DirectoryDlg->SetListColors(ListColor(), ListFontColor());
 }
 
 int TMainDirectoryHost::RebuildKeyTables(

@@ -538,7 +538,11 @@ public:
     void ShowLocalIPClick(QObject* sender);
     void Brannoconline1Click(QObject* sender);
     void AboutClick(QObject* sender);
+    // The toolbar command buttons' Alt letters moved into their hints and back.
+    void HideButtonCaptions();
+    void ShowButtonCaptions();
     void CLFormBackColorClick(QObject* sender);
+    void PickSessionListColor(bool font);
     void CLFormFontColorClick(QObject* sender);
     void SendHotBitBtnClick(QObject* sender);
     void LineLockCheckBoxClick(QObject* sender);
@@ -599,6 +603,8 @@ private:
     void BuildCommands();
     void BuildMenus();
     QToolButton* CommandButton(const char* name, const QString& objectName);
+    std::vector<QToolButton*> CaptionButtons() const;
+    void MoveButtonCaptions(bool hide);
     void BuildDocks(QWidget* central);
     void BuildFormComponents();
     QListWidget* MakeSessionList();

@@ -5,6 +5,9 @@
 #include "controls/Bmplbox.h"
 #include "controls/Flash.h"
 #include "controls/Magnetic.h"
+#include "dialogs/DirectoryDialog.h"
+#include "platform/ColorDialog.h"
+#include "session/DirectoryHost.h"
 
 QListWidget* TkvMainForm::MakeSessionList() {
     auto* list = new TBmpListBox;
@@ -29,4 +32,28 @@ void TkvMainForm::SetMagneticOn(bool on) {
     TMargin m = Magnetic->Margin();
     m.Enabled = on;
     Magnetic->SetMargin(m);
+}
+
+// The session list's colour commands: the colour dialog opens on the list's
+// colour; the choice colours the session list and the address book's list,
+// and is kept in the settings so that the next start shows it again.
+void TkvMainForm::PickSessionListColor(bool font) {
+    const QPalette::ColorRole role = font ? QPalette::Text : QPalette::Base;
+    QColor c = BmpListBox->palette().color(role);
+    if (!win::ChooseColor(this, c)) return;
+    (font ? Settings.BmpListBoxFontColor : Settings.BmpListBoxColor) =
+        TColor(c.red()) | (TColor(c.green()) << 8) | (TColor(c.blue()) << 16);
+    QPalette pal = BmpListBox->palette();
+    pal.setColor(role, c);
+    BmpListBox->setPalette(pal);
+    if (DirectoryDlg)
+        DirectoryDlg->SetListColors(pal.color(QPalette::Base), pal.color(QPalette::Text));
+}
+
+void TkvMainForm::CLFormBackColorClick(QObject*) {
+    PickSessionListColor(false);
+}
+
+void TkvMainForm::CLFormFontColorClick(QObject*) {
+    PickSessionListColor(true);
 }

@@ -5,12 +5,12 @@
 #include "dialogs/PasswdDialog.h"
 #include "dialogs/PreferenceDialog.h"
 #include "platform/CodePage.h"
+#include "platform/ColorDialog.h"
 #include "session/DetachedForm.h"
 #include "session/core/Preferences.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -20,16 +20,6 @@
 #include <QTabWidget>
 
 namespace {
-
-QColor ToQColor(TColor c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
-}
-
-TColor FromQColor(const QColor& c) {
-    return static_cast<TColor>(c.red()) | (static_cast<TColor>(c.green()) << 8) |
-           (static_cast<TColor>(c.blue()) << 16);
-}
 
 std::string OpenFile(QWidget* owner, const QString& filter, const std::string& start) {
     QFileDialog dlg(owner, QString(), win::Big5ToQString(start), filter);
@@ -70,13 +60,7 @@ void Refit(TDetachedForm* form, TConnection* s) {
 
 void TkvMainForm::SetPreferenceClick(QObject*) {
     TPreferenceDlg dlg(this);
-    dlg.ChooseColor = [&dlg](TColor& c) {
-        QColorDialog cd(ToQColor(c), &dlg);
-        cd.setOption(QColorDialog::DontUseNativeDialog);
-        if (cd.exec() != QDialog::Accepted) return false;
-        c = FromQColor(cd.selectedColor());
-        return true;
-    };
+    dlg.ChooseColor = [&dlg](TColor& c) { return win::ChooseColor(&dlg, c); };
     dlg.ChooseFile = [&dlg](const std::string& filter, const std::string& start) {
         return OpenFile(&dlg, QtFilter(filter), start);
     };
@@ -122,6 +106,12 @@ void TkvMainForm::SetPreferenceClick(QObject*) {
     SetMagneticOn(Settings.Magnetic);
     const prefs::TChanges changes = prefs::Compare(before, Settings);
     const TMainSettings& s = Settings;
+    if (changes.Caption) {
+        if (s.Caption)
+            HideButtonCaptions();
+        else
+            ShowButtonCaptions();
+    }
 
     ProgressPass(Sessions, [this, changes, &s](TConnection* c) {
         const prefs::TSessionPlan plan = prefs::PlanSession(changes, s, LookOf(*c));

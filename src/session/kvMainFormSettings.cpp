@@ -133,6 +133,7 @@ void TkvMainForm::ApplySettingsToForm() {
     DockToolbars();
     LineLockCheckBox->setChecked(s.LineLock);
     SetMagneticOn(s.Magnetic);
+    if (s.Caption) HideButtonCaptions();
 
     Action("AnsiEsc")->setChecked(s.AnsiCode == 0);
     Action("AnsiCtrl")->setChecked(s.AnsiCode == 1);

@@ -9,13 +9,18 @@
 #include "controls/HotBitBtn.h"
 #include "controls/LblEffct.h"
 #include "session/core/DockOrder.h"
+#include "session/core/WindowLayout.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QToolButton>
+
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -46,13 +51,95 @@ TToolbar* MakeToolbar(TDock* dock, const char* name, const char* caption, int ro
 
 } // namespace
 
+namespace {
+
+// The Alt letter of each toolbar command button: the letter of the Alt key
+// that runs the same command from anywhere in the window.
+const std::pair<const char*, char> ButtonLetters[] = {
+    {"ConnectSpeedBtn", 'C'},       {"DisconnectSpeedBtn", 'D'},
+    {"SingleConnectSpeedBtn", 'G'}, {"OtherConnectionSpeedBtn", 'N'},
+    {"ScriptSpeedBtn", 'R'},        {"CopySpeedBtn", 'Y'},
+    {"PasteSpeedBtn", 'U'},         {"ShowSpeedBtn", 'S'},
+    {"PreferenceSpeedBtn", 'O'},    {"TalkPvsSpeedBtn", 'J'},
+    {"TalkNxtSpeedBtn", 'K'},       {"PreviousSpeedBtn", 'Z'},
+    {"NextSpeedBtn", 'X'},          {"EditSpeedBtn", 'B'},
+};
+
+// A command's text without its menu accelerator: "連線(&C)" and "連線...(&A)"
+// give "連線" and "連線...".
+QString CommandName(QString text) {
+    static const QRegularExpression accel(QStringLiteral("\\(&.\\)$"));
+    text.remove(accel);
+    return text.remove(QLatin1Char('&'));
+}
+
+// A command button shows the command's name followed by its caption, the
+// Alt letter in brackets; its hint is the name followed by what hiding the
+// caption moved there. The buttons have no pictures, so the name always
+// stays: hiding the captions only takes the letter off the face.
+void ShowButtonText(QToolButton* b) {
+    const QAction* a = b->property("Command").value<QAction*>();
+    const QString name = a ? CommandName(a->text()) : QString();
+    const QString caption = b->property("Caption").toString();
+    b->setText(caption.isEmpty() ? name : name + QLatin1Char('(') + caption + QLatin1Char(')'));
+    b->setToolTip(name + b->property("Hint").toString());
+}
+
+} // namespace
+
+// The toolbar command buttons (Tag -1) follow their action's enabled and
+// checked state and run it when clicked, but carry their own caption and
+// hint for the caption setting to move between face and hint.
 QToolButton* TkvMainForm::CommandButton(const char* name, const QString& objectName) {
     auto* b = new QToolButton;
     b->setObjectName(objectName);
     b->setAutoRaise(true);
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    if (QAction* a = Action(QString::fromLatin1(name))) b->setDefaultAction(a);
+    b->setProperty("Tag", -1);
+    for (auto [button, letter] : ButtonLetters)
+        if (objectName == QLatin1String(button)) b->setProperty("Caption", QString(QChar(letter)));
+    b->setProperty("Hint", QString());
+    if (QAction* a = Action(QString::fromLatin1(name))) {
+        b->setProperty("Command", QVariant::fromValue(a));
+        b->setCheckable(a->isCheckable());
+        auto follow = [b, a] {
+            b->setEnabled(a->isEnabled());
+            if (a->isCheckable()) b->setChecked(a->isChecked());
+            ShowButtonText(b);
+        };
+        follow();
+        connect(a, &QAction::changed, b, follow);
+        connect(b, &QToolButton::clicked, a, [a] { a->trigger(); });
+    }
+    ShowButtonText(b);
     return b;
+}
+
+std::vector<QToolButton*> TkvMainForm::CaptionButtons() const {
+    std::vector<QToolButton*> out;
+    for (QToolButton* b : findChildren<QToolButton*>())
+        if (b->property("Tag") == QVariant(-1)) out.push_back(b);
+    return out;
+}
+
+void TkvMainForm::MoveButtonCaptions(bool hide) {
+    for (QToolButton* b : CaptionButtons()) {
+        const session::TButtonText now{b->property("Caption").toString().toStdString(),
+                                       b->property("Hint").toString().toStdString()};
+        const session::TButtonText t =
+            hide ? session::HideButtonCaption(now) : session::ShowButtonCaption(now);
+        b->setProperty("Caption", QString::fromStdString(t.Caption));
+        b->setProperty("Hint", QString::fromStdString(t.Hint));
+        ShowButtonText(b);
+    }
+}
+
+void TkvMainForm::HideButtonCaptions() {
+    MoveButtonCaptions(true);
+}
+
+void TkvMainForm::ShowButtonCaptions() {
+    MoveButtonCaptions(false);
 }
 
 void TkvMainForm::BuildDocks(QWidget* central) {

@@ -20,10 +20,13 @@
 #include "platform/core/IniFile.h"
 
 #include <QAction>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QScreen>
+#include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -308,4 +311,76 @@ TEST_F(MainFormToolbars, SessionListFlasherAndMagnetAreTheLibrarysComponents) {
     TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nMagnetic=0\r\n");
     Start();
     EXPECT_FALSE(Form->Magnetic->Margin().Enabled);
+}
+
+// The command buttons show the command's name with its Alt letter; with
+// [Windows] Caption on the letter leaves the face for the hint, and showing
+// the captions again puts it back. The name stays on the face throughout.
+TEST_F(MainFormToolbars, CaptionSettingMovesTheButtonLettersIntoTheirHints) {
+    Start();
+    auto* conn = Form->findChild<QToolButton*>(QStringLiteral("ConnectSpeedBtn"));
+    auto* copy = Form->findChild<QToolButton*>(QStringLiteral("CopySpeedBtn"));
+    ASSERT_TRUE(conn && copy);
+    EXPECT_EQ(conn->text(), QString::fromUtf8("連線(C)"));
+    EXPECT_EQ(copy->text(), QString::fromUtf8("複製(Y)")); // the button's own Alt letter
+    EXPECT_EQ(conn->toolTip(), QString::fromUtf8("連線"));
+    Stop();
+
+    TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nCaption=1\r\n");
+    Start();
+    conn = Form->findChild<QToolButton*>(QStringLiteral("ConnectSpeedBtn"));
+    auto* prefs = Form->findChild<QToolButton*>(QStringLiteral("PreferenceSpeedBtn"));
+    auto* keys = Form->findChild<QToolButton*>(QStringLiteral("EditSpeedBtn"));
+    ASSERT_TRUE(conn && prefs && keys);
+    EXPECT_EQ(conn->text(), QString::fromUtf8("連線"));
+    EXPECT_EQ(conn->toolTip(), QString::fromUtf8("連線(Alt + C)"));
+    EXPECT_TRUE(prefs->toolTip().endsWith(QStringLiteral("(Alt + O)")));
+    // A button whose command text changes keeps its moved letter.
+    EXPECT_TRUE(keys->text().startsWith(QString::fromUtf8("快速鍵 ")))
+        << keys->text().toStdString();
+    EXPECT_TRUE(keys->toolTip().endsWith(QStringLiteral("(Alt + B)")));
+    const QString speedKey = Form->SpeedButtons[0]->toolTip();
+
+    Form->HideButtonCaptions(); // twice hidden is still hidden once
+    EXPECT_EQ(conn->toolTip(), QString::fromUtf8("連線(Alt + C)"));
+    Form->ShowButtonCaptions();
+    EXPECT_EQ(conn->text(), QString::fromUtf8("連線(C)"));
+    EXPECT_EQ(conn->toolTip(), QString::fromUtf8("連線"));
+    EXPECT_FALSE(prefs->toolTip().contains(QStringLiteral("(Alt + ")));
+    EXPECT_EQ(Form->SpeedButtons[0]->toolTip(), speedKey);
+    // The buttons still run and follow their commands.
+    EXPECT_EQ(conn->isEnabled(), Form->Action(QStringLiteral("Connect"))->isEnabled());
+}
+
+// The session list's colour commands: the chosen colour becomes the list's
+// background or text colour and is written at close; a cancelled dialog
+// changes nothing.
+TEST_F(MainFormToolbars, SessionListColourCommandsSetTheListColoursAndKeepThem) {
+    Start();
+    auto answer = [](const QColor& c, bool ok) {
+        QTimer::singleShot(0, [c, ok] {
+            auto* cd = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(cd);
+            cd->setCurrentColor(c);
+            if (ok)
+                cd->accept();
+            else
+                cd->reject();
+        });
+    };
+    answer(QColor(10, 20, 30), true);
+    Form->Action(QStringLiteral("CLFormBackColor"))->trigger();
+    EXPECT_EQ(Form->BmpListBox->palette().color(QPalette::Base), QColor(10, 20, 30));
+    answer(QColor(200, 100, 50), true);
+    Form->Action(QStringLiteral("CLFormFontColor"))->trigger();
+    EXPECT_EQ(Form->BmpListBox->palette().color(QPalette::Text), QColor(200, 100, 50));
+    answer(QColor(1, 2, 3), false);
+    Form->Action(QStringLiteral("CLFormBackColor"))->trigger();
+    EXPECT_EQ(Form->BmpListBox->palette().color(QPalette::Base), QColor(10, 20, 30));
+    Stop();
+    win::TIniFile ini(IniPath());
+    EXPECT_EQ(ini.ReadInteger("Windows", "BmpListBox.Color", -1), 30 << 16 | 20 << 8 | 10);
+    EXPECT_EQ(ini.ReadInteger("Windows", "BmpListBox.FontColor", -1), 50 << 16 | 100 << 8 | 200);
+    Start();
+    EXPECT_EQ(Form->BmpListBox->palette().color(QPalette::Text), QColor(200, 100, 50));
 }
