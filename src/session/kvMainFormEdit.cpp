@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <initializer_list>
+#include <memory>
 
 namespace {
 
@@ -137,9 +138,11 @@ static std::string ChooseFile(TkvMainForm& f, const std::string& filter, bool sa
 }
 
 QPrinter& TkvMainForm::Printer() {
-    auto* holder = findChild<TPrinterHolder*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!holder) holder = new TPrinterHolder(this);
-    return holder->Printer;
+    // The holder has no meta-object of its own, so a findChild cast would
+    // take any child for it: the type is checked by dynamic_cast instead.
+    for (QObject* child : children())
+        if (auto* holder = dynamic_cast<TPrinterHolder*>(child)) return holder->Printer;
+    return (new TPrinterHolder(this))->Printer;
 }
 
 // ---- Clipboard -------------------------------------------------------------
@@ -290,18 +293,24 @@ static bool PickPrintFont(TkvMainForm& f, QFont& font) {
     return ok;
 }
 
-// A printer to print on: the chosen one, a system printer, or else a PDF
-// file asked for now. False when the user cancels.
-static bool ReadyPrinter(TkvMainForm& f, QPrinter& p) {
-    if (p.outputFormat() == QPrinter::PdfFormat && !p.outputFileName().isEmpty()) return true;
+// The printer a printout goes to: the program's printer when its set-up
+// chose a PDF file or a system printer exists; else one over a PDF file
+// asked for now, for this printout only (the next print asks again rather
+// than writing over it), with the set-up's page layout. Null when the user
+// cancels.
+static QPrinter* ReadyPrinter(TkvMainForm& f, std::unique_ptr<QPrinter>& once) {
+    QPrinter& p = f.Printer();
+    if (p.outputFormat() == QPrinter::PdfFormat && !p.outputFileName().isEmpty()) return &p;
     if (p.outputFormat() == QPrinter::NativeFormat && p.isValid() &&
         !QPrinterInfo::availablePrinters().isEmpty())
-        return true;
+        return &p;
     const std::string name = ChooseFile(f, "PDF files (*.pdf)|*.pdf", true);
-    if (name.empty()) return false;
-    p.setOutputFormat(QPrinter::PdfFormat);
-    p.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(name)));
-    return true;
+    if (name.empty()) return nullptr;
+    once = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    once->setOutputFormat(QPrinter::PdfFormat);
+    once->setOutputFileName(QFile::decodeName(QByteArray::fromStdString(name)));
+    once->setPageLayout(p.pageLayout());
+    return once.get();
 }
 
 static void PrintRows(TkvMainForm& f, bool buffer) {
@@ -312,11 +321,12 @@ static void PrintRows(TkvMainForm& f, bool buffer) {
     s = Current(f);
     if (!s) return;
     s->SetPrinterFont(font);
-    QPrinter& printer = f.Printer();
-    if (!ReadyPrinter(f, printer)) return;
+    std::unique_ptr<QPrinter> once;
+    QPrinter* printer = ReadyPrinter(f, once);
+    if (!printer) return;
     s = Current(f);
     if (!s) return;
-    const int pages = buffer ? s->PrintBuffer(printer) : s->PrintScreen(printer);
+    const int pages = buffer ? s->PrintBuffer(*printer) : s->PrintScreen(*printer);
     if (pages <= 0) ShowErrorBox(&f, QString::fromUtf8("列印失敗"));
     f.DefaultFocus(f.LineLockCheckBox && f.LineLockCheckBox->isChecked());
 }

@@ -29,6 +29,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -102,6 +104,9 @@ std::string TraceOf(const std::string& data) {
 struct EditTest : ::testing::Test {
     static void SetUpTestSuite() {
         Home();
+        // The print system's only server is a socket that does not exist, so
+        // no test finds (or prints on) a printer of the machine.
+        ::setenv("CUPS_SERVER", (Dir("cups") + "none.sock").c_str(), 1);
         win::InstallQtMessageLoop();
         session::SetNetworkProbe([] { return true; });
     }
@@ -176,6 +181,29 @@ std::string Payload(const std::string& got) {
         out.push_back(static_cast<char>(c));
     }
     return out;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The pages of a PDF file: its page objects ("/Type /Page", not "/Pages").
+int PdfPages(const std::string& path) {
+    const std::string pdf = ReadAll(path);
+    if (pdf.rfind("%PDF-", 0) != 0) return -1;
+    const std::string key = "/Type /Page";
+    int n = 0;
+    for (std::size_t at = pdf.find(key); at != std::string::npos; at = pdf.find(key, at + 1))
+        if (at + key.size() >= pdf.size() || pdf[at + key.size()] != 's') ++n;
+    return n;
+}
+
+// Lines of `font` that fit on one page of `printer`.
+int LinesPerPage(QPrinter& printer, const QFont& font) {
+    const QFontMetrics fm(font, &printer);
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    return page.height() / fm.lineSpacing();
 }
 
 } // namespace
@@ -490,4 +518,152 @@ TEST_F(EditTest, PopupKeepsTheLinkItOpenedOver) {
     Form->OpenUrlHandler = [&](const std::string& url) { opened = url; };
     Form->GotoHyperlinkClick(nullptr);
     EXPECT_NE(opened.find("127.0.0.1/page"), std::string::npos) << opened;
+}
+
+// ---- Printing --------------------------------------------------------------
+
+struct PrintTest : EditTest {
+    void SetUp() override {
+        EditTest::SetUp();
+        if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is set up";
+        Form->ChoosePrintFont = [this](QFont& f) {
+            ++FontAsked;
+            if (!FontOk) return false;
+            f = PrintFont;
+            return true;
+        };
+        Form->ChooseFileName = [this](const std::string& filter, bool save) {
+            Asked.push_back(filter);
+            EXPECT_TRUE(save);
+            return NextFile;
+        };
+        PrintFont = QFont(QStringLiteral("Monospace"));
+        PrintFont.setPointSize(10);
+    }
+    // Connects to a peer that shows `rows` numbered lines first.
+    bool ConnectWithRows(int rows) {
+        std::string text;
+        for (int i = 0; i < rows; ++i)
+            text += "history row " + std::to_string(i) + "\r\n";
+        Rec.Greeting = text + "ready\r\n";
+        return ConnectRecorder();
+    }
+    int FontAsked = 0;
+    bool FontOk = true;
+    QFont PrintFont;
+    std::vector<std::string> Asked;
+};
+
+TEST_F(PrintTest, BufferOfFiveHundredRowsFillsTheRightNumberOfPdfPages) {
+    ASSERT_TRUE(ConnectWithRows(500));
+    ASSERT_GE(S().Screen().TopRow(), 500 - S().Screen().Rows());
+    NextFile = Dir("print") + "buffer.pdf";
+    testsupport::TModalScript none; // no error box
+    Form->PrintBufferClick(nullptr);
+    ASSERT_EQ(Asked.size(), 1u) << "no printer: a PDF file is asked for";
+    EXPECT_NE(Asked[0].find("*.pdf"), std::string::npos) << Asked[0];
+    EXPECT_EQ(S().PrinterFont().pointSize(), 10);
+
+    // The title, then every row from the first of the history to the last
+    // of the screen.
+    const int lines = 1 + S().Screen().TopRow() + S().Screen().Rows();
+    const int perPage = LinesPerPage(Form->Printer(), PrintFont);
+    ASSERT_GT(perPage, 20);
+    ASSERT_LT(perPage, 200) << "a 10 point font on paper";
+    EXPECT_EQ(PdfPages(NextFile), (lines + perPage - 1) / perPage);
+
+    // The printout of the shown rows is one page.
+    QPrinter screen(QPrinter::HighResolution);
+    screen.setOutputFormat(QPrinter::PdfFormat);
+    screen.setOutputFileName(QString::fromStdString(Dir("print") + "screen.pdf"));
+    S().SetPrinterFont(PrintFont);
+    EXPECT_EQ(S().PrintScreen(screen), 1);
+    EXPECT_EQ(PdfPages(Dir("print") + "screen.pdf"), 1);
+}
+
+TEST_F(PrintTest, LinesThatFillTheLastPageExactlyAddNoEmptyPage) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const std::string path = Dir("print") + "exact.pdf";
+    printer.setOutputFileName(QString::fromStdString(path));
+    const int perPage = LinesPerPage(printer, PrintFont);
+    ASSERT_GT(perPage, 1);
+    // With the title, exactly two full pages; one more line starts a third.
+    std::vector<std::string> lines(static_cast<std::size_t>(2 * perPage - 1), "text");
+    EXPECT_EQ(screen::PrintTextLines(printer, PrintFont, "title", lines), 2);
+    EXPECT_EQ(PdfPages(path), 2);
+    lines.push_back("one more");
+    EXPECT_EQ(screen::PrintTextLines(printer, PrintFont, "title", lines), 3);
+    EXPECT_EQ(PdfPages(path), 3);
+}
+
+TEST_F(PrintTest, CancelledQuestionsPrintNothing) {
+    ASSERT_TRUE(ConnectWithRows(10));
+    testsupport::TModalScript none;
+    // The file question cancelled: no file, no box, and the next print asks again.
+    NextFile.clear();
+    Form->PrintBufferClick(nullptr);
+    Form->PrintScreenClick(nullptr);
+    EXPECT_EQ(Asked.size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_empty(Dir("print-cancel")));
+    // The font question cancelled: nothing else is asked.
+    FontOk = false;
+    Form->PrintScreenClick(nullptr);
+    EXPECT_EQ(FontAsked, 3);
+    EXPECT_EQ(Asked.size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_empty(Dir("print-cancel")));
+}
+
+TEST_F(PrintTest, EachPrintWithoutAChosenFileAsksForItsOwn) {
+    // A file asked for one printout is that printout's: the next print
+    // asks again rather than writing over it.
+    ASSERT_TRUE(ConnectWithRows(100));
+    testsupport::TModalScript none;
+    const std::string first = Dir("print") + "first.pdf";
+    const std::string second = Dir("print") + "second.pdf";
+    NextFile = first;
+    Form->PrintBufferClick(nullptr);
+    NextFile = second;
+    Form->PrintScreenClick(nullptr);
+    ASSERT_EQ(Asked.size(), 2u);
+    EXPECT_GT(PdfPages(first), 1);
+    EXPECT_EQ(PdfPages(second), 1);
+}
+
+TEST_F(PrintTest, SetUpChoosesAPdfFileThatPrintsGoTo) {
+    ASSERT_TRUE(ConnectWithRows(100));
+    const std::string chosen = Dir("print") + "chosen.pdf";
+    testsupport::TModalScript dialogs;
+    dialogs.Then([&](QDialog* d) {
+        auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = d->findChild<QLineEdit*>(QStringLiteral("filename"));
+        ASSERT_TRUE(printers && file);
+        printers->setCurrentIndex(printers->count() - 1); // print to a file
+        file->setText(QString::fromStdString(chosen));
+        d->accept();
+    });
+    Form->SetupPrinterClick(nullptr);
+    EXPECT_EQ(Form->Printer().outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(Form->Printer().outputFileName().toStdString(), chosen);
+
+    Form->PrintBufferClick(nullptr);
+    EXPECT_TRUE(Asked.empty()) << "the set-up's file is used";
+    EXPECT_GT(PdfPages(chosen), 1);
+    // A cancelled set-up keeps the choice.
+    dialogs.Cancel();
+    Form->SetupPrinterClick(nullptr);
+    EXPECT_EQ(Form->Printer().outputFileName().toStdString(), chosen);
+}
+
+TEST_F(PrintTest, UnwritablePdfFileShowsTheFailure) {
+    ASSERT_TRUE(ConnectWithRows(10));
+    // A folder that is a file: no one can write below it.
+    const std::string notFolder = WriteFile("not-a-folder", "x");
+    NextFile = notFolder + "/out.pdf";
+    testsupport::TModalScript boxes;
+    boxes.Ok();
+    Form->PrintScreenClick(nullptr);
+    ASSERT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_NE(boxes.Texts[0].find("列印失敗"), std::string::npos) << boxes.Texts[0];
+    EXPECT_EQ(ReadAll(notFolder), "x");
 }
