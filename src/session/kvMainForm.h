@@ -628,6 +628,9 @@ private:
     bool FDestroyed = false;
     bool FLastSaveOk = false;
     bool FCommandsLocked = false;
+    // A script run is in progress: its command stays off until it ends,
+    // whatever a progress pass in between switches back on.
+    bool FScriptRunning = false;
     session::TPassLock FPassLock;
 };
 

@@ -27,7 +27,7 @@ const std::vector<TkvMainForm::TCommand>& TkvMainForm::Commands() {
         {"RunScript", "執行腳本...(&R)", "", &F::RunScriptClick, R::Always, false},
         {"MakeScript", "製作腳本...(&M)", "", &F::MakeScriptClick, R::HasSession, false},
         {"LoadTrace", "讀入追蹤畫面...(&E)", "", &F::LoadTraceClick, R::Always, false},
-        {"Upload", "上傳文字檔...(&U)", "", &F::UploadClick, R::CurrentConnected, false},
+        {"Upload", "上傳文字檔...(&U)", "", &F::UploadClick, R::CurrentSession, false},
         {"SaveScreen", "儲存畫面...(&S)", "", &F::SaveScreenClick, R::CurrentSession, false},
         {"SaveBuffer", "儲存緩衝區...(&V)", "", &F::SaveBufferClick, R::CurrentSession, false},
         {"PrintScreen", "列印畫面(&P)", "", &F::PrintScreenClick, R::CurrentSession, false},
@@ -365,6 +365,7 @@ TCommandState TkvMainForm::CommandState() const {
     TCommandState s;
     s.SessionCount = static_cast<int>(Sessions.size());
     s.HasCurrent = CurrentSession >= 0 && CurrentSession < s.SessionCount;
+    s.CurrentConnected = CurrentConnected();
     s.ConnectCount = ConnectCount;
     s.CopyMark = Settings.CopyMark;
     return s;

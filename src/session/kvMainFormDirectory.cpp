@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -28,7 +29,8 @@ const char* const LockedCommands[] = {"SetPreference", "RunScript", "Directory",
 void TkvMainForm::EnableCommands(bool enable) {
     FCommandsLocked = !enable;
     for (const char* name : LockedCommands)
-        if (QAction* a = Action(QString::fromLatin1(name))) a->setEnabled(enable);
+        if (QAction* a = Action(QString::fromLatin1(name)))
+            a->setEnabled(enable && !(FScriptRunning && std::string_view(name) == "RunScript"));
     if (!FlashTimer) return;
     if (!enable)
         FlashTimer->stop();

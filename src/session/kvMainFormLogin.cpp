@@ -194,10 +194,7 @@ void TkvMainForm::SessionMouseDown(TConnection* s, Qt::MouseButton button, Qt::K
                   focus == PortEdit || focus == ShortcutEdit ||
                   (LineComboBox && (focus == LineComboBox || focus == LineComboBox->lineEdit()))))
         s->setFocus();
-    if (Settings.RightBtnCopy && button == Qt::RightButton) {
-        // The session's own paste until the edit commands have theirs.
-        s->Paste();
-    }
+    if (Settings.RightBtnCopy && button == Qt::RightButton) PasteClick(nullptr);
 }
 
 void TkvMainForm::SessionMouseUp(TConnection* s, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {

@@ -161,5 +161,7 @@ void TkvMainForm::SetPreferenceClick(QObject*) {
     // The palettes every screen points to may have changed in place.
     for (TConnection* c : Sessions)
         c->SetColorTables(Settings.FgColors.data(), Settings.BgColors.data());
+    // Copy-on-select decides the copy commands' state: it applies at once.
+    UpdateCommands();
     DefaultFocus(LineLockCheckBox && LineLockCheckBox->isChecked());
 }

@@ -82,6 +82,9 @@ void TkvMainForm::RunScriptClick(QObject*) {
     QToolButton* runButton = findChild<QToolButton*>(QStringLiteral("ScriptSpeedBtn"));
     QAction* applyDefault = Action(QStringLiteral("ApplyDefaultSettingMenuItem"));
     QAction* dontLogin = Action(QStringLiteral("DontLogin"));
+    // One run at a time: a start-up request or a click arriving while a run
+    // processes events waits for nothing and starts nothing.
+    if (FScriptRunning) return;
     // 1.
     if (runAction) runAction->setEnabled(false);
     if (runButton) runButton->setEnabled(false);
@@ -112,6 +115,7 @@ void TkvMainForm::RunScriptClick(QObject*) {
             }
             Dlg.reset();
             F->CommandLineScript = false;
+            F->FScriptRunning = false;
             if (Run) Run->setEnabled(true);
             if (Button) Button->setEnabled(true);
             F->CaptionSuffix = " - " + F->GetSiteName();
@@ -120,6 +124,7 @@ void TkvMainForm::RunScriptClick(QObject*) {
         }
     } restore{this,      dlg,       runAction,   applyDefault,
               dontLogin, runButton, itemsLocked, applyDefaultChecked};
+    FScriptRunning = true;
 
     // 2.
     if (CommandLineScript) {

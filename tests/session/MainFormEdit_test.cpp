@@ -212,9 +212,11 @@ TEST_F(EditTest, UploadEndsLinesWithOneCrWhateverTheFileUsed) {
     ASSERT_TRUE(ConnectRecorder());
     const std::string expect = "a\rb\rc";
     std::string all;
+    QAction* upload = Form->Action(QStringLiteral("Upload"));
+    ASSERT_TRUE(upload->isEnabled()); // the menu item, not only the handler
     for (const char* body : {"a\r\nb\r\nc\r\n", "a\nb\nc", "a\rb\rc\r"}) {
         NextFile = WriteFile("up.txt", body);
-        Form->UploadClick(nullptr);
+        upload->trigger();
         all += expect;
         ASSERT_TRUE(WaitFor([&] { return Payload(Rec.Received()).find(all) != std::string::npos; }))
             << Payload(Rec.Received());
@@ -462,6 +464,35 @@ TEST_F(EditTest, PreferencesOkReachesTheSessions) {
     EXPECT_GT(win->geometry().width(), frame.width());
     EXPECT_GT(win->geometry().height(), frame.height());
     EXPECT_TRUE(Form->Action("SetPreference")->isEnabled());
+}
+
+// Copy-on-select applies as the dialog closes: the copy commands follow at
+// once. With right-button copy on, a right click pastes through the paste
+// command, so the text reaches the peer as a typed paste would.
+TEST_F(EditTest, CopyOnSelectAppliesAtOnceAndTheRightButtonPastes) {
+    ASSERT_TRUE(ConnectRecorder());
+    Form->Settings.CopyMark = false;
+    Form->UpdateCommands();
+    ASSERT_TRUE(Form->Action("Copy")->isEnabled());
+    Form->PreferenceDialogHook = [](TPreferenceDlg& d) {
+        QTimer::singleShot(0, &d, [&d] {
+            d.CopyMarkCheckBox->setChecked(true);
+            d.RightBtnCopyCheckBox->setChecked(true);
+            d.accept();
+        });
+    };
+    Form->SetPreferenceClick(nullptr);
+    EXPECT_TRUE(Form->Settings.CopyMark);
+    EXPECT_FALSE(Form->Action("Copy")->isEnabled());
+    EXPECT_FALSE(Form->Action("CopyAnsi")->isEnabled());
+    EXPECT_TRUE(Form->Action("Paste")->isEnabled());
+
+    QApplication::clipboard()->setText("pasted");
+    Form->SessionMouseDown(&S(), Qt::RightButton, Qt::NoModifier, 0, 0);
+    EXPECT_TRUE(WaitFor([&] {
+        return Payload(Rec.Received()).find("pasted") != std::string::npos;
+    })) << Payload(Rec.Received());
+    EXPECT_TRUE(Form->Action("Paste")->isEnabled()); // given back after the paste
 }
 
 TEST_F(EditTest, PreferencesCancelChangesNothing) {

@@ -270,6 +270,27 @@ TEST_F(MainFormScript, CancelledDialogRunsNothingAndRestoresTheMenus) {
     EXPECT_EQ(Form->OpenDialogFileName, "Script.txt");
 }
 
+// While a run is in progress, a progress pass that gives the locked commands
+// back leaves Run Script off, and a second run (a click or the start-up
+// request arriving meanwhile) starts nothing.
+TEST_F(MainFormScript, ARunningScriptIsNeitherReopenedNorNested) {
+    int dialogs = 0;
+    bool offDuringRun = false;
+    Form->ScriptDialogExec = [&](TScriptDlg&) {
+        ++dialogs;
+        Form->EnableCommands(false);
+        Form->EnableCommands(true);
+        offDuringRun = !Form->Action("RunScript")->isEnabled();
+        Form->RunScriptClick(nullptr);
+        return false;
+    };
+    Form->RunScriptClick(nullptr);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(offDuringRun);
+    EXPECT_TRUE(Form->Action("RunScript")->isEnabled());
+    EXPECT_TRUE(Form->Action("SetPreference")->isEnabled());
+}
+
 TEST_F(MainFormScript, DialogHistoryKeysAndClear) {
     win::TIniFile(Form->SettingsFileName).WriteString("Script", "s0", "one.txt");
     win::TIniFile(Form->SettingsFileName).WriteString("Script", "s2", "two.txt");
