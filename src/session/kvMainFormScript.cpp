@@ -29,6 +29,24 @@ QString Q(const std::string& big5) {
     return win::Big5ToQString(big5);
 }
 
+// The file the run takes, as the file system's bytes. The box shows names
+// decoded, and a name that is not valid in that encoding (Big5 bytes on an
+// older disk) does not encode back to itself: the bytes it was shown from
+// are taken instead. A command-line script never passed through the box.
+std::string ChosenScriptName(const TScriptDlg& dlg, const std::string& openFileName,
+                             bool commandLine) {
+    if (commandLine) return openFileName;
+    const QString shown = dlg.ScriptComboBox->currentText();
+    const auto showsAs = [&](const std::string& bytes) {
+        return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))) ==
+               shown;
+    };
+    if (!openFileName.empty() && showsAs(openFileName)) return openFileName;
+    for (const std::string& name : dlg.History)
+        if (showsAs(name)) return name;
+    return dlg.FileName();
+}
+
 } // namespace
 
 void TkvMainForm::ScriptBox(const QString& text) {
@@ -143,7 +161,7 @@ void TkvMainForm::RunScriptClick(QObject*) {
     if (dontLogin) dontLogin->setEnabled(false);
     itemsLocked = true;
     // 4.
-    const std::string chosen = dlg->FileName();
+    const std::string chosen = ChosenScriptName(*dlg, OpenDialogFileName, CommandLineScript);
     if (!chosen.empty()) session::AddScriptHistory(dlg->History, chosen);
     const std::string file = dlg->History.empty() ? std::string() : dlg->History.front();
     // 5.

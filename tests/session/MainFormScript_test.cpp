@@ -4,6 +4,7 @@
 // takes the first block's login, Make Script reads back as the same
 // sessions, and missing files, the history and the dialog's keys.
 #include "SessionPeers.h"
+#include "support/ChildProcess.h"
 #include "support/ModalScript.h"
 #include "support/SandboxHome.h"
 #include "support/ScratchFolder.h"
@@ -30,6 +31,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
 
 using sessiontest::ScreenHas;
 using sessiontest::WaitFor;
@@ -362,4 +364,122 @@ TEST_F(MainFormScript, MoveToTakesTheDialogsPlaceAndKeepsIt) {
     EXPECT_EQ(Form->Settings.MoveToY, 30);
     EXPECT_EQ(Form->FormOf(&S(0))->pos(), QPoint(40, 30));
     EXPECT_EQ(Form->FormOf(&S(1))->pos(), QPoint(40, 30));
+}
+
+// ---- Made scripts run again, and a real shell ------------------------------------------
+
+namespace {
+
+int Occurrences(const std::string& hay, const std::string& needle) {
+    int n = 0;
+    for (std::size_t at = hay.find(needle); at != std::string::npos;
+         at = hay.find(needle, at + needle.size()))
+        ++n;
+    return n;
+}
+
+// True when one shown row is exactly `line`.
+bool ShownLine(const std::string& screen, const std::string& line) {
+    std::size_t start = 0;
+    while (start <= screen.size()) {
+        std::size_t end = screen.find('\n', start);
+        if (end == std::string::npos) end = screen.size();
+        if (screen.compare(start, end - start, line) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(MainFormScript, MadeScriptRunAgainGivesTheSameHostsKeywordsAndLogins) {
+    TLoginPeer &a = Peer("kwA"), &b = Peer("kwB"), &c = Peer("kwC");
+    Run(WriteScript("#alpha 127.0.0.1 " + a.Port() + " kwA\r\nuA\r\npa\r\n#beta 127.0.0.1 " +
+                    b.Port() + "\r\n#gamma 127.0.0.1 " + c.Port() + " kwC\r\nuC^M@wait@w\tc\r\n"));
+    ASSERT_EQ(Count(), 3);
+    ASSERT_TRUE(WaitFor([&] { return a.Received().find("uA\rpa") != std::string::npos; }));
+    ASSERT_TRUE(WaitFor([&] { return c.Received().find("uC\r") != std::string::npos; }));
+    // A fourth session whose name holds a blank would read back as another
+    // host: it is left out, and the user is told which one.
+    TLoginPeer& d = Peer("kwD");
+    Run(WriteScript("#delta 127.0.0.1 " + d.Port() + " kwD\r\nuD\r\n"));
+    ASSERT_EQ(Count(), 4);
+    S(3).SiteName = "two words";
+    const std::string made = Folder.File("made.bks");
+    Form->ScriptConfirm = [] { return true; };
+    Form->ScriptSaveName = [&] { return made; };
+    Messages.clear();
+    Form->MakeScriptClick(nullptr);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_NE(Messages[0].indexOf(QStringLiteral("two words")), -1) << Messages[0].toStdString();
+
+    Run(made); // a name with an extension stays as chosen
+    ASSERT_EQ(Count(), 7) << "the connected sessions are not reused";
+    for (int i = 0; i < 3; ++i) {
+        TConnection &was = S(i), &now = S(4 + i);
+        EXPECT_EQ(now.SiteName, was.SiteName) << i;
+        EXPECT_EQ(now.HostName(), was.HostName()) << i;
+        EXPECT_EQ(now.Port(), was.Port()) << i;
+        EXPECT_EQ(now.SavedKeyWord, was.SavedKeyWord) << i;
+        EXPECT_EQ(now.SavedTriggerCnt, was.SavedTriggerCnt) << i;
+        EXPECT_EQ(now.LoginScript, was.LoginScript) << i;
+    }
+    EXPECT_EQ(S(4).LoginScript, "uA^Mpa");
+    EXPECT_EQ(S(6).LoginScript, "uC^M@wait@w\tc");
+    // Each peer logged in once per run; the one without a keyword was sent
+    // nothing, and the left-out session's peer was not dialled again.
+    ASSERT_TRUE(WaitFor([&] { return Occurrences(a.Received(), "uA\rpa") == 2; })) << a.Received();
+    ASSERT_TRUE(WaitFor([&] { return Occurrences(c.Received(), "uC\r") == 2; })) << c.Received();
+    EXPECT_EQ(b.Server->Accepted(), 2);
+    EXPECT_EQ(b.Received().find_first_of("uApC"), std::string::npos) << b.Received();
+    EXPECT_EQ(d.Server->Accepted(), 1);
+}
+
+TEST_F(MainFormScript, BlocksOnTelnetdRunTheirCommandsEachOnItsOwnScreen) {
+    if (!testpeer::HaveProgram("/bin/busybox")) GTEST_SKIP() << "busybox not installed";
+    std::string out;
+    if (testpeer::RunCommand("/bin/busybox telnetd --help", out) == 127 ||
+        out.find("telnetd") == std::string::npos)
+        GTEST_SKIP() << "busybox has no telnetd";
+    // The login program: a shell with a prompt of the test's own.
+    const std::string login = Folder.File("login.sh");
+    TScratchFolder::Write(login,
+                          "#!/bin/sh\nPS1='bp-test$ '\nexport PS1\nexec /bin/busybox sh -i\n");
+    ::chmod(login.c_str(), 0700);
+    const std::uint16_t port = testpeer::FreePort();
+    testpeer::TChildProcess telnetd(
+        {"/bin/busybox", "telnetd", "-F", "-b", "127.0.0.1:" + std::to_string(port), "-l", login});
+    ASSERT_TRUE(testpeer::WaitForListener(port, 5000));
+    // The commands echo as typed ("sc''ript"); only their output is the
+    // word alone on a row. The empty line after each is its Enter.
+    Run(WriteScript("#one 127.0.0.1 " + std::to_string(port) +
+                    " bp-test$\r\necho sc''ript\r\n\r\n%POSITION 0 0\r\n#two 127.0.0.1 " +
+                    std::to_string(port) + " bp-test$\r\necho tw''o\r\n\r\n"));
+    ASSERT_EQ(Count(), 2);
+    ASSERT_TRUE(WaitFor([&] { return ShownLine(sessiontest::ScreenText(S(0)), "script"); }))
+        << sessiontest::ScreenText(S(0));
+    ASSERT_TRUE(WaitFor([&] { return ShownLine(sessiontest::ScreenText(S(1)), "two"); }))
+        << sessiontest::ScreenText(S(1));
+    EXPECT_FALSE(ShownLine(sessiontest::ScreenText(S(0)), "two"));
+    EXPECT_FALSE(ShownLine(sessiontest::ScreenText(S(1)), "script"));
+    EXPECT_EQ(S(0).TriggerCnt(), 0) << "the keyword fired once";
+}
+
+TEST_F(MainFormScript, HistoryEntryInTheFileSystemsOwnBytesRunsThatFile) {
+    // Big5 bytes in the name: not UTF-8, so the box shows it with stand-ins.
+    TLoginPeer& a = Peer("kw");
+    const std::string file = Folder.File("\xB8\xD5 old.txt");
+    TScratchFolder::Write(file, "#old 127.0.0.1 " + a.Port() + " kw\r\nfrom history\r\n");
+    win::TIniFile(Form->SettingsFileName).WriteString("Script", "s0", file);
+    win::TIniFile(Form->SettingsFileName).WriteString("Script", "s1", Folder.File("other.txt"));
+    // OK on the entry the dialog opens with.
+    Form->ScriptDialogExec = [](TScriptDlg&) { return true; };
+    Form->RunScriptClick(nullptr);
+    EXPECT_TRUE(Messages.empty()) << Messages.front().toStdString();
+    ASSERT_EQ(Count(), 1);
+    EXPECT_TRUE(WaitFor([&] { return a.Received().find("from history") != std::string::npos; }));
+    win::TIniFile ini(Form->SettingsFileName);
+    EXPECT_EQ(ini.ReadString("Script", "s0", "*"), file);
+    EXPECT_EQ(ini.ReadString("Script", "s1", "*"), Folder.File("other.txt"));
+    EXPECT_EQ(ini.ReadString("Script", "s2", "*"), "*");
 }
