@@ -366,7 +366,8 @@ void TBgCrt::UpdateBackground() {
     p.Transparency = FTransparency;
     p.TranspColor = FTranspColor;
     p.Shot = FScreenShoot ? &FScreenShoot->Bitmap() : nullptr;
-    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    const QPoint origin =
+        mapToGlobal(QPoint(0, 0)) - (FScreenShoot ? FScreenShoot->Origin : QPoint());
     p.ShotX = origin.x();
     p.ShotY = origin.y();
     const bool picture = FGlyphVisible && FGlyph && !FGlyph->Empty();

@@ -42,6 +42,8 @@ public:
 
     void Changed();
     std::function<void(TMyBitmap*)> OnChange;
+    // Where pixel (0, 0) lies on the desktop (a desktop shot; else 0, 0).
+    QPoint Origin;
 
 private:
     TPixelBuffer FBitmap;

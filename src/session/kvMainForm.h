@@ -75,6 +75,9 @@ class TScriptDlg;
 namespace session {
 struct TScriptBlock;
 }
+namespace win {
+class TDesktopShooter;
+}
 
 // Private messages of the main window (posted, never sent).
 constexpr win::UINT WM_CONNECT_REQUEST = win::WM_USER + 401; // connect the boxes
@@ -267,6 +270,8 @@ public:
     void HandleShortcutKey(int& key, Qt::KeyboardModifiers shift, QAbstractButton* button);
     void EnableCommands(bool enable);
     void CaptureDesktop();
+    // The run behind CaptureDesktop (made on first use); tests replace its source.
+    win::TDesktopShooter* DesktopShooter();
 
     // ---- Address book, key maps and the progress pass --------------------
     // (kvMainFormDirectory.cpp, kvMainFormKeyMap.cpp)

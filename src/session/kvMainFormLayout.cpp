@@ -15,13 +15,11 @@
 
 #include <QAction>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
 #include <QMdiArea>
 #include <QPainter>
 #include <QPixmap>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 
@@ -245,29 +243,25 @@ void TkvMainForm::ApplyBackgroundState(const session::TBackgroundState& b) {
     if (Tiler) Tiler->SetTileMode(b.Style);
 }
 
+// The part of the desktop shot under the document area, found from the
+// area's real place on the screen (frames and docks included, whatever
+// their sizes); what lies outside the shot stays black.
 void TkvMainForm::PaintTransparentBackground() {
     if (!Tiler || !ScreenShoot) return;
     QWidget* area = MdiArea->viewport();
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect desktop = screen ? screen->virtualGeometry() : QRect(0, 0, 1, 1);
     const QImage shot = ScreenShoot->Image();
-    const double ratio =
-        desktop.width() > 0 && shot.width() > 0 ? double(shot.width()) / desktop.width() : 1.0;
     const QPoint at = area->mapToGlobal(QPoint(0, 0));
-    const session::TShotCut cut =
-        session::ShotCutUnder({at.x(), at.y(), area->width(), area->height()}, desktop.x(),
-                              desktop.y(), ratio, {shot.width(), shot.height()});
-    QImage picture(std::max(1, int(area->width() * ratio)),
-                   std::max(1, int(area->height() * ratio)), QImage::Format_RGB32);
+    const session::TShotCut cut = session::ShotCutUnder(
+        {at.x(), at.y(), area->width(), area->height()}, ScreenShoot->Origin.x(),
+        ScreenShoot->Origin.y(), 1.0, {shot.width(), shot.height()});
+    QImage picture(std::max(1, area->width()), std::max(1, area->height()), QImage::Format_RGB32);
     picture.fill(Qt::black);
     if (cut.Source.Width > 0) {
         QPainter p(&picture);
         p.drawImage(QPoint(cut.TargetX, cut.TargetY), shot,
                     QRect(cut.Source.Left, cut.Source.Top, cut.Source.Width, cut.Source.Height));
     }
-    QPixmap pm = QPixmap::fromImage(picture);
-    pm.setDevicePixelRatio(ratio);
-    Tiler->SetBitmap(pm);
+    Tiler->SetBitmap(QPixmap::fromImage(picture));
     Tiler->Refresh();
 }
 
@@ -354,11 +348,10 @@ void TkvMainForm::LoadPictureMenuItemClick(QObject*) {
     DefaultFocus(LineLocked());
 }
 
+// The shot's run ends with the document area's copy and every transparent
+// screen rebuilt from the new picture.
 void TkvMainForm::RearrangeClick(QObject*) {
     CaptureDesktop();
-    if (LayoutChecked("TransparentMenuItem")) PaintTransparentBackground();
-    for (TConnection* s : Sessions)
-        if (s->Transparent()) s->UpdateBackground();
 }
 
 // ---- Move and size handlers ---------------------------------------------------

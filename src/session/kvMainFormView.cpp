@@ -4,17 +4,18 @@
 #include "session/kvMainForm.h"
 
 #include "controls/DockTlbr.h"
+#include "platform/DesktopShot.h"
 #include "screen/MyBitmap.h"
+#include "session/Connection.h"
 
 #include <QAction>
-#include <QGuiApplication>
 #include <QListWidget>
-#include <QPixmap>
-#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -91,25 +92,75 @@ void TkvMainForm::ExitProgramClick(QObject*) {
     close();
 }
 
-// One shot of the whole screen; black at the screen's size when the
-// desktop gives no picture (offscreen, Wayland without a portal).
+win::TDesktopShooter* TkvMainForm::DesktopShooter() {
+    auto* shooter = findChild<win::TDesktopShooter*>(QString(), Qt::FindDirectChildrenOnly);
+    return shooter ? shooter : new win::TDesktopShooter(this);
+}
+
+namespace {
+// Puts a shot into the bitmap the screens share, with its desktop origin.
+void AssignShot(TMyBitmap* bitmap, const win::TDesktopShot& shot) {
+    bitmap->Origin = shot.Origin;
+    bitmap->Assign(shot.Image);
+}
+} // namespace
+
+// The desktop under the program's windows: the main window and the
+// floating toolbars whose items are checked are hidden, the desktop gets
+// 100 ms (on a timer) to repaint, then the shot is taken, the document
+// area's copy is cut from it and every transparent screen rebuilt, and the
+// windows come back at their places. Where no shot is possible nothing is
+// hidden and ScreenShoot stays what it was: black at the desktop's size
+// from the first time on, so transparent screens show their tint.
 void TkvMainForm::CaptureDesktop() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    // Floating toolbars stay out of the shot; shown again after it.
-    std::vector<TToolbar*> hidden;
-    for (TToolbar* bar : {ConnectionBar, FunctionBar, SpeedBtnBar, ShortcutBar})
-        if (bar && !bar->Docked() && bar->Visible()) {
-            bar->setVisible(false);
-            hidden.push_back(bar);
-        }
-    QImage shot;
-    if (screen) shot = screen->grabWindow(0).toImage();
-    for (TToolbar* bar : hidden)
-        bar->setVisible(true);
-    if (shot.isNull()) {
-        QSize size = screen ? screen->geometry().size() : QSize(1024, 768);
-        shot = QImage(size, QImage::Format_RGB888);
-        shot.fill(Qt::black);
+    win::TDesktopShooter* shooter = DesktopShooter();
+    if (shooter->Pending()) return; // the running one serves this request
+    auto finish = [this](const win::TDesktopShot& shot) {
+        if (FDestroyed) return;
+        if (shot.Ok())
+            AssignShot(ScreenShoot, shot);
+        else if (ScreenShoot->Empty())
+            AssignShot(ScreenShoot, win::BlackDesktop());
+        if (LayoutChecked("TransparentMenuItem")) PaintTransparentBackground();
+        for (TConnection* s : Sessions)
+            if (s->Transparent()) s->UpdateBackground();
+    };
+    if (!shooter->Possible()) {
+        finish(win::TDesktopShot{});
+        return;
     }
-    ScreenShoot->Assign(shot);
+    std::vector<win::TDesktopShooter::TPart> parts;
+    // The main window, back at its own place (a window manager may choose
+    // another one when it is mapped again).
+    auto place = std::make_shared<QPoint>();
+    parts.push_back({[this, place] {
+                         if (!isVisible()) return false;
+                         *place = pos();
+                         hide();
+                         return true;
+                     },
+                     [this, place] {
+                         show();
+                         if (pos() != *place) move(*place);
+                     }});
+    const std::pair<TToolbar*, const char*> bars[] = {{ConnectionBar, "ConnectionToolBar"},
+                                                      {FunctionBar, "FunctionToolBar"},
+                                                      {SpeedBtnBar, "SpeedBtnToolBar"},
+                                                      {ShortcutBar, "ShortcutToolBar"}};
+    for (auto [bar, itemName] : bars) {
+        QAction* item = Action(QString::fromLatin1(itemName));
+        if (!bar || !item) continue;
+        auto at = std::make_shared<QPoint>();
+        parts.push_back({[bar, item, at] {
+                             if (!item->isChecked() || bar->Docked()) return false;
+                             *at = bar->FloatingPosition();
+                             bar->setVisible(false);
+                             return true;
+                         },
+                         [bar, at] {
+                             bar->setVisible(true);
+                             if (bar->FloatingPosition() != *at) bar->SetFloatingPosition(*at);
+                         }});
+    }
+    shooter->Start(std::move(parts), finish);
 }

@@ -6,8 +6,13 @@
 #include "SessionPeers.h"
 #include "support/SandboxHome.h"
 
+#include "controls/DockTlbr.h"
+#include "platform/DesktopShot.h"
 #include "platform/QtMessageLoop.h"
+#include "platform/XDisplayChild.h"
 #include "screen/MyBitmap.h"
+#include "session/Connection.h"
+#include "session/DetachedForm.h"
 #include "session/kvMainForm.h"
 #include "session/uTiler.h"
 
@@ -288,6 +293,189 @@ TEST_F(LayoutTest, PictureShowsAroundCascadedSessions) {
     EXPECT_NE(QColor(shot.pixel(last.center())), QColor(Qt::red));
     if (const char* dir = std::getenv("BP_LAYOUT_SHOT"))
         Form->grab().save(QString::fromLocal8Bit(dir) + "/cascade.png");
+}
+
+} // namespace
+
+// ---- The desktop shot -------------------------------------------------------
+
+namespace {
+
+// Counts one kind of event reaching the object it watches (and lives on).
+class TEventCounter : public QObject {
+public:
+    TEventCounter(QObject* watched, QEvent::Type type) : QObject(watched), FType(type) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == FType) ++Count;
+        return false;
+    }
+    int Count = 0;
+
+private:
+    QEvent::Type FType;
+};
+
+// A desktop picture whose every pixel tells where it lies: red = x, green =
+// y (both modulo 256), blue fixed; so a cut from it shows its own origin.
+win::TDesktopShot Pattern(QPoint origin, QSize size) {
+    win::TDesktopShot shot;
+    shot.Origin = origin;
+    shot.Image = QImage(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            shot.Image.setPixel(x, y, qRgb(x & 255, y & 255, 77));
+    return shot;
+}
+
+QColor PatternAt(const win::TDesktopShot& shot, QPoint desktop) {
+    return QColor(shot.Image.pixel(desktop - shot.Origin));
+}
+
+struct ShotTest : LayoutTest {
+    void SetUp() override {
+        LayoutTest::SetUp();
+        // The first show's run is over before a test starts.
+        sessiontest::WaitFor([&] { return !Form->DesktopShooter()->Pending(); }, 5000);
+    }
+    void WaitShot() {
+        ASSERT_TRUE(
+            sessiontest::WaitFor([&] { return !Form->DesktopShooter()->Pending(); }, 10000));
+    }
+    // A session whose background is the desktop under it, unblended.
+    TConnection* TransparentSession() {
+        Open(1);
+        TConnection* s = Form->Sessions.back();
+        s->SetTransparency(100);
+        s->SetTransparent(true);
+        return s;
+    }
+    QColor Back(TConnection* s, QPoint at) {
+        return QColor(Form->FormOf(s)->BackBitmap->Image().pixel(at));
+    }
+};
+
+TEST_F(ShotTest, WithoutAPictureNothingHidesTheShotStaysBlackAndTintsShow) {
+    if (Form->DesktopShooter()->Possible()) GTEST_SKIP() << "this platform gives a real picture";
+    // From the first show on: black at the desktop's size, at its origin.
+    const QRect desktop = win::VirtualDesktop();
+    EXPECT_EQ(QRect(Form->ScreenShoot->Origin,
+                    QSize(Form->ScreenShoot->Width(), Form->ScreenShoot->Height())),
+              desktop);
+    TConnection* s = TransparentSession();
+    s->SetTranspColor(0x0000FF); // red in the stored colour order
+    s->SetTransparency(40);
+    auto* hides = new TEventCounter(Form.get(), QEvent::Hide);
+    Trigger("TransparentMenuItem");
+    Trigger("Rearrange");
+    EXPECT_FALSE(Form->DesktopShooter()->Pending()) << "no run without a picture";
+    EXPECT_EQ(hides->Count, 0);
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(QColor(Form->ScreenShoot->Image().pixel(0, 0)), QColor(Qt::black));
+    // The screen shows its tint over the black desktop: 60 % of red.
+    EXPECT_EQ(Back(s, {3, 3}), QColor(153, 0, 0));
+    // The document area shows the black desktop copy at its own size.
+    EXPECT_EQ(Form->Tiler->Bitmap().size(), Area());
+    EXPECT_EQ(QColor(Form->Tiler->Bitmap().toImage().pixel(5, 5)), QColor(Qt::black));
+}
+
+TEST_F(ShotTest, TheRunHidesWindowAndFloatingBarsAndPutsThemBack) {
+    const win::TDesktopShot picture = Pattern({-300, -40}, {1900, 1200});
+    // The connection bar floats and is shown, the function bar floats but its
+    // item is off, the speed-button bar stays docked.
+    Form->ConnectionBar->SetFloatingPosition(QPoint(610, 420));
+    Form->ConnectionBar->SetDockedTo(nullptr);
+    Form->FunctionBar->SetFloatingPosition(QPoint(20, 700));
+    Form->FunctionBar->SetDockedTo(nullptr);
+    if (A("FunctionToolBar")->isChecked()) Trigger("FunctionToolBar");
+    ASSERT_TRUE(A("ConnectionToolBar")->isChecked());
+    ASSERT_FALSE(Form->FunctionBar->Visible());
+    ASSERT_TRUE(Form->SpeedBtnBar->Docked());
+    Form->move(130, 90);
+    sessiontest::WaitFor([] { return false; }, 50);
+    const QPoint formAt = Form->pos();
+    const QPoint barAt = Form->ConnectionBar->FloatingPosition();
+
+    int shots = 0;
+    bool mainShown = true, barShown = true, dockedShown = false, functionShown = true;
+    Form->DesktopShooter()->Source = [&] {
+        ++shots;
+        mainShown = Form->isVisible();
+        barShown = Form->ConnectionBar->Visible();
+        dockedShown = Form->SpeedBtnBar->Visible();
+        functionShown = Form->FunctionBar->Visible();
+        // Asked again while the run is on: refused, no second shot.
+        Form->CaptureDesktop();
+        return picture;
+    };
+    TConnection* s = TransparentSession();
+    Trigger("TransparentMenuItem");
+    Trigger("Rearrange");
+    Form->RearrangeClick(nullptr); // a second request while pending
+    EXPECT_TRUE(Form->isVisible()) << "nothing is hidden inside the command";
+    WaitShot();
+    EXPECT_EQ(shots, 1);
+    EXPECT_FALSE(mainShown);
+    EXPECT_FALSE(barShown);
+    EXPECT_TRUE(dockedShown) << "a docked bar is not touched";
+    EXPECT_FALSE(functionShown);
+    // Back, each at its place; the bar that was off stays off.
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Form->pos(), formAt);
+    EXPECT_TRUE(Form->ConnectionBar->Visible());
+    EXPECT_EQ(Form->ConnectionBar->FloatingPosition(), barAt);
+    EXPECT_FALSE(Form->FunctionBar->Visible());
+    EXPECT_TRUE(Form->SpeedBtnBar->Visible());
+
+    // The shot is kept with its origin left of and above the primary screen.
+    EXPECT_EQ(Form->ScreenShoot->Origin, QPoint(-300, -40));
+    EXPECT_EQ(Form->ScreenShoot->Width(), 1900);
+    // The document area's copy starts at the area's own place on the desktop.
+    QWidget* area = Form->MdiArea->viewport();
+    const QPoint areaAt = area->mapToGlobal(QPoint(0, 0));
+    const QImage copy = Form->Tiler->Bitmap().toImage();
+    ASSERT_EQ(copy.size(), area->size());
+    EXPECT_EQ(QColor(copy.pixel(0, 0)), PatternAt(picture, areaAt));
+    EXPECT_EQ(QColor(copy.pixel(37, 21)), PatternAt(picture, areaAt + QPoint(37, 21)));
+    // The transparent screen was rebuilt from the new shot at its own place.
+    const QPoint screenAt = s->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(Back(s, {0, 0}), PatternAt(picture, screenAt));
+    EXPECT_EQ(Back(s, {11, 5}), PatternAt(picture, screenAt + QPoint(11, 5)));
+    EXPECT_EQ(Form->StatusText(4), QString());
+}
+
+TEST_F(ShotTest, AFailedGrabKeepsTheLastPictureAndShowsEverythingAgain) {
+    const win::TDesktopShot picture = Pattern({0, 0}, {1400, 1000});
+    Form->DesktopShooter()->Source = [&] { return picture; };
+    Form->CaptureDesktop();
+    WaitShot();
+    Form->DesktopShooter()->Source = [] { return win::TDesktopShot{}; };
+    Form->CaptureDesktop();
+    WaitShot();
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Form->ScreenShoot->Width(), 1400);
+    EXPECT_EQ(QColor(Form->ScreenShoot->Image().pixel(300, 200)), PatternAt(picture, {300, 200}));
+}
+
+TEST_F(ShotTest, DocumentAreaCopyFollowsTheWindowAndClipsAtTheShotsEdge) {
+    const win::TDesktopShot picture = Pattern({0, 0}, {1024, 768});
+    Form->DesktopShooter()->Source = [&] { return picture; };
+    Trigger("TransparentMenuItem");
+    Form->CaptureDesktop();
+    WaitShot();
+    // Moved so that the area hangs over the shot's right and bottom edges.
+    Form->move(700, 500);
+    sessiontest::WaitFor([] { return false; }, 50);
+    Form->PaintTransparentBackground();
+    QWidget* area = Form->MdiArea->viewport();
+    const QPoint at = area->mapToGlobal(QPoint(0, 0));
+    const QImage copy = Form->Tiler->Bitmap().toImage();
+    ASSERT_EQ(copy.size(), area->size());
+    EXPECT_EQ(QColor(copy.pixel(0, 0)), PatternAt(picture, at));
+    const QPoint outside(1024 - at.x() + 3, 768 - at.y() + 3);
+    ASSERT_TRUE(QRect(QPoint(), copy.size()).contains(outside));
+    EXPECT_EQ(QColor(copy.pixel(outside)), QColor(Qt::black));
 }
 
 } // namespace
