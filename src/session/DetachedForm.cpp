@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -80,16 +81,23 @@ void TDetachedForm::keyPressEvent(QKeyEvent* event) {
     if (!event->isAccepted()) QMdiSubWindow::keyPressEvent(event);
 }
 
-// The wheel moves the scroll-back one line per notch, whatever the distance
-// the device reports; events of a sideways wheel are not ours.
+// The wheel moves the scroll-back one line per notch (120): a large step
+// moves several lines, a touchpad's small steps add up until a notch is
+// whole. Turned towards the user the view goes down (the bar's position
+// grows). Events of a sideways wheel are not ours.
 void TDetachedForm::wheelEvent(QWheelEvent* event) {
     const int delta = event->angleDelta().y();
     if (!ScrollBar || delta == 0) {
         QMdiSubWindow::wheelEvent(event);
         return;
     }
-    ScrollBar->setValue(ScrollBar->value() + (delta < 1 ? 1 : -1));
     event->accept();
+    const int lines = FWheel.Add(delta);
+    if (lines == 0) return;
+    // The bar clamps to its range; the sum stays in int by that range.
+    const long long target = static_cast<long long>(ScrollBar->value()) + lines;
+    ScrollBar->setValue(static_cast<int>(
+        std::clamp<long long>(target, ScrollBar->minimum(), ScrollBar->maximum())));
 }
 
 void TDetachedForm::LayOutClient() {

@@ -8,6 +8,7 @@
 #pragma once
 #include "platform/core/Messages.h"
 #include "screen/MyBitmap.h"
+#include "session/core/WindowLayout.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -80,5 +81,6 @@ protected:
 private:
     QWidget* FClient = nullptr;
     win::HWND FMainWindow = 0;
+    session::TWheelNotches FWheel; // wheel deltas not yet a whole notch
     std::uint64_t FId = 0;
 };

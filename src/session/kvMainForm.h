@@ -310,6 +310,8 @@ public:
     session::TMoveWatch LayoutMoveWatch;
     session::TGrowthWatch LayoutGrowth;
     session::TRerunGate LayoutMoveGate;
+    // Raised as each run of the move pass starts, with the window's place.
+    std::function<void(QPoint)> OnMovePass;
 
     // ---- Site settings and session events (kvMainFormSite.cpp, kvMainFormLogin.cpp)
     // A script block's connect fields, handed over by the script reader.
@@ -357,8 +359,14 @@ public:
     int LastPreferencePage = 0;    // the preferences tab last used this run
     std::string PopupLinkText;     // the link under the mouse as the pop-up opened
     int PopupLinkKind = 0;
-    // Records the link under the mouse whenever the session pop-up opens.
+    // Records the link under the mouse whenever the session pop-up opens:
+    // of PopupSession (the window's session that asked for the pop-up),
+    // else of the current session.
     void WirePopupLink();
+    QPointer<TConnection> PopupSession;
+    // Takes s's link as the record and enables CopyHyperlink/GotoHyperlink
+    // exactly when there is one.
+    void RecordPopupLink(TConnection* s);
     TFForm* EnsureFindForm();
     // Called with the preferences dialog before it opens (tests answer it).
     std::function<void(TPreferenceDlg&)> PreferenceDialogHook;
@@ -417,6 +425,12 @@ public:
     void BmpListBoxDragOver(int y, bool inside);
     void BmpListBoxDragDrop();
     void DetachedFormActivate(TDetachedForm* form);
+    // The session window's pop-up at `at` (window coordinates), with the
+    // link under the mouse of its session recorded.
+    void DetachedFormContextPopup(TDetachedForm* form, const QPoint& at);
+    // The main pop-up opens only over the document area (at in the main
+    // window's coordinates); true when it opened.
+    bool FormContextPopup(const QPoint& at, const QPoint& globalAt);
 
     // TConnectionOwner: what every session asks of the window.
     const TSessionDefaults& SessionDefaults() const override;
@@ -571,6 +585,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:

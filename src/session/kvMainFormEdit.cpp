@@ -231,30 +231,35 @@ void TkvMainForm::ClearBufferClick(QObject*) {
 }
 
 void TkvMainForm::WirePopupLink() {
-    // The screen forgets its hover link once the mouse leaves it for the
-    // pop-up, so the link is taken as the pop-up opens.
     connect(DetachedFormPopupMenu, &QMenu::aboutToShow, this, [this] {
-        TConnection* s = Current(*this);
-        PopupLinkText = s ? s->HoverLinkText : std::string();
-        PopupLinkKind = s ? s->HoverLinkKind : 0;
+        TConnection* s = PopupSession ? PopupSession.data() : Current(*this);
+        PopupSession.clear();
+        RecordPopupLink(s);
     });
 }
 
+void TkvMainForm::RecordPopupLink(TConnection* s) {
+    // The screen forgets its hover link once the mouse leaves it for the
+    // pop-up, so the link is taken as the pop-up opens, and the two link
+    // commands act on this record only.
+    PopupLinkText = s ? s->HoverLinkText : std::string();
+    PopupLinkKind = s ? s->HoverLinkKind : 0;
+    const bool link = !PopupLinkText.empty();
+    for (const char* name : {"CopyHyperlink", "GotoHyperlink"})
+        if (QAction* a = Action(QString::fromLatin1(name))) a->setEnabled(link);
+}
+
 void TkvMainForm::CopyHyperlinkClick(QObject*) {
-    TConnection* s = Current(*this);
-    if (!s) return;
-    const std::string& text = PopupLinkText.empty() ? s->HoverLinkText : PopupLinkText;
-    screen::CopyBig5ToClipboard(text);
+    if (!Current(*this) || PopupLinkText.empty()) return;
+    screen::CopyBig5ToClipboard(PopupLinkText);
 }
 
 void TkvMainForm::GotoHyperlinkClick(QObject*) {
     TConnection* s = Current(*this);
-    if (!s) return;
-    std::string text = PopupLinkText;
-    int kind = PopupLinkKind;
-    if (text.empty()) text = s->HoverLinkText, kind = s->HoverLinkKind;
-    if (text.empty()) return;
-    SessionHyperlink(s, text, kind);
+    if (!s || PopupLinkText.empty()) return;
+    // A copy: opening the link may run the loop and open another pop-up.
+    const std::string text = PopupLinkText;
+    SessionHyperlink(s, text, PopupLinkKind);
 }
 
 // ---- Save, print, upload -------------------------------------------------------

@@ -356,6 +356,30 @@ void TkvMainForm::RearrangeClick(QObject*) {
 
 // ---- Move and size handlers ---------------------------------------------------
 
+namespace {
+
+// Watches the document area's size: it changes with the main window and
+// also when a list, a splitter, a dock or the status bar gives or takes room.
+class TAreaResizeWatch : public QObject {
+public:
+    TAreaResizeWatch(QWidget* area, std::function<void()> resized)
+        : QObject(area), FResized(std::move(resized)) {
+        setObjectName(QStringLiteral("AreaResizeWatch"));
+        area->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Resize) FResized();
+        return false;
+    }
+
+private:
+    std::function<void()> FResized;
+};
+
+} // namespace
+
 void TkvMainForm::moveEvent(QMoveEvent* e) {
     QMainWindow::moveEvent(e);
     MainWindowMoved();
@@ -363,15 +387,21 @@ void TkvMainForm::moveEvent(QMoveEvent* e) {
 
 void TkvMainForm::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    if (MdiArea && !MdiArea->viewport()->findChild<QObject*>(QStringLiteral("AreaResizeWatch"),
+                                                             Qt::FindDirectChildrenOnly))
+        new TAreaResizeWatch(MdiArea->viewport(), [this] { MainWindowResized(); });
     MainWindowResized();
 }
 
 void TkvMainForm::MainWindowMoved() {
     if (!FCreated || FDestroyed) return;
     if (!LayoutMoveWatch.Moved(x(), y())) return;
-    // The pass re-enters the loop; a move arriving meanwhile reruns it once.
+    // The pass processes pending messages between sessions. A move arriving
+    // meanwhile does not start a pass of its own inside this one: it is
+    // noted, and this pass runs once more afterwards at the latest place.
     if (!LayoutMoveGate.Begin()) return;
     do {
+        if (OnMovePass) OnMovePass(pos());
         if (LayoutChecked("TransparentMenuItem")) PaintTransparentBackground();
         std::vector<TConnection*> transparent;
         for (TConnection* s : Sessions)
@@ -386,6 +416,13 @@ void TkvMainForm::MainWindowMoved() {
 
 void TkvMainForm::MainWindowResized() {
     if (!FCreated || FDestroyed) return;
-    if (LayoutGrowth.Grew(width(), height()) && LayoutChecked("TransparentMenuItem"))
+    const bool grew = LayoutGrowth.Grew(width(), height());
+    if (!Tiler || !LayoutChecked("TransparentMenuItem")) return;
+    // Only growth repaints: a smaller area shows the top-left part of the
+    // copy it has. Growth counts against that copy too, which a move or a
+    // list toggle may have cut smaller than the largest size so far.
+    const QSize area = MdiArea->viewport()->size();
+    const QSizeF painted = Tiler->Bitmap().deviceIndependentSize();
+    if (grew || area.width() > qRound(painted.width()) || area.height() > qRound(painted.height()))
         PaintTransparentBackground();
 }

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -262,9 +263,7 @@ TConnection* TkvMainForm::OpenSessionWindow() {
     if (DetachedFormPopupMenu) {
         window->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(window, &QWidget::customContextMenuRequested, this,
-                [this, window](const QPoint& p) {
-                    DetachedFormPopupMenu->popup(window->mapToGlobal(p));
-                });
+                [this, window](const QPoint& p) { DetachedFormContextPopup(window, p); });
     }
     ApplySiteSettings(s);
     LoadKeyMap(s);
@@ -487,6 +486,33 @@ void TkvMainForm::DetachedFormActivate(TDetachedForm* f) {
         MoveCurrentToFront();
     }
     DefaultFocus(LineLocked());
+}
+
+// ---- Pop-up menus ------------------------------------------------------------
+
+void TkvMainForm::DetachedFormContextPopup(TDetachedForm* f, const QPoint& at) {
+    if (!DetachedFormPopupMenu || !f) return;
+    // The window asking may not be the current one yet (a keyboard request,
+    // or a click the window did not take as an activation).
+    RecordPopupLink(f->Session);
+    PopupSession = f->Session;
+    DetachedFormPopupMenu->popup(f->mapToGlobal(at));
+}
+
+bool TkvMainForm::FormContextPopup(const QPoint& at, const QPoint& globalAt) {
+    // The document area as laid out now: what the docks, the two session
+    // lists, their splitters and the status bar leave of the client.
+    QWidget* area = MdiArea ? MdiArea->viewport() : nullptr;
+    if (!PopupMenu || !area || !area->isVisible()) return false;
+    if (!QRect(area->mapTo(this, QPoint(0, 0)), area->size()).contains(at)) return false;
+    PopupMenu->popup(globalAt);
+    return true;
+}
+
+void TkvMainForm::contextMenuEvent(QContextMenuEvent* e) {
+    // Handled either way: outside the document area no menu opens.
+    FormContextPopup(e->pos(), e->globalPos());
+    e->accept();
 }
 
 // ---- Drag reorder of list rows ---------------------------------------------------

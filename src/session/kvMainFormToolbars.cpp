@@ -328,5 +328,8 @@ void TkvMainForm::TopDockResize(QObject*) {
     if (TopDock->height() == LastDockHeight) return;
     LastDockHeight = TopDock->height();
     LayoutMoveWatch.Invalidate();
-    MainWindowMoved();
+    // Posted, as a move of the window would come: the full pass processes
+    // messages, which must not happen inside the dock's own layout.
+    QMetaObject::invokeMethod(
+        this, [this] { MainWindowMoved(); }, Qt::QueuedConnection);
 }

@@ -545,6 +545,10 @@ TEST_F(MainFormTest, TheWheelOverTheScreenMovesTheScrollBackOneLinePerNotch) {
     // the screen did not take (only for events from the window system, so
     // the test gives it to the window).
     TDetachedForm* w = Form->FormOf(&s);
+    // The bar follows the rows by a queued call after the write.
+    ASSERT_TRUE(WaitFor([&] {
+        return w->ScrollBar->maximum() == s.TopRow() && w->ScrollBar->value() == s.ViewRow();
+    }));
     const QPointF at(20, 40);
     auto wheel = [&](int dy, int dx = 0) {
         QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(dx, dy), Qt::NoButton,
@@ -553,11 +557,11 @@ TEST_F(MainFormTest, TheWheelOverTheScreenMovesTheScrollBackOneLinePerNotch) {
     };
     wheel(120);
     EXPECT_EQ(s.ViewRow(), top - 1);
-    wheel(360); // a large step is still one line
-    EXPECT_EQ(s.ViewRow(), top - 2);
+    wheel(360); // a large step is three notches
+    EXPECT_EQ(s.ViewRow(), top - 4);
     wheel(0, 120); // a sideways wheel leaves the view alone
-    EXPECT_EQ(s.ViewRow(), top - 2);
-    wheel(-120);
+    EXPECT_EQ(s.ViewRow(), top - 4);
+    wheel(-360);
     wheel(-120);
     wheel(-120); // no further than the live screen
     EXPECT_EQ(s.ViewRow(), top);
