@@ -187,6 +187,24 @@ TEST_F(ScriptProcess, ScriptNameInTheFileSystemsOwnBytesIsRunAndKept) {
     EXPECT_EQ(Setting("Script", "s0"), file);
 }
 
+TEST_F(ScriptProcess, HostWithANulByteIsNotConnectedAsItsFirstPart) {
+    // "127.0.0.1<NUL>x" names no host; cut at the NUL it would be another
+    // one, and the block's login would go where the file never said.
+    TRecordingPeer &cut = Peer("kw"), &next = Peer("kw");
+    const std::string file = Folder.File("nul.txt");
+    TScratchFolder::Write(file, std::string("#cut 127.0.0.1\0x ", 18) + cut.Port() +
+                                    " kw\r\nsecret\r\n#next 127.0.0.1 " + next.Port() +
+                                    " kw\r\nfine\r\n");
+    auto p = Start({"SCRIPT://" + file});
+    ASSERT_TRUE(p->Started());
+    ASSERT_TRUE(WaitUntil([&] { return next.Has("fine"); })) << next.Received();
+    // The block before had its look-up and connect long before this one's
+    // login went out; a little longer for good measure.
+    bptest::SleepMs(300);
+    EXPECT_EQ(cut.Server->Accepted(), 0) << cut.Received();
+    EXPECT_EQ(Close(*p), 0);
+}
+
 TEST_F(ScriptProcess, HistoryKeepsEarlierRunsBehindTheCommandLinesFile) {
     TRecordingPeer& a = Peer("kw");
     const std::string file = Folder.File("again.txt");

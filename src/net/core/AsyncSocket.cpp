@@ -268,6 +268,10 @@ bool IsDottedIp(const std::string& s) {
 win::u_long SocketResolveHost(const std::string& name) {
     if (name.empty() || name.size() >= 257)
         throw ESocketException("SocketResolveHost: '" + name + "' Invalid Hostname.");
+    // The look-up would stop at a NUL byte and find another host.
+    if (const auto nul = name.find('\0'); nul != std::string::npos)
+        throw ESocketException("SocketResolveHost: '" + name.substr(0, nul) +
+                               "' Invalid Hostname.");
     std::string t = Trim(name);
     if (IsDottedIp(name)) {
         win::u_long a = WS(inet_addr)(t.c_str());
