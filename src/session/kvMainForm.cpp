@@ -103,6 +103,7 @@ void TkvMainForm::BuildLayout() {
     VSplitter->addWidget(HSplitter);
     VSplitter->setStretchFactor(0, 0);
     VSplitter->setStretchFactor(1, 1);
+    connect(VSplitter, &QSplitter::splitterMoved, this, [this] { VSplitterMoved(); });
 
     column->addWidget(TopDock);
     column->addWidget(VSplitter, 1);

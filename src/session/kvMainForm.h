@@ -514,6 +514,8 @@ public:
     void StatusBarMenuItemClick(QObject* sender);
     void ConnectionForm1Click(QObject* sender);
     void ConnectionForm2Click(QObject* sender);
+    // The tab strip's splitter moved (also after the strip was shown or hidden).
+    void VSplitterMoved();
     void ScrollBarVisibleClick(QObject* sender);
     void TransparentMenuItemClick(QObject* sender);
     void PictureMenuItemClick(QObject* sender);

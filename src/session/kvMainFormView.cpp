@@ -58,6 +58,16 @@ void TkvMainForm::ConnectionForm1Click(QObject* sender) {
     TabControl->setVisible(on);
     VSplitter->setHandleWidth(on ? 3 : 0);
     VSplitter->handle(1)->setEnabled(on);
+    VSplitterMoved();
+    if (LayoutChecked("TransparentMenuItem")) PaintTransparentBackground();
+    DefaultFocus(false);
+}
+
+// The splitter under the tab strip moved the screens: transparent screens
+// cut their backgrounds again.
+void TkvMainForm::VSplitterMoved() {
+    if (!Settings.Transparent) return;
+    ProgressPass(Sessions, [](TConnection* s) { s->UpdateBackground(); });
 }
 
 void TkvMainForm::ConnectionForm2Click(QObject* sender) {
@@ -66,6 +76,7 @@ void TkvMainForm::ConnectionForm2Click(QObject* sender) {
     bool on = item->isChecked();
     BmpListBox->setVisible(on);
     HSplitter->handle(1)->setEnabled(on);
+    DefaultFocus(false);
 }
 
 namespace {

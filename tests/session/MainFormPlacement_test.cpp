@@ -1,0 +1,182 @@
+// Window places and the backgrounds that follow them, on a real main window
+// offscreen: the splitter under the tab strip and the two session-list
+// toggles.
+#include "QuietEnvironment.h"
+#include "SessionPeers.h"
+#include "support/SandboxHome.h"
+
+#include "platform/QtMessageLoop.h"
+#include "screen/BgCrt.h"
+#include "session/kvMainForm.h"
+#include "session/uTiler.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QSplitter>
+#include <QStatusBar>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+testpeer::TSandboxHome& Home() {
+    static testpeer::TSandboxHome home;
+    return home;
+}
+
+std::string Dir(const char* name) {
+    const std::string d = Home().Root() + "/" + name + "/";
+    std::filesystem::create_directories(d);
+    return d;
+}
+
+class TTestEnvironment : public sessiontest::TQuietEnvironment {
+public:
+    TTestEnvironment()
+        : TQuietEnvironment(
+              sessiontest::TTestFolders{Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
+};
+
+struct ViewTest : ::testing::Test {
+    static void SetUpTestSuite() {
+        Home();
+        win::InstallQtMessageLoop();
+    }
+    void SetUp() override {
+        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
+                                             std::make_unique<TTestEnvironment>());
+        Form->resize(1000, 760);
+        Form->show();
+        Form->FlashTimer->stop();
+        Form->Settings.Max = false;
+        Settle();
+    }
+    void TearDown() override { Form.reset(); }
+
+    static void Settle() {
+        sessiontest::WaitFor([] { return false; }, 50);
+    }
+    void Open(int n) {
+        for (int i = 0; i < n; ++i)
+            Form->OpenSessionWindow();
+        Settle();
+    }
+    QAction* A(const char* name) { return Form->Action(QString::fromLatin1(name)); }
+
+    // Counts each screen's background rebuilds from now on, with the
+    // progress text shown while it ran.
+    void WatchRebuilds() {
+        Rebuilds.clear();
+        Progress.clear();
+        for (TConnection* s : Form->Sessions) {
+            Rebuilds[s] = 0;
+            s->OnScreenShoot = [this, s](TBgCrt*) {
+                ++Rebuilds[s];
+                Progress.push_back(Form->StatusText(4).toStdString());
+            };
+        }
+    }
+    int TotalRebuilds() const {
+        int n = 0;
+        for (auto& [s, count] : Rebuilds)
+            n += count;
+        return n;
+    }
+
+    // Drags the handle under the tab strip down by dy pixels, as a user does.
+    void DragSplitter(int dy) {
+        QWidget* handle = Form->VSplitter->handle(1);
+        const QPoint from = handle->rect().center();
+        const QPoint to = from + QPoint(0, dy);
+        auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+            QMouseEvent e(type, at, handle->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+            QApplication::sendEvent(handle, &e);
+        };
+        send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+        send(QEvent::MouseMove, to, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    }
+
+    std::unique_ptr<TkvMainForm> Form;
+    std::map<TConnection*, int> Rebuilds;
+    std::vector<std::string> Progress;
+};
+
+TEST_F(ViewTest, SplitterDragRebuildsEveryScreenOnlyWithTransparencyOn) {
+    Open(4);
+    if (!Form->TabControl->isVisible()) A("ConnectionForm1")->trigger();
+    Settle();
+    WatchRebuilds();
+    Form->Settings.Transparent = false;
+    const int before = Form->TabControl->height();
+    DragSplitter(40);
+    ASSERT_GT(Form->TabControl->height(), before) << "the drag moved the splitter";
+    EXPECT_EQ(TotalRebuilds(), 0);
+
+    Form->Settings.Transparent = true;
+    DragSplitter(-20);
+    for (auto& [s, count] : Rebuilds)
+        EXPECT_EQ(count, 1);
+    // One progress pass over the four sessions, in list order.
+    EXPECT_EQ(Progress,
+              (std::vector<std::string>{"進度: 0 %", "進度: 25 %", "進度: 50 %", "進度: 75 %"}));
+    EXPECT_EQ(Form->StatusText(4), QString());
+    EXPECT_FALSE(Form->CommandsLocked());
+}
+
+TEST_F(ViewTest, TabStripToggleCutsTheBackgroundForTheAreasNewPlace) {
+    Open(2);
+    A("TransparentMenuItem")->trigger();
+    ASSERT_TRUE(A("TransparentMenuItem")->isChecked());
+    const bool wasShown = A("ConnectionForm1")->isChecked();
+    // With the screens' transparency off no pass runs (and processes no
+    // layout messages) before the area's background is cut.
+    for (bool screens : {false, true})
+        for (int round = 0; round < 2; ++round) {
+            Form->Settings.Transparent = screens;
+            WatchRebuilds();
+            A("ConnectionForm1")->trigger();
+            EXPECT_EQ(A("ConnectionForm1")->isChecked(), round == 0 ? !wasShown : wasShown);
+            // Right away, without waiting for the layout: the desktop copy
+            // has the document area's present size.
+            const QPixmap bitmap = Form->Tiler->Bitmap();
+            const QSize area = Form->MdiArea->viewport()->size();
+            EXPECT_EQ(bitmap.deviceIndependentSize().toSize(), area) << screens << round;
+            EXPECT_EQ(TotalRebuilds(), screens ? 2 : 0) << round;
+            EXPECT_EQ(Form->StatusText(4), QString());
+        }
+}
+
+TEST_F(ViewTest, TabStripToggleWithoutTransparencyRebuildsNothing) {
+    Open(2);
+    Form->Settings.Transparent = false;
+    WatchRebuilds();
+    A("ConnectionForm1")->trigger();
+    A("ConnectionForm1")->trigger();
+    EXPECT_EQ(TotalRebuilds(), 0);
+    EXPECT_TRUE(Form->Tiler->Bitmap().isNull());
+}
+
+TEST_F(ViewTest, ListTogglesGiveTheFocusBack) {
+    Form->activateWindow();
+    sessiontest::WaitFor([&] { return Form->isActiveWindow(); }, 2000);
+    if (!Form->isActiveWindow()) GTEST_SKIP() << "the window cannot become active here";
+    for (const char* item : {"ConnectionForm1", "ConnectionForm2"}) {
+        Form->PortEdit->setFocus();
+        ASSERT_TRUE(Form->PortEdit->hasFocus());
+        A(item)->trigger();
+        // No session: the focus goes back to the host box.
+        EXPECT_TRUE(Form->HostNameComboBox->hasFocus()) << item;
+        A(item)->trigger();
+    }
+}
+
+} // namespace
