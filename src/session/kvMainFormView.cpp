@@ -7,6 +7,7 @@
 #include "platform/DesktopShot.h"
 #include "screen/MyBitmap.h"
 #include "session/Connection.h"
+#include "session/core/FramePlace.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -80,9 +81,16 @@ void TkvMainForm::ConnectionForm2Click(QObject* sender) {
 }
 
 namespace {
+// The fixed sizes are the whole window's: the frame goes to the screen's
+// (0, 0) and is width x height; the client is what the frame leaves.
 void PlaceAt(QWidget* w, int width, int height) {
     w->showNormal();
-    w->setGeometry(0, 0, width, height);
+    const QRect f = w->frameGeometry(), c = w->geometry();
+    const session::TLayoutRect client = session::ClientForOuter(
+        {0, 0, width, height}, session::MarginsBetween({f.x(), f.y(), f.width(), f.height()},
+                                                       {c.x(), c.y(), c.width(), c.height()}));
+    w->move(0, 0); // a top-level window's position is its frame's
+    w->resize(client.Width, client.Height);
 }
 } // namespace
 

@@ -1,6 +1,6 @@
 // Window places and the backgrounds that follow them, on a real main window
 // offscreen: the splitter under the tab strip and the two session-list
-// toggles.
+// toggles, and the fixed window sizes.
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "support/SandboxHome.h"
@@ -176,6 +176,18 @@ TEST_F(ViewTest, ListTogglesGiveTheFocusBack) {
         // No session: the focus goes back to the host box.
         EXPECT_TRUE(Form->HostNameComboBox->hasFocus()) << item;
         A(item)->trigger();
+    }
+}
+
+TEST_F(ViewTest, FixedSizesPlaceTheWholeWindowAtTheOrigin) {
+    Form->move(120, 80);
+    Settle();
+    for (auto [item, size] : {std::pair{"Screen640x480", QSize(640, 480)},
+                              std::pair{"Screen800x600", QSize(800, 600)}}) {
+        A(item)->trigger();
+        Settle();
+        EXPECT_EQ(Form->frameGeometry().topLeft(), QPoint(0, 0)) << item;
+        EXPECT_EQ(Form->frameGeometry().size(), size) << item;
     }
 }
 
