@@ -1,0 +1,395 @@
+// The preferences command's OK pass over three sessions connected to a real
+// telnet daemon on loopback: scroll-back size, font and window size,
+// palette and link colours as seen in the grabbed screens, picture and caret
+// settings, and a session dropped by its peer while the pass runs.
+#include "QuietEnvironment.h"
+#include "SessionPeers.h"
+#include "support/ChildProcess.h"
+#include "support/SandboxHome.h"
+
+#include "dialogs/PreferenceDialog.h"
+#include "platform/QtMessageLoop.h"
+#include "platform/core/Ticks.h"
+#include "session/Connection.h"
+#include "session/DetachedForm.h"
+#include "session/core/NetworkUp.h"
+#include "session/core/ProgressPass.h"
+#include "session/kvMainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
+using sessiontest::ScreenHas;
+using sessiontest::ScreenText;
+using sessiontest::WaitFor;
+
+namespace {
+
+testpeer::TSandboxHome& Home() {
+    static testpeer::TSandboxHome home;
+    return home;
+}
+
+std::string Dir(const char* name) {
+    const std::string d = Home().Root() + "/" + name + "/";
+    std::filesystem::create_directories(d);
+    return d;
+}
+
+struct TTestEnvironment : sessiontest::TQuietEnvironment {
+    TTestEnvironment() : TQuietEnvironment({Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
+};
+
+// The program's clock runs (screens render once output pauses), and the test
+// moves it on for the housekeeping timer's delays.
+std::atomic<win::DWORD> gAhead{0};
+win::DWORD Now() {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<win::DWORD>(static_cast<std::uint64_t>(ms.count()) & 0xFFFFFFFFu) +
+           gAhead.load();
+}
+
+QColor Rgb(TColor c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+// Pixels of exactly `colour` in what the screen shows.
+int PixelsOf(TBgCrt& screen, TColor colour) {
+    const QImage shot = screen.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb want = Rgb(colour).rgb();
+    int n = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(shot.constScanLine(y));
+        for (int x = 0; x < shot.width(); ++x)
+            n += (line[x] & 0xFFFFFF) == (want & 0xFFFFFF);
+    }
+    return n;
+}
+
+std::string WritePicture(const std::string& name, QColor colour, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    const std::string path = Dir("pictures") + name;
+    image.save(QString::fromStdString(path));
+    return path;
+}
+
+struct PreferenceTest : ::testing::Test {
+    static void SetUpTestSuite() {
+        Home();
+        win::InstallQtMessageLoop();
+        win::SetTickSource(Now);
+        session::SetNetworkProbe([] { return true; });
+    }
+    void SetUp() override {
+        if (!testpeer::HaveProgram("/bin/busybox")) GTEST_SKIP() << "busybox not installed";
+        const std::uint16_t port = testpeer::FreePort();
+        Daemon = std::make_unique<testpeer::TChildProcess>(
+            std::vector<std::string>{"/bin/busybox", "telnetd", "-F", "-b", "127.0.0.1", "-p",
+                                     std::to_string(port), "-l", "/bin/sh"});
+        ASSERT_TRUE(testpeer::WaitForListener(port, 5000));
+        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
+                                             std::make_unique<TTestEnvironment>());
+        Form->show();
+        Form->FlashTimer->stop(); // the test runs the timer's steps itself
+        Form->Settings.Remove = true;
+        Form->Settings.ReConnect = false;
+        Form->Settings.Max = false;
+        for (int i = 0; i < 3; ++i) {
+            Form->HostNameComboBox->setCurrentText(QStringLiteral("127.0.0.1"));
+            Form->PortEdit->setText(QString::number(port));
+            Form->ConnectClick(nullptr);
+        }
+        ASSERT_EQ(Count(), 3);
+        ASSERT_TRUE(WaitFor([&] { return Form->ConnectCount == 3; }));
+        // Each shell answers before the test goes on.
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(Shell(i, "echo ready$((40+" + std::to_string(i) + "))",
+                              "ready" + std::to_string(40 + i)))
+                << ScreenText(S(i));
+    }
+    void TearDown() override {
+        Form.reset();
+        Daemon.reset();
+    }
+
+    TConnection& S(int i) { return *Form->Sessions.at(static_cast<std::size_t>(i)); }
+    int Count() const { return static_cast<int>(Form->Sessions.size()); }
+    bool Enabled(const char* command) const {
+        QAction* a = Form->Action(QString::fromLatin1(command));
+        return a && a->isEnabled();
+    }
+    // Types a command into session i's shell; true once `answer` shows.
+    bool Shell(int i, const std::string& command, const std::string& answer) {
+        S(i).SendStr(command + "\r");
+        return WaitFor([&] { return ScreenHas(S(i), answer); });
+    }
+    // Runs the preferences dialog: `edit` changes its controls, then OK.
+    void Preferences(std::function<void(TPreferenceDlg&)> edit) {
+        Form->PreferenceDialogHook = [edit](TPreferenceDlg& d) {
+            QTimer::singleShot(0, &d, [&d, edit] {
+                edit(d);
+                d.accept();
+            });
+        };
+        Form->SetPreferenceClick(nullptr);
+    }
+    void Tick(int ms = 1000) {
+        gAhead += static_cast<win::DWORD>(ms);
+        Form->FlashTimerTimer();
+    }
+
+    std::unique_ptr<testpeer::TChildProcess> Daemon;
+    std::unique_ptr<TkvMainForm> Form;
+};
+
+} // namespace
+
+TEST_F(PreferenceTest, ScrollBackSizeReachesEverySessionAndTrimsTheHistory) {
+    ASSERT_TRUE(Shell(0, "seq 1000 1400; echo end$((2+3))", "end5"));
+    const int filled = S(0).Screen().RowCount();
+    ASSERT_GT(filled, 400);
+    Preferences([](TPreferenceDlg& d) { d.MaxBufferRowsSpinEdit->setValue(2500); });
+    EXPECT_EQ(Form->Settings.MaxBufferRows, 2500);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(S(i).Screen().MaxBufferRows(), 2500) << "session " << i;
+
+    // A smaller size holds the history to it once more output arrives.
+    Preferences([](TPreferenceDlg& d) { d.MaxBufferRowsSpinEdit->setValue(200); });
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(S(i).Screen().MaxBufferRows(), 200) << "session " << i;
+    ASSERT_TRUE(Shell(0, "seq 2000 2300; echo end$((3+4))", "end7"));
+    // At most the size plus two screens, which go at once past it.
+    EXPECT_LE(S(0).Screen().RowCount(), 200 + 2 * S(0).Screen().Rows());
+    EXPECT_TRUE(ScreenHas(S(0), "2300\nend7"));
+}
+
+TEST_F(PreferenceTest, BiggerFontGrowsWindowsThatAreNotMaximisedKeepingTheirLeftEdge) {
+    TDetachedForm* w0 = Form->FormOf(&S(0));
+    TDetachedForm* w1 = Form->FormOf(&S(1));
+    TDetachedForm* w2 = Form->FormOf(&S(2));
+    ASSERT_TRUE(w0 && w1 && w2);
+    w1->showNormal();
+    w2->showNormal();
+    w1->move(10, 20);
+    w2->move(40, 50);
+    w0->showMaximized();
+    QApplication::processEvents();
+    const QRect max0 = w0->geometry(), frame1 = w1->geometry(), frame2 = w2->geometry();
+    const int size = Form->Settings.FontSize;
+    const int before1 = S(1).Font().pointSize(), before2 = S(2).Font().pointSize();
+
+    Preferences([](TPreferenceDlg& d) {
+        d.ApplyFontCheckBox->setChecked(true);
+        d.ChooseFont = [](QFont& f) {
+            f.setPointSize(f.pointSize() + 6);
+            return true;
+        };
+        d.FontHotBitBtn->click();
+    });
+    QApplication::processEvents();
+    ASSERT_EQ(Form->Settings.FontSize, size + 6);
+    // The maximised window keeps its place and shows the chosen size; the
+    // others fit their font to the grown client, rounding included.
+    EXPECT_EQ(S(0).Font().pointSize(), size + 6);
+    EXPECT_GT(S(1).Font().pointSize(), before1 + 3);
+    EXPECT_GT(S(2).Font().pointSize(), before2 + 3);
+    EXPECT_TRUE(w0->isMaximized());
+    EXPECT_EQ(w0->geometry(), max0);
+    for (auto [w, frame] : {std::pair{w1, frame1}, std::pair{w2, frame2}}) {
+        EXPECT_EQ(w->geometry().left(), frame.left());
+        EXPECT_GT(w->geometry().width(), frame.width());
+        EXPECT_GT(w->geometry().height(), frame.height());
+    }
+    // The grown clients hold every cell of the terminal.
+    for (int i = 1; i < 3; ++i) {
+        EXPECT_GE(S(i).width(), S(i).Screen().Columns() * S(i).CellWidth()) << "session " << i;
+        EXPECT_GE(S(i).height(), S(i).Screen().Rows() * S(i).CellHeight()) << "session " << i;
+    }
+
+    // A window already bigger than the terminal keeps its size.
+    w2->resize(w2->width() + 300, w2->height() + 200);
+    QApplication::processEvents();
+    const QRect big = w2->geometry();
+    Preferences([](TPreferenceDlg& d) {
+        d.ChooseFont = [](QFont& f) {
+            f.setPointSize(f.pointSize() - 1);
+            return true;
+        };
+        d.FontHotBitBtn->click();
+    });
+    QApplication::processEvents();
+    EXPECT_EQ(Form->Settings.FontSize, size + 5);
+    EXPECT_EQ(S(2).Font().pointSize(), size + 5);
+    EXPECT_EQ(w2->geometry(), big);
+}
+
+TEST_F(PreferenceTest, PaletteAndLinkColoursChangeThePixelsOfEveryScreen) {
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(Shell(i, "printf '\\033[41m%s\\033[m http://127.0.0.1/p%s\\n' BLOCK BLOCK",
+                          "BLOCK http://127.0.0.1/pBLOCK"))
+            << ScreenText(S(i));
+    const TColor oldBack = Form->Settings.BgColors[1];
+    const TColor oldLink = Form->Settings.WwwHyperlinkColor;
+    const TColor newBack = 0x123456, newLink = 0x2040C0;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(WaitFor([&] { return PixelsOf(S(i), oldBack) > 0; })) << "session " << i;
+        ASSERT_TRUE(WaitFor([&] { return PixelsOf(S(i), oldLink) > 0; })) << "session " << i;
+        EXPECT_EQ(PixelsOf(S(i), newBack), 0);
+        EXPECT_EQ(PixelsOf(S(i), newLink), 0);
+    }
+    Preferences([&](TPreferenceDlg& d) {
+        d.PageControl->setCurrentIndex(3);
+        d.SelectEntry(1);
+        d.ChooseColor = [&](TColor& c) {
+            c = newBack;
+            return true;
+        };
+        d.TextBackgroundComboColorChange();
+        d.ChooseColor = [&](TColor& c) {
+            c = newLink;
+            return true;
+        };
+        d.HttpHyperlinkSText->OnClick();
+    });
+    EXPECT_EQ(Form->Settings.BgColors[1], newBack);
+    EXPECT_EQ(Form->Settings.WwwHyperlinkColor, newLink);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(WaitFor([&] { return PixelsOf(S(i), newBack) > 0; })) << "session " << i;
+        EXPECT_TRUE(WaitFor([&] { return PixelsOf(S(i), newLink) > 0; })) << "session " << i;
+        EXPECT_EQ(PixelsOf(S(i), oldBack), 0) << "session " << i;
+        EXPECT_EQ(PixelsOf(S(i), oldLink), 0) << "session " << i;
+    }
+}
+
+TEST_F(PreferenceTest, PictureAndCaretSettingsArriveAndGoAgain) {
+    const std::string picture = WritePicture("back.png", QColor(10, 200, 30), {64, 48});
+    const std::string caret = WritePicture("caret.png", QColor(250, 250, 0), {7, 13});
+    Preferences([&](TPreferenceDlg& d) {
+        d.PageControl->setCurrentIndex(2);
+        d.ApplyPictureCheckBox->setChecked(true);
+        d.PictureCheckBox->setChecked(true);
+        d.ChoosePicture = [&](const std::string&) { return picture; };
+        d.OpenSpeedButton->click();
+        d.PictureStyleComboBox->setCurrentIndex(1); // tiled
+        d.TransparentCheckBox->setChecked(true);
+        d.TransparencyEdit->setText(QStringLiteral("35"));
+        d.CaretTypeRadioGroup->Item(1)->click(); // picture caret
+        d.ChoosePicture = [&](const std::string&) { return caret; };
+        d.CaretImageButton->click();
+    });
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE("session " + std::to_string(i));
+        EXPECT_TRUE(S(i).GlyphVisible());
+        EXPECT_EQ(S(i).PictureFileName, picture);
+        ASSERT_NE(S(i).Glyph(), nullptr);
+        EXPECT_EQ(S(i).BackStyle(), static_cast<TBackgroundStyle>(1));
+        EXPECT_TRUE(S(i).Transparent());
+        EXPECT_EQ(S(i).Transparency(), 35);
+        EXPECT_EQ(S(i).CursorGlyph().size(), QSize(7, 13));
+    }
+
+    // Back to a block caret of another height, and no picture.
+    Preferences([&](TPreferenceDlg& d) {
+        d.PictureCheckBox->setChecked(false);
+        d.CaretTypeRadioGroup->Item(0)->click();
+        d.CaretHeightSpinEdit->setValue(S(0).CursorHeight() + 3);
+    });
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE("session " + std::to_string(i));
+        EXPECT_FALSE(S(i).GlyphVisible());
+        EXPECT_TRUE(S(i).CursorGlyph().isNull());
+        EXPECT_EQ(S(i).CursorHeight(), Form->Settings.CaretHeight);
+    }
+}
+
+TEST_F(PreferenceTest, SessionDroppedByItsPeerDuringThePassBreaksNothing) {
+    // While the pass shows the second session's progress, that session's
+    // shell ends and the daemon closes its connection.
+    const QString second = QString::fromStdString(session::ProgressText(1, 3));
+    bool dropped = false, lockedMidPass = false;
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (dropped || Form->StatusText(4) != second) return;
+        dropped = true;
+        lockedMidPass = !Enabled("SetPreference") && !Enabled("Directory");
+        S(1).SendStr("exit\r");
+        WaitFor([&] { return !S(1).IsConnected(); }, 10000);
+    });
+    watch.start();
+    Preferences([](TPreferenceDlg& d) {
+        d.MaxBufferRowsSpinEdit->setValue(1800);
+        d.ApplyFontCheckBox->setChecked(true);
+        d.ChooseFont = [](QFont& f) {
+            f.setPointSize(f.pointSize() + 2);
+            return true;
+        };
+        d.FontHotBitBtn->click();
+    });
+    watch.stop();
+    ASSERT_TRUE(dropped) << "the pass never showed the second session";
+    EXPECT_TRUE(lockedMidPass) << "commands are off while the pass runs";
+    EXPECT_FALSE(S(1).IsConnected());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(S(i).Screen().MaxBufferRows(), 1800) << "session " << i;
+    EXPECT_TRUE(Form->StatusText(4).isEmpty());
+    for (const char* c : {"SetPreference", "RunScript", "Directory", "Connect"})
+        EXPECT_TRUE(Enabled(c)) << c;
+    EXPECT_TRUE(Form->FlashTimer->isActive());
+
+    // The housekeeping then removes the dropped session; the others go on.
+    Form->FlashTimer->stop();
+    Tick(5000);
+    ASSERT_EQ(Count(), 2);
+    EXPECT_TRUE(Enabled("SetPreference"));
+    EXPECT_TRUE(Enabled("Paste"));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(Shell(i, "echo after$((50+" + std::to_string(i) + "))",
+                          "after" + std::to_string(50 + i)));
+}
+
+TEST_F(PreferenceTest, SessionWindowClosedDuringThePassIsLeftOut) {
+    // While the pass shows the first session's progress, the user closes the
+    // last session's window; with "Remove" on the session goes at once.
+    const QString first = QString::fromStdString(session::ProgressText(0, 3));
+    TConnection* last = &S(2);
+    bool closed = false;
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (closed || Form->StatusText(4) != first) return;
+        closed = true;
+        Form->FormOf(last)->close();
+        WaitFor([&] { return Count() == 2; }, 10000);
+    });
+    watch.start();
+    Preferences([](TPreferenceDlg& d) { d.MaxBufferRowsSpinEdit->setValue(1700); });
+    watch.stop();
+    ASSERT_TRUE(closed);
+    ASSERT_EQ(Count(), 2);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(S(i).Screen().MaxBufferRows(), 1700) << "session " << i;
+    EXPECT_TRUE(Enabled("SetPreference"));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(Shell(i, "echo left$((60+" + std::to_string(i) + "))",
+                          "left" + std::to_string(60 + i)));
+}
