@@ -121,7 +121,8 @@ int HandOver(const TArguments& args, win::HWND running, const std::string& tempF
 int RunTerminal(int argc, char** argv) {
     // The arguments as the bytes the process was given (a Big5 alias stays
     // as it is), before Qt decodes them.
-    std::vector<std::string> raw(argv + 1, argv + argc);
+    // The toolkit's own options are its, not a host or a port.
+    std::vector<std::string> raw = WithoutToolkitOptions({argv + 1, argv + argc});
     TArguments args = FirstThree(raw);
     std::optional<win::TWindowClassLock> classLock;
     classLock.emplace(MainFormClassName);

@@ -1,6 +1,8 @@
 // Command-line grammar, start decision and the hand-over file.
 #include "session/core/CommandLine.h"
 
+#include <string_view>
+
 #include "platform/core/IniFile.h"
 #include "session/core/MainSettings.h"
 #include "session/core/ProfileEdit.h"
@@ -95,6 +97,42 @@ std::string PortArgument(const std::string& p2) {
     while (!port.empty() && port.back() == '/')
         port.pop_back();
     return port;
+}
+
+namespace {
+
+// Options the toolkit reads from the command line, with one or two dashes.
+const char* const OptionsWithValue[] = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+    "style",       "stylesheet",         "name",          "title",   "visual"};
+const char* const OptionsAlone[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+} // namespace
+
+std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& args) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string_view name(a);
+        if (name.size() < 2 || name[0] != '-') {
+            out.push_back(a);
+            continue;
+        }
+        name.remove_prefix(name.substr(0, 2) == "--" ? 2 : 1);
+        const std::size_t eq = name.find('=');
+        const std::string_view key = name.substr(0, eq);
+        bool dropped = key.substr(0, 14) == "qmljsdebugger";
+        for (const char* o : OptionsAlone)
+            dropped = dropped || (eq == std::string_view::npos && key == o);
+        for (const char* o : OptionsWithValue)
+            if (key == o) {
+                dropped = true;
+                if (eq == std::string_view::npos) ++i; // the value is the next argument
+            }
+        if (!dropped) out.push_back(a);
+    }
+    return out;
 }
 
 TArguments FirstThree(const std::vector<std::string>& args) {

@@ -65,6 +65,11 @@ struct TArguments {
 };
 TArguments FirstThree(const std::vector<std::string>& args);
 
+// The arguments without the toolkit's own options, which the toolkit takes
+// for itself ("-platform xcb", "-style=fusion", "-reverse" ...): they are
+// neither a host nor a port.
+std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& args);
+
 // What the first show does with the command line.
 enum class TStartAction { None, RunScript, Connect };
 struct TStartRequest {

@@ -144,3 +144,20 @@ TEST(HandlerCommand, NamesThisProgramWithOrWithoutQuotes) {
 }
 
 } // namespace
+
+// The toolkit's own options never reach the boxes, whichever form they take;
+// everything else keeps its place.
+TEST(FirstInstance, ToolkitOptionsAreNotHostsOrPorts) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(WithoutToolkitOptions({"-platform", "xcb", "127.0.0.1", "2323"}),
+              (V{"127.0.0.1", "2323"}));
+    EXPECT_EQ(WithoutToolkitOptions({"127.0.0.1", "--style=fusion", "-reverse", "23", "-geometry",
+                                     "640x480", "alias"}),
+              (V{"127.0.0.1", "23", "alias"}));
+    EXPECT_EQ(WithoutToolkitOptions({"-qmljsdebugger=port:1", "-platform"}), V{});
+    // Unknown dashes, a lone dash and a Big5 alias stay as typed.
+    EXPECT_EQ(WithoutToolkitOptions({"-x", "-", "\xA4\xA4"}), (V{"-x", "-", "\xA4\xA4"}));
+    const TStartRequest r = Start(WithoutToolkitOptions({"-platform", "offscreen", "h", "2323"}));
+    EXPECT_EQ(r.Action, TStartAction::Connect);
+    EXPECT_EQ(r.Fields.PortBox, "2323");
+}
