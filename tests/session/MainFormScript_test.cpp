@@ -483,3 +483,24 @@ TEST_F(MainFormScript, HistoryEntryInTheFileSystemsOwnBytesRunsThatFile) {
     EXPECT_EQ(ini.ReadString("Script", "s1", "*"), Folder.File("other.txt"));
     EXPECT_EQ(ini.ReadString("Script", "s2", "*"), "*");
 }
+
+// A picture for a reviewer, taken only when BP_SCREENSHOTS names a folder
+// (best under a real display server, e.g. Xvfb): a script run that opened
+// three sessions at their places.
+TEST_F(MainFormScript, Screenshot) {
+    const char* dir = std::getenv("BP_SCREENSHOTS");
+    if (!dir) GTEST_SKIP() << "no picture folder";
+    TLoginPeer &a = Peer("first"), &b = Peer("second"), &c = Peer("third");
+    Form->resize(1100, 800);
+    Run(WriteScript("#alpha 127.0.0.1 " + a.Port() + " first\r\nuser-a\r\n%POSITION 10 10\r\n" +
+                    "#beta 127.0.0.1 " + b.Port() + " second\r\nuser-b\r\n%POSITION 180 140\r\n" +
+                    "#gamma 127.0.0.1 " + c.Port() + " third\r\nuser-c\r\n%POSITION 350 270\r\n"));
+    ASSERT_EQ(Count(), 3);
+    ASSERT_TRUE(WaitFor([&] {
+        return ScreenHas(S(0), "hello first") && ScreenHas(S(1), "hello second") &&
+               ScreenHas(S(2), "hello third") && c.Received().find("user-c") != std::string::npos;
+    }));
+    EXPECT_EQ(Form->FormOf(&S(2))->pos(), QPoint(350, 270));
+    WaitFor([] { return false; }, 500);
+    Form->grab().save(QString::fromLocal8Bit(dir) + "/script-three-sessions.png");
+}
