@@ -504,3 +504,36 @@ TEST_F(MainFormScript, Screenshot) {
     WaitFor([] { return false; }, 500);
     Form->grab().save(QString::fromLocal8Bit(dir) + "/script-three-sessions.png");
 }
+
+TEST_F(MainFormScript, PipeInTheFilesPlaceIsRefusedWithItsReasonAndNothingWaits) {
+    // Opening a pipe nobody writes to would wait for ever.
+    const std::string fifo = Folder.File("pipe.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Run(fifo);
+    EXPECT_EQ(Count(), 0);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_TRUE(Messages[0].startsWith(QString::fromUtf8("無法讀取腳本檔案 ")))
+        << Messages[0].toStdString();
+    EXPECT_EQ(win::TIniFile(Form->SettingsFileName).ReadString("Script", "s0", "*"), fifo);
+    EXPECT_TRUE(Form->Action("RunScript")->isEnabled());
+    EXPECT_TRUE(Form->Action("DontLogin")->isEnabled());
+}
+
+TEST_F(MainFormScript, MegabyteLoginWithCarriageReturnLinesAndNulBytesReachesThePeerWhole) {
+    TLoginPeer& a = Peer("kw");
+    // Lines end at lone CRs, the last has no end; a NUL byte stays in the
+    // login, the big line is sent as it is.
+    std::string big(1 << 20, 'x');
+    for (std::size_t i = 0; i < big.size(); i += 4096)
+        big[i] = static_cast<char>('a' + (i / 4096) % 26);
+    const std::string file =
+        WriteScript("#big 127.0.0.1 " + a.Port() + " kw\r%POSITION 99999999999 -5\r" +
+                    std::string("n\0ul", 4) + "\r" + big);
+    Run(file);
+    ASSERT_EQ(Count(), 1);
+    EXPECT_EQ(S(0).LoginScript.size(), 4 + 2 + big.size());
+    EXPECT_EQ(Form->FormOf(&S(0))->pos(), QPoint(0, -5));
+    ASSERT_TRUE(WaitFor([&] { return a.Received().find(big) != std::string::npos; }))
+        << a.Received().size();
+    EXPECT_NE(a.Received().find(std::string("n\0ul\r", 5)), std::string::npos);
+}
