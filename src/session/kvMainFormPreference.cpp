@@ -151,7 +151,8 @@ void TkvMainForm::SetPreferenceClick(QObject*) {
         c->Big5Delete = s.Big5Delete;
         c->Big5Arrow = s.Big5Arrow;
         if (plan.CaretImageLoad) {
-            const QImage caret(QFile::decodeName(QByteArray::fromStdString(s.CaretImageFilename)));
+            // Settings keep file names in code page 950, as the dialog gave them.
+            const QImage caret(win::Big5ToQString(s.CaretImageFilename));
             if (!caret.isNull()) c->SetCursorGlyph(caret); // a failed load is ignored
         }
         if (plan.CaretImageDrop) c->SetCursorGlyph(QImage());

@@ -9,6 +9,7 @@
 
 #include "dialogs/PreferenceDialog.h"
 #include "platform/QtMessageLoop.h"
+#include "platform/core/Big5.h"
 #include "platform/core/Ticks.h"
 #include "session/Connection.h"
 #include "session/DetachedForm.h"
@@ -84,10 +85,12 @@ int PixelsOf(TBgCrt& screen, TColor colour) {
     return n;
 }
 
-std::string WritePicture(const std::string& name, QColor colour, QSize size) {
+// Writes a picture file; returns its path (UTF-8). `folder` may be Chinese.
+std::string WritePicture(const std::string& name, QColor colour, QSize size,
+                         const char* folder = "pictures") {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
-    const std::string path = Dir("pictures") + name;
+    const std::string path = Dir(folder) + name;
     image.save(QString::fromStdString(path));
     return path;
 }
@@ -180,6 +183,29 @@ TEST_F(PreferenceTest, ScrollBackSizeReachesEverySessionAndTrimsTheHistory) {
     // At most the size plus two screens, which go at once past it.
     EXPECT_LE(S(0).Screen().RowCount(), 200 + 2 * S(0).Screen().Rows());
     EXPECT_TRUE(ScreenHas(S(0), "2300\nend7"));
+}
+
+TEST_F(PreferenceTest, LineEndDelayDecodingBellAndBig5KeysReachEverySession) {
+    const TMainSettings before = Form->Settings;
+    Preferences([&](TPreferenceDlg& d) {
+        d.CRLFRadioGroup->Item(before.CRLF == 0 ? 1 : 0)->click();
+        d.DelayIntervalSpinEdit->setValue(before.DelayInterval + 30);
+        d.QPDecodeCheckBox->setChecked(!before.DecodeQP);
+        d.BeepSpinEdit->setValue(before.ClearBeepInterval / 1000 + 7);
+        d.Big5BackSpaceCheckBox->setChecked(!before.Big5BackSpace);
+        d.Big5DeleteCheckBox->setChecked(!before.Big5Delete);
+        d.Big5ArrowCheckBox->setChecked(!before.Big5Arrow);
+    });
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE("session " + std::to_string(i));
+        EXPECT_EQ(S(i).CRLF(), before.CRLF == 0 ? 1 : 0);
+        EXPECT_EQ(S(i).Interval(), static_cast<unsigned>(before.DelayInterval + 30));
+        EXPECT_EQ(S(i).qpEnabled(), !before.DecodeQP);
+        EXPECT_EQ(S(i).Timer1Interval(), static_cast<unsigned>(before.ClearBeepInterval + 7000));
+        EXPECT_EQ(S(i).Big5BackSpace, !before.Big5BackSpace);
+        EXPECT_EQ(S(i).Big5Delete, !before.Big5Delete);
+        EXPECT_EQ(S(i).Big5Arrow, !before.Big5Arrow);
+    }
 }
 
 TEST_F(PreferenceTest, BiggerFontGrowsWindowsThatAreNotMaximisedKeepingTheirLeftEdge) {
@@ -392,4 +418,25 @@ TEST_F(PreferenceTest, SessionWindowClosedDuringThePassIsLeftOut) {
     for (int i = 0; i < 2; ++i)
         EXPECT_TRUE(Shell(i, "echo left$((60+" + std::to_string(i) + "))",
                           "left" + std::to_string(60 + i)));
+}
+
+TEST_F(PreferenceTest, PicturesInFoldersWithChineseNamesLoad) {
+    // The dialog hands over file names in code page 950, as it keeps them.
+    const std::string picture = WritePicture("背景.png", QColor(10, 20, 200), {32, 32}, "圖片");
+    const std::string caret = WritePicture("游標.png", QColor(200, 0, 0), {5, 11}, "圖片");
+    Preferences([&](TPreferenceDlg& d) {
+        d.ApplyPictureCheckBox->setChecked(true);
+        d.PictureCheckBox->setChecked(true);
+        d.ChoosePicture = [&](const std::string&) { return win::Utf8ToBig5(picture); };
+        d.OpenSpeedButton->click();
+        d.CaretTypeRadioGroup->Item(1)->click();
+        d.ChoosePicture = [&](const std::string&) { return win::Utf8ToBig5(caret); };
+        d.CaretImageButton->click();
+    });
+    EXPECT_EQ(Form->Settings.CaretImageFilename, win::Utf8ToBig5(caret));
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE("session " + std::to_string(i));
+        EXPECT_NE(S(i).Glyph(), nullptr);
+        EXPECT_EQ(S(i).CursorGlyph().size(), QSize(5, 11));
+    }
 }
