@@ -2,7 +2,8 @@
 // (interpreter, write path, scroll-back) and through libvterm with its screen
 // layer and a 1000-line scroll-back ring, in reads of 4 KiB as the network
 // delivers them. Prints MB/s of each and our speed as a multiple of
-// libvterm's. Also the heap an emulator holds with a full scroll-back.
+// libvterm's, and the same for the per-byte path (ProcessChar). Also the
+// heap an emulator holds with a full scroll-back.
 //
 //   (a) plain text lines with CR LF that scroll
 //   (b) SGR-dense ANSI art, a colour change every 2-5 bytes
@@ -147,6 +148,42 @@ void Ours(benchmark::State& state) {
     state.SetLabel(CorpusName[state.range(0)]);
 }
 
+// The per-byte path: every byte through ProcessChar on its own, the way a
+// trace replay or a per-byte decoder feeds the screen.
+void OursPerByte(benchmark::State& state) {
+    const std::string& data = Corpus(static_cast<int>(state.range(0)));
+    const auto* p = reinterpret_cast<const std::uint8_t*>(data.data());
+    for (auto _ : state) {
+        TScreenBuffer screen;
+        TVtInterpreter vt(screen);
+        for (std::size_t i = 0; i < data.size(); ++i)
+            vt.ProcessChar(p[i]);
+        benchmark::DoNotOptimize(screen.RowCount());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
+    state.SetLabel(CorpusName[state.range(0)]);
+}
+
+// The same, each 4 KiB read in one write batch, as a trace replay feeds its
+// slices and screendump its input.
+void OursPerByteBatched(benchmark::State& state) {
+    const std::string& data = Corpus(static_cast<int>(state.range(0)));
+    const auto* p = reinterpret_cast<const std::uint8_t*>(data.data());
+    for (auto _ : state) {
+        TScreenBuffer screen;
+        TVtInterpreter vt(screen);
+        for (std::size_t at = 0; at < data.size(); at += ReadSize) {
+            TScreenBuffer::TWriteBatch batch(screen);
+            const std::size_t end = std::min(at + ReadSize, data.size());
+            for (std::size_t i = at; i < end; ++i)
+                vt.ProcessChar(p[i]);
+        }
+        benchmark::DoNotOptimize(screen.RowCount());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
+    state.SetLabel(CorpusName[state.range(0)]);
+}
+
 // ---- libvterm, screen layer and a scroll-back ring ----------------------------------
 
 struct TVtermSession {
@@ -234,6 +271,8 @@ public:
 } // namespace
 
 BENCHMARK(Ours)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(OursPerByte)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(OursPerByteBatched)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Vterm)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(FullScrollBackMemory)->Iterations(1);
 
@@ -242,13 +281,18 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\n%-12s %12s %12s %8s\n", "corpus", "ours MB/s", "vterm MB/s", "ratio");
+    std::printf("\n%-12s %10s %10s %10s %10s %8s %8s %8s\n", "corpus", "ours MB/s", "per-byte",
+                "in batch", "vterm MB/s", "ratio", "per-byte", "in batch");
+    auto speed = [&](const char* name, int i) {
+        const auto it = reporter.Speed.find(name + std::string("/") + std::to_string(i));
+        return it == reporter.Speed.end() ? 0.0 : it->second;
+    };
     for (int i = 0; i < 4; ++i) {
-        const auto ours = reporter.Speed.find("Ours/" + std::to_string(i));
-        const auto vterm = reporter.Speed.find("Vterm/" + std::to_string(i));
-        if (ours == reporter.Speed.end() || vterm == reporter.Speed.end()) continue;
-        std::printf("%-12s %12.1f %12.1f %7.2fx\n", CorpusName[i], ours->second, vterm->second,
-                    ours->second / vterm->second);
+        const double ours = speed("Ours", i), byByte = speed("OursPerByte", i),
+                     inBatch = speed("OursPerByteBatched", i), vterm = speed("Vterm", i);
+        if (ours == 0.0 || vterm == 0.0) continue;
+        std::printf("%-12s %10.1f %10.1f %10.1f %10.1f %7.2fx %7.2fx %7.2fx\n", CorpusName[i], ours,
+                    byByte, inBatch, vterm, ours / vterm, byByte / vterm, inBatch / vterm);
     }
     if (reporter.HeapBytes > 0)
         std::printf("full scroll-back: %.0f bytes of heap (%.2f MiB)\n", reporter.HeapBytes,

@@ -103,6 +103,9 @@ int main(int argc, char** argv) {
             at += n;
         }
     } else {
+        // One batch, as a replay feeds its slices: the buffer is marked
+        // written once at the end instead of at every byte.
+        TScreenBuffer::TWriteBatch batch(screen);
         for (std::size_t i = 0; i < bytes.size(); ++i)
             emu.ProcessChar(p[i]);
     }

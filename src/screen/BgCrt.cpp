@@ -379,14 +379,9 @@ void TBgCrt::UpdateBackground() {
         ComposeBackground(FScreenBack->Bitmap(), W, H, p);
         FMirror->Bitmap() = FScreenBack->Bitmap();
     }
-    {
-        // A new background is not output: the render still waits for the
-        // pause after the last write, not after this call.
-        std::lock_guard<TRenderGuard> g(FScreen.Rendering);
-        const std::uint32_t lastWrite = FScreen.LastWriteTick;
-        FScreen.MarkAllDirty();
-        FScreen.LastWriteTick = lastWrite;
-    }
+    // A new background is not output: the render still waits for the
+    // pause after the last write, not after this call.
+    FScreen.MarkAllDirtyKeepingTick();
     FFullRepaint = true;
     if (OnScreenShoot) OnScreenShoot(this);
 }
@@ -439,7 +434,7 @@ void TBgCrt::RefreshTimerTick() {
     const std::uint32_t now = win::GetTickCount();
     if (FDisplayOn && isVisible()) {
         std::unique_lock<TRenderGuard> g(FScreen.Rendering);
-        if (Elapsed(now, FScreen.LastWriteTick, FInterval)) {
+        if (Elapsed(now, FScreen.SeenWrites(now), FInterval)) {
             if (FScreen.NeedRender) {
                 FScreen.NeedRender = false;
                 FFastPending = false;

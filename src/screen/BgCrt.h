@@ -316,8 +316,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
-    // The screen scrolled in place: links on the moved lines move along.
+    // The screen scrolled in place or the history lost rows: links on the
+    // moved lines move along, links on lost lines go.
     void LinesMoved(int fromLine, int delta) override;
+    // The view shows other rows than before: selection and hovered link go.
+    void ShownRowsDropped() override;
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -359,6 +362,7 @@ private:
     void SelectionMouseMove(QMouseEvent* event);
     void SelectionMouseRelease(QMouseEvent* event);
     void SetHoverLink(int index);
+    void ForgetHoverLink();
     int LinkAt(int col, int viewLine) const;
     std::vector<QRect> LinkRects(const THyperlinkInfo& link) const;
     int PrintRows(QPrinter& printer, int from, int to, const QString& what);

@@ -84,8 +84,54 @@ void TBgCrt::AfterRender() {
 }
 
 void TBgCrt::LinesMoved(int fromLine, int delta) {
-    for (auto& l : FLinks)
-        if (l.Line >= fromLine) l.Line += delta;
+    // Called with the render guard held, by whichever thread writes.
+    const int count = FScreen.RowCount();
+    std::vector<THyperlinkInfo> kept;
+    kept.reserve(FLinks.size());
+    int hover = -1, pressed = -1;
+    for (int i = 0; i < static_cast<int>(FLinks.size()); ++i) {
+        THyperlinkInfo l = FLinks[i];
+        if (l.Line >= fromLine) {
+            l.Line += delta;
+            // Scrolled out of the moved lines, or its row left the history.
+            if (l.Line < fromLine || l.Line >= count) continue;
+        }
+        if (i == FHoverLink) hover = static_cast<int>(kept.size());
+        if (i == FPressedLink) pressed = static_cast<int>(kept.size());
+        kept.push_back(std::move(l));
+    }
+    FLinks.swap(kept);
+    FPressedLink = pressed;
+    if (hover >= 0) {
+        FHoverLink = hover;
+        HoverLinkLine = FLinks[hover].Line;
+    } else if (FHoverLink >= 0) {
+        ForgetHoverLink();
+    }
+}
+
+void TBgCrt::ShownRowsDropped() {
+    // Called with the render guard held. The selection is kept in view
+    // cells: on the new rows it would copy text the user never chose. A drag
+    // in progress ends too, its anchor being on a row that is gone.
+    FSel.Selecting = false;
+    SelectionShown = false;
+    FPressedLink = -1;
+    if (FHoverLink >= 0) ForgetHoverLink();
+    OnGuiThread([this] { update(); });
+}
+
+// The hovered link is gone without the mouse having moved.
+void TBgCrt::ForgetHoverLink() {
+    FHoverLink = -1;
+    HoverLinkText.clear();
+    HoverLinkKind = 0;
+    HoverLinkCol = HoverLinkLine = -1;
+    OnGuiThread([this] {
+        std::lock_guard<TRenderGuard> g(FScreen.Rendering);
+        if (FHoverLink < 0) unsetCursor();
+        update();
+    });
 }
 
 int TBgCrt::LinkAt(int col, int viewLine) const {

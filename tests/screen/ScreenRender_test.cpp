@@ -59,8 +59,10 @@ protected:
         ASSERT_LE(last.bottom(), S.DisplayBitmap().Bitmap().Height() - 1);
     }
     void TearDown() override { win::SetTickSource({}); }
-    // Lets the pause pass and ticks once: renders the dirty cells.
+    // Lets the timer see the output, then the pause pass, and ticks again:
+    // renders the dirty cells.
     void Render() {
+        S.RefreshTimerTick();
         Now += S.Interval() + 1;
         S.RefreshTimerTick();
     }

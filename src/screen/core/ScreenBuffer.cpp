@@ -88,10 +88,15 @@ void TScreenBuffer::TrimHistory() {
         FRowList.pop_front();
     }
     FDroppedRows += static_cast<std::uint64_t>(drop);
-    // Every list index moved: report both positions and redraw the view.
+    // Every list index moved by -drop: whatever the host recorded on rows
+    // moves with them, the view keeps showing the same rows while they exist,
+    // and both positions are reported.
+    FHost->LinesMoved(0, -drop);
+    const bool shownDropped = FViewRow < drop;
     FTopRow = std::max(0, RowCount() - FRows);
     FHost->TopRowChanged(FTopRow);
-    if (FViewRow != FTopRow) FViewRow = std::clamp(FViewRow - drop, 0, FTopRow);
+    FViewRow = std::clamp(FViewRow - drop, 0, FTopRow);
+    if (shownDropped) FHost->ShownRowsDropped();
     MarkAllDirty();
     FHost->ViewRowChanged(FViewRow);
 }
@@ -151,16 +156,41 @@ void TScreenBuffer::MarkAllDirty() {
     MarkWritten();
 }
 
+void TScreenBuffer::MarkAllDirtyKeepingTick() {
+    std::lock_guard guard(Rendering);
+    DirtyLeft = 0;
+    DirtyTop = 0;
+    DirtyRight = FColumns - 1;
+    DirtyBottom = FRows - 1;
+    NeedRender = true;
+    FHost->WriteMarked();
+}
+
 // The caller holds the render guard, so a render in progress has finished.
+// Reading the clock costs more than writing a byte: between two looks of the
+// refresh timer only the first write reads it. Later ones only note that
+// they happened; the timer's look then takes its own time for them.
 void TScreenBuffer::MarkWritten() {
+    NeedRender = true;
     if (FBatchDepth > 0) {
-        NeedRender = true;
         FBatchMarked = true;
         return;
     }
-    LastWriteTick = win::GetTickCount();
-    NeedRender = true;
+    if (!FWriteStamped) {
+        LastWriteTick = win::GetTickCount();
+        FWriteStamped = true;
+    } else {
+        FUnstampedWrites = true;
+    }
     FHost->WriteMarked();
+}
+
+std::uint32_t TScreenBuffer::SeenWrites(std::uint32_t now) {
+    std::lock_guard guard(Rendering);
+    if (FUnstampedWrites) LastWriteTick = now;
+    FUnstampedWrites = false;
+    FWriteStamped = false;
+    return LastWriteTick;
 }
 
 void TScreenBuffer::BeginUpdate() {
@@ -399,6 +429,9 @@ void TScreenBuffer::ClearHistory() {
         RecycleRow(std::move(FRowList.front()));
         FRowList.pop_front();
     }
+    if (drop > 0) FHost->LinesMoved(0, -drop);
+    // Scrolled back, the view showed history rows; now it shows the screen.
+    if (FViewRow < drop) FHost->ShownRowsDropped();
     if (FTopRow != 0) {
         FTopRow = 0;
         FHost->TopRowChanged(0);

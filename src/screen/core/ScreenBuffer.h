@@ -53,9 +53,16 @@ public:
     // Rows changed: page step := Rows, drop the selection, recompute metrics,
     // refresh.
     virtual void RowsChanged() {}
-    // The screen rows moved in place by delta lines (+1 down, -1 up): links
-    // recorded on buffer lines at or below fromLine move with them.
+    // Buffer lines from fromLine on moved by delta lines: the screen scrolled
+    // in place (fromLine TopRow, delta +1 down or -1 up), or the history lost
+    // its oldest rows (fromLine 0, delta minus the rows dropped). Links
+    // recorded on those lines move with them; a line moved above fromLine or
+    // past the last row is gone, and so is what was recorded on it.
     virtual void LinesMoved(int /*fromLine*/, int /*delta*/) {}
+    // Rows the view was showing were dropped (history trimmed or cleared
+    // while scrolled back): the view now shows other text, so a selection or
+    // a hovered link on it no longer means what the user pointed at.
+    virtual void ShownRowsDropped() {}
 };
 
 // Mutual exclusion between a render and the writes that change cells. A
@@ -139,6 +146,8 @@ public:
     // A batch of writes: holds the render guard throughout and marks the
     // buffer written (tick, NeedRender, host notice) once at its end instead
     // of at every write. Batches nest. TWriteBatch is the scoped form.
+    // Outside a batch each write marks the buffer itself, but only the first
+    // one after the refresh timer looked reads the clock.
     void BeginUpdate();
     void EndUpdate();
     class TWriteBatch {
@@ -189,6 +198,9 @@ public:
     void ResetDirty();
     // Marks every cell of the view dirty and the buffer in need of a render.
     void MarkAllDirty();
+    // The same, but not as output: a render still waits for the pause after
+    // the last write, not after this call (a new background, new colours).
+    void MarkAllDirtyKeepingTick();
     bool IsDirtyEmpty() const { return DirtyTop > DirtyBottom || DirtyLeft > DirtyRight; }
 
     // ---- Public state ----------------------------------------------------------------
@@ -202,7 +214,16 @@ public:
 
     int DirtyLeft = 0, DirtyTop = 0, DirtyRight = -1, DirtyBottom = -1;
     bool NeedRender = false;
-    std::uint32_t LastWriteTick = 0; // win::GetTickCount of the last write
+    // win::GetTickCount of the last write, as far as it is known: the clock
+    // is read by the first write after the refresh timer last looked (see
+    // SeenWrites), not by every write.
+    std::uint32_t LastWriteTick = 0;
+    // The refresh timer looks at the output at `now` (call with the guard
+    // held). Writes made since it last looked that did not read the clock
+    // count as made at `now`, the latest they can have been, so a render
+    // never comes before the output has paused for the timer's interval.
+    // Returns LastWriteTick.
+    std::uint32_t SeenWrites(std::uint32_t now);
 
     int TriggerCnt = 0; // how many more keyword matches fire
     int KeyWordPos = 1; // 1-based position of the next keyword byte to match
@@ -248,5 +269,9 @@ private:
     int FBlankFg = -1, FBlankBg = -1;
     int FBatchDepth = 0;
     bool FBatchMarked = false;
+    // Since the refresh timer last looked: a write read the clock into
+    // LastWriteTick; later writes did not.
+    bool FWriteStamped = false;
+    bool FUnstampedWrites = false;
     std::uint64_t FDroppedRows = 0;
 };
