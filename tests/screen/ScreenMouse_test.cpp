@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -211,4 +212,122 @@ TEST(ScreenLinks, UnderlineAndFrameStayInsideTheTextArea) {
     QTest::mouseMove(&emul, emul.Cell(75, 23));
     EXPECT_EQ(emul.HoverLinkText, "ftp://files.example.org/x");
     EXPECT_EQ(emul.HoverLinkKind, 1);
+}
+
+// ---- Links, hover and selection when the history loses rows ------------------------
+
+namespace {
+// Line feeds from the middle of the screen add history rows without moving
+// the screen's text, until the history is trimmed once.
+void GrowHistoryUntilTrimmed(TRecordingEmul& e) {
+    const std::uint64_t before = e.Screen().DroppedRows();
+    while (e.Screen().DroppedRows() == before) {
+        e.GotoXY(0, 20);
+        e.WriteStr("\n");
+    }
+}
+// Every recorded link starts on its own text.
+bool LinksOnTheirText(const TRecordingEmul& e) {
+    for (const THyperlinkInfo& l : e.Hyperlinks()) {
+        if (l.Line < 0 || l.Line >= e.Screen().RowCount()) return false;
+        if (e.Screen().Row(l.Line).Cells[l.Col].Char != static_cast<std::uint8_t>(l.Text[0]))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+TEST_F(ScreenMouse, ATrimUnderTheScreenKeepsLinksHoverAndSelectionOnTheirText) {
+    Emul.SetMaxBufferRows(25);
+    Emul.GotoXY(0, 5);
+    Emul.WriteStr("go to www.example.org now");
+    Emul.Render();
+    ASSERT_EQ(Emul.Hyperlinks().size(), 1u);
+    Drag(Emul, {2, 1}, {6, 1});
+    ASSERT_TRUE(Emul.SelectionShown);
+    QTest::mouseMove(&Emul, Emul.Cell(10, 5));
+    ASSERT_EQ(Emul.HoverLinkText, "www.example.org");
+
+    GrowHistoryUntilTrimmed(Emul);
+    // Before any render finds the links again they already point at their
+    // rows: the one under the mouse is still the one hovered.
+    ASSERT_EQ(Emul.Hyperlinks().size(), 1u);
+    EXPECT_TRUE(LinksOnTheirText(Emul));
+    EXPECT_EQ(Emul.Hyperlinks()[0].Line - Emul.ViewRow(), 5);
+    EXPECT_EQ(Emul.HoverLinkText, "www.example.org");
+    EXPECT_EQ(Emul.HoverLinkLine, Emul.Hyperlinks()[0].Line);
+    // The view showed the screen and still does: the selection stands.
+    EXPECT_TRUE(Emul.SelectionShown);
+    Emul.CopySelection();
+    EXPECT_EQ(Clip(), QStringLiteral("cdefg"));
+
+    std::vector<std::string> opened;
+    Emul.OnHyperlink = [&](TBgCrt*, const std::string& s, int) { opened.push_back(s); };
+    QTest::mouseClick(&Emul, Qt::LeftButton, {}, Emul.Cell(10, 5));
+    EXPECT_EQ(opened, std::vector<std::string>{"www.example.org"});
+}
+
+TEST_F(ScreenMouse, ATrimOfTheRowsShownWhileScrolledBackDropsSelectionHoverAndTheirLinks) {
+    QScrollBar bar(Qt::Vertical); // output then leaves a scrolled-back view alone
+    Emul.SetScrollBar(&bar);
+    Emul.SetMaxBufferRows(25);
+    // More than a page of history, not yet trimmed.
+    for (int i = 0; Emul.TopRow() < 40; ++i)
+        Emul.WriteStr("\r\nrow " + std::to_string(i) + " mail sysop@example.org");
+    ASSERT_EQ(Emul.Screen().DroppedRows(), 0u);
+    Emul.SetViewRow(0);
+    Emul.Render();
+    ASSERT_FALSE(Emul.Hyperlinks().empty());
+    Drag(Emul, {0, 1}, {3, 2});
+    ASSERT_TRUE(Emul.SelectionShown);
+    const THyperlinkInfo link = Emul.Hyperlinks().back();
+    ASSERT_LT(link.Line - Emul.ViewRow(), Emul.Rows());
+    QTest::mouseMove(&Emul, Emul.Cell(link.Col + 1, link.Line - Emul.ViewRow()));
+    ASSERT_EQ(Emul.HoverLinkText, "sysop@example.org");
+
+    GrowHistoryUntilTrimmed(Emul);
+    EXPECT_FALSE(Emul.SelectionShown);
+    EXPECT_EQ(Emul.HoverLinkText, "");
+    EXPECT_EQ(Emul.HoverLinkLine, -1);
+    EXPECT_TRUE(LinksOnTheirText(Emul));
+    // The scroll bar follows the moved view.
+    QApplication::processEvents();
+    EXPECT_EQ(bar.value(), Emul.ViewRow());
+    EXPECT_EQ(bar.maximum(), Emul.TopRow());
+}
+
+TEST_F(ScreenMouse, ClearHistoryKeepsASelectionOnTheScreenAndDropsOneOnTheHistory) {
+    for (int i = 0; i < 40; ++i)
+        Emul.WriteStr("\r\nline " + std::to_string(i) + " www.example.org/" + std::to_string(i));
+    Emul.Render();
+    Drag(Emul, {0, 23}, {6, 23});
+    Emul.CopySelection();
+    const QString selected = Clip();
+    ASSERT_EQ(selected, QStringLiteral("line 39"));
+    Emul.ClearHistory();
+    EXPECT_TRUE(Emul.SelectionShown);
+    Emul.CopySelection();
+    EXPECT_EQ(Clip(), selected);
+    EXPECT_TRUE(LinksOnTheirText(Emul));
+
+    for (int i = 0; i < 40; ++i)
+        Emul.WriteStr("\r\nmore " + std::to_string(i) + " www.example.org/" + std::to_string(i));
+    Emul.SetViewRow(Emul.TopRow() - 30);
+    Emul.Render();
+    QTest::mouseMove(&Emul, Emul.Cell(10, 0));
+    ASSERT_FALSE(Emul.HoverLinkText.empty());
+    // A drag is under way on the history when it is cleared: it ends, and
+    // moving on selects nothing from an anchor whose row is gone.
+    QTest::mousePress(&Emul, Qt::LeftButton, {}, Emul.Cell(0, 2));
+    QTest::mouseMove(&Emul, Emul.Cell(4, 2));
+    ASSERT_TRUE(Emul.SelectionShown);
+    Emul.ClearHistory();
+    EXPECT_FALSE(Emul.SelectionShown);
+    EXPECT_FALSE(Emul.Selecting());
+    EXPECT_EQ(Emul.HoverLinkText, "");
+    EXPECT_TRUE(LinksOnTheirText(Emul));
+    QTest::mouseMove(&Emul, Emul.Cell(8, 3));
+    EXPECT_FALSE(Emul.SelectionShown);
+    QTest::mouseRelease(&Emul, Qt::LeftButton, {}, Emul.Cell(8, 3));
+    EXPECT_FALSE(Emul.SelectionShown);
 }

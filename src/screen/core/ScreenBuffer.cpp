@@ -110,7 +110,10 @@ void TScreenBuffer::AddRow() {
 
 void TScreenBuffer::InsertHistoryRow() {
     std::lock_guard guard(Rendering);
-    FRowList.insert(FRowList.begin() + FTopRow, NewRow());
+    const int at = FTopRow;
+    FRowList.insert(FRowList.begin() + at, NewRow());
+    // The screen's rows are one list index further down now.
+    FHost->LinesMoved(at, +1);
     UpdateTopRow();
     TrimHistory();
 }

@@ -54,10 +54,12 @@ public:
     // refresh.
     virtual void RowsChanged() {}
     // Buffer lines from fromLine on moved by delta lines: the screen scrolled
-    // in place (fromLine TopRow, delta +1 down or -1 up), or the history lost
-    // its oldest rows (fromLine 0, delta minus the rows dropped). Links
-    // recorded on those lines move with them; a line moved above fromLine or
-    // past the last row is gone, and so is what was recorded on it.
+    // in place (fromLine TopRow, delta +1 down or -1 up), a history row was
+    // inserted above the screen (fromLine the old TopRow, delta +1), or the
+    // history lost its oldest rows (fromLine 0, delta minus the rows
+    // dropped). Links recorded on those lines move with them; a line moved
+    // above fromLine or past the last row is gone, and so is what was
+    // recorded on it.
     virtual void LinesMoved(int /*fromLine*/, int /*delta*/) {}
     // Rows the view was showing were dropped (history trimmed or cleared
     // while scrolled back): the view now shows other text, so a selection or

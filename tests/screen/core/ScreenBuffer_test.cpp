@@ -1,6 +1,7 @@
 #include "screen/core/ScreenBuffer.h"
 
 #include "platform/core/Beep.h"
+#include "platform/core/Ticks.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <climits>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -434,4 +436,166 @@ TEST(BufferHistory, TrimHappensExactlyPastTheBoundAndDropsTwoScreens) {
         EXPECT_EQ(b.ViewRow(), std::max(0, c.Bound - c.Rows - dropped));
         EXPECT_EQ(b.Row(0).Cells[0].Char, '#');
     }
+}
+
+// ---- What a trim or a clear tells the host ------------------------------------------
+
+namespace {
+
+// Keeps "links" the way a screen control does: list lines that must follow
+// their text through every move the buffer reports.
+struct RowTrackingHost : TScreenHost {
+    bool ScrollBar = true;
+    bool HasScrollBar() const override { return ScrollBar; }
+    void LinesMoved(int from, int delta) override {
+        ++Moves;
+        for (int& line : Lines) {
+            if (line < from) continue;
+            line += delta;
+            if (line < from) line = -1; // gone with its row
+        }
+    }
+    void ShownRowsDropped() override { ++ShownDrops; }
+    std::vector<int> Lines;
+    int Moves = 0, ShownDrops = 0;
+};
+
+// Writes "<tag>" on list row `index`.
+void Tag(TScreenBuffer& b, int index, const std::string& tag) {
+    for (std::size_t i = 0; i < tag.size(); ++i)
+        b.Row(index).Cells[i].Char = static_cast<std::uint8_t>(tag[i]);
+}
+
+} // namespace
+
+TEST(BufferRowMoves, RowsRecordedByTheHostFollowTheirTextThroughTrimsAndLineFeeds) {
+    RowTrackingHost host;
+    TScreenBuffer b(&host);
+    b.SetRows(24);
+    b.SetMaxBufferRows(100); // a trim past 148 rows drops the oldest 48
+    while (b.RowCount() < 100)
+        b.WriteStr("old\r\n");
+    ASSERT_EQ(b.DroppedRows(), 0u);
+    // One tag on a history row the next trim drops, one on a history row it
+    // keeps, one on a screen row.
+    const int doomed = 3, kept = 60, onScreen = b.TopRow() + 5;
+    ASSERT_LT(kept, b.TopRow());
+    Tag(b, doomed, "doomed");
+    Tag(b, kept, "kept");
+    Tag(b, onScreen, "screen");
+    host.Lines = {doomed, kept, onScreen};
+    const std::uint64_t before = b.DroppedRows();
+    // Line feeds from the middle of the screen insert history rows above it
+    // without scrolling it, until the history is trimmed.
+    while (b.DroppedRows() == before) {
+        b.GotoXY(0, 10);
+        b.WriteStr("\n");
+    }
+    EXPECT_EQ(host.Lines[0], -1);
+    ASSERT_GE(host.Lines[1], 0);
+    ASSERT_GE(host.Lines[2], 0);
+    EXPECT_EQ(Trimmed(b.Row(host.Lines[1])), "kept");
+    EXPECT_EQ(Trimmed(b.Row(host.Lines[2])), "screen");
+    // A clear drops the whole history: the screen row moves to its new
+    // index, the history row goes.
+    b.ClearHistory();
+    EXPECT_EQ(host.Lines[1], -1);
+    ASSERT_GE(host.Lines[2], 0);
+    EXPECT_EQ(Trimmed(b.Row(host.Lines[2])), "screen");
+}
+
+TEST(BufferRowMoves, OnlyATrimOrClearUnderAScrolledBackViewReplacesWhatIsShown) {
+    RowTrackingHost host;
+    TScreenBuffer b(&host);
+    b.SetRows(24);
+    b.SetMaxBufferRows(25);
+    auto trim = [&] {
+        const std::uint64_t before = b.DroppedRows();
+        while (b.DroppedRows() == before)
+            b.WriteStr("line\r\n");
+    };
+    // Following the screen: the shown rows survive every trim.
+    for (int i = 0; i < 3; ++i)
+        trim();
+    EXPECT_EQ(host.ShownDrops, 0);
+    // Scrolled back onto the oldest rows, more than a page back so output
+    // leaves the view alone: the next trim drops them.
+    while (b.RowCount() < 70)
+        b.WriteStr("line\r\n");
+    b.SetViewRow(0);
+    trim();
+    EXPECT_EQ(host.ShownDrops, 1);
+
+    // A clear on the screen leaves the view on the same rows ...
+    b.SetViewRow(b.TopRow());
+    b.ClearHistory();
+    EXPECT_EQ(host.ShownDrops, 1);
+    // ... and one while scrolled back shows the screen instead.
+    for (int i = 0; i < 30; ++i)
+        b.WriteStr("line\r\n");
+    b.SetViewRow(b.TopRow() - 1);
+    b.ClearHistory();
+    EXPECT_EQ(host.ShownDrops, 2);
+    // Nothing to clear: nothing moves.
+    const int moves = host.Moves;
+    b.ClearHistory();
+    EXPECT_EQ(host.Moves, moves);
+    EXPECT_EQ(host.ShownDrops, 2);
+}
+
+TEST(BufferRowMoves, AViewTwoScreensBackAtATrimKeepsShowingItsLines) {
+    // The view sits exactly where the screen will start after the trim: it
+    // still has to move with its own lines, not stay on that index.
+    RowTrackingHost host;
+    TScreenBuffer b(&host);
+    b.SetRows(24);
+    b.SetMaxBufferRows(1000);
+    while (b.RowCount() < 2 * 24 + 1000)
+        b.AddRow();
+    const int drop = 2 * 24;
+    const int view = b.TopRow() + 1 - drop; // the TopRow after the next trim
+    b.SetViewRow(view);
+    Tag(b, view, "mine");
+    b.AddRow();
+    ASSERT_EQ(b.DroppedRows(), static_cast<std::uint64_t>(drop));
+    b.FollowCursor();
+    EXPECT_EQ(Trimmed(b.Row(b.ViewRow())), "mine");
+    EXPECT_EQ(host.ShownDrops, 0);
+}
+
+// ---- The clock -------------------------------------------------------------------------
+
+TEST(BufferClock, WritesBetweenTwoLooksReadTheClockOnceAndNeverRenderEarly) {
+    std::uint32_t now = 5000;
+    int reads = 0;
+    win::SetTickSource([&] {
+        ++reads;
+        return now;
+    });
+    TScreenBuffer b;
+    b.SeenWrites(now);
+    for (int i = 0; i < 1000; ++i)
+        b.WriteChar('x');
+    EXPECT_EQ(reads, 1);
+    // Byte-wise writes went on after the clock was read: the look takes
+    // its own time as the latest write, never the first one's.
+    now += 50;
+    EXPECT_EQ(b.SeenWrites(now), 5050u);
+    // A lone write after a look keeps its own time ...
+    now += 5;
+    b.WriteChar('y');
+    EXPECT_EQ(reads, 2);
+    now += 30;
+    EXPECT_EQ(b.SeenWrites(now), 5055u);
+    // ... and a look without writes changes nothing.
+    now += 30;
+    EXPECT_EQ(b.SeenWrites(now), 5055u);
+    // A batch of byte-wise writes reads it at most once.
+    {
+        TScreenBuffer::TWriteBatch batch(b);
+        for (int i = 0; i < 1000; ++i)
+            b.WriteChar('z');
+    }
+    EXPECT_EQ(reads, 3);
+    win::SetTickSource({});
 }
