@@ -24,9 +24,9 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <utility>
 
 TkvMainForm* kvMainForm = nullptr;
@@ -70,13 +70,12 @@ void TkvMainForm::BuildLayout() {
     BuildDocks(central);
     BuildFormComponents();
 
-    TabControl = new QTabBar;
+    TabControl = new TTabStrip;
     TabControl->setObjectName(QStringLiteral("TabControl"));
-    TabControl->setDocumentMode(true);
-    TabControl->setExpanding(false);
-    TabControl->setMinimumHeight(22);
-    TabControl->setMaximumHeight(220);
-    TabBarBaseHeight = 22;
+    // One row of tabs at least; more rows as the splitter makes it taller.
+    TabBarBaseHeight = std::max(22, TabControl->rowHeight());
+    TabControl->setMinimumHeight(TabBarBaseHeight);
+    TabControl->setMaximumHeight(std::max(220, TabBarBaseHeight));
     WireTabStrip();
 
     MdiArea = new QMdiArea;

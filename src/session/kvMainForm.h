@@ -10,6 +10,7 @@
 //   kvMainFormStubs.cpp     commands whose bodies other files will hold
 // (sessions, connect, desktop and key-map files add their own).
 #pragma once
+#include "controls/TabStrip.h"
 #include "net/core/tcpip.h"
 #include "platform/core/Messages.h"
 #include "session/Connection.h"
@@ -46,7 +47,6 @@ class QListWidget;
 class QMdiArea;
 class QMenu;
 class QSplitter;
-class QTabBar;
 class QTimer;
 class QToolButton;
 class TAnsiColorDlg;
@@ -162,8 +162,8 @@ public:
     QMdiArea* MdiArea = nullptr;
     TDock* TopDock = nullptr;
     TDock* BottomDock = nullptr;
-    QTabBar* TabControl = nullptr;
-    QSplitter* VSplitter = nullptr; // sets the tab bar's height
+    TTabStrip* TabControl = nullptr; // the horizontal session list
+    QSplitter* VSplitter = nullptr;  // sets the tab bar's height
     QListWidget* BmpListBox = nullptr;
     QSplitter* HSplitter = nullptr; // sets the session list's width
     std::array<QLabel*, 5> StatusPanels{};

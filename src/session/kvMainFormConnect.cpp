@@ -20,7 +20,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTime>
 
 namespace {

@@ -21,7 +21,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 

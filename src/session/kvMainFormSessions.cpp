@@ -28,7 +28,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -199,7 +198,7 @@ void TkvMainForm::TabControlResize() {
     const bool multi = TabControl->height() > TabBarBaseHeight;
     if (multi != TabMultiLine) {
         TabMultiLine = multi;
-        TabControl->setUsesScrollButtons(!multi);
+        TabControl->setMultiLine(multi);
     }
     FTabResizeAttached = true;
 }
@@ -207,7 +206,7 @@ void TkvMainForm::TabControlResize() {
 void TkvMainForm::WireSessionLists() {
     if (FListsWired) return;
     FListsWired = true;
-    connect(TabControl, &QTabBar::tabBarClicked, this, [this](int i) {
+    connect(TabControl, &TTabStrip::tabBarClicked, this, [this](int i) {
         if (i >= 0) TabControlChange(i);
     });
     connect(BmpListBox, &QListWidget::itemClicked, this, [this] { BmpListBoxClick(); });

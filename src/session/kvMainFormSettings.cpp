@@ -18,7 +18,6 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTabBar>
 #include <QToolButton>
 
 namespace {

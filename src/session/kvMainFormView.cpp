@@ -13,7 +13,6 @@
 #include <QListWidget>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTabBar>
 
 #include <memory>
 #include <utility>

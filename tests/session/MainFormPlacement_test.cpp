@@ -7,6 +7,7 @@
 
 #include "platform/QtMessageLoop.h"
 #include "screen/BgCrt.h"
+#include "session/ConnectionThread.h"
 #include "session/kvMainForm.h"
 #include "session/uTiler.h"
 
@@ -14,10 +15,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTest>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -189,6 +192,57 @@ TEST_F(ViewTest, FixedSizesPlaceTheWholeWindowAtTheOrigin) {
         EXPECT_EQ(Form->frameGeometry().topLeft(), QPoint(0, 0)) << item;
         EXPECT_EQ(Form->frameGeometry().size(), size) << item;
     }
+}
+
+TEST_F(ViewTest, TallTabStripWrapsTheSessionsIntoRowsAndAClickThereSwitches) {
+    sessiontest::TGateResolver resolver; // the look-ups wait; nothing is dialled
+    Form->resize(520, 700);
+    for (int i = 0; i < 12; ++i) {
+        Form->HostNameComboBox->setCurrentText(QStringLiteral("site-%1").arg(i));
+        Form->PortEdit->setText(QStringLiteral("23"));
+        Form->ConnectClick(nullptr);
+    }
+    ASSERT_EQ(Form->TabControl->count(), 12);
+    if (!A("ConnectionForm1")->isChecked()) A("ConnectionForm1")->trigger();
+    Settle();
+    const int total = Form->VSplitter->height();
+    const int tall = 4 * Form->TabControl->rowHeight();
+    Form->VSplitter->setSizes({tall, total - tall});
+    sessiontest::WaitFor([&] { return Form->TabMultiLine; }, 500);
+    ASSERT_TRUE(Form->TabMultiLine);
+    ASSERT_GT(Form->TabControl->rowCount(), 1);
+    // A tab of a lower row that the strip shows.
+    int lower = -1;
+    for (int i = 0; i < Form->TabControl->count() && lower < 0; ++i) {
+        const QRect r = Form->TabControl->tabRect(i);
+        if (r.top() > 0 && r.bottom() < Form->TabControl->height() && i != Form->CurrentSession)
+            lower = i;
+    }
+    ASSERT_GE(lower, 0);
+    QTest::mouseClick(Form->TabControl, Qt::LeftButton, Qt::NoModifier,
+                      Form->TabControl->tabRect(lower).center());
+    EXPECT_EQ(Form->CurrentSession, lower);
+    EXPECT_EQ(Form->TabControl->currentIndex(), lower);
+    EXPECT_EQ(Form->BmpListBox->currentRow(), lower);
+    EXPECT_EQ(Form->HostNameComboBox->currentText(), QStringLiteral("site-%1").arg(lower));
+    EXPECT_EQ(Form->ActivationOrder.front(), lower);
+    if (const char* dir = std::getenv("BP_LAYOUT_SHOT"))
+        Form->grab().save(QString::fromLocal8Bit(dir) + "/tab-rows.png");
+
+    // Back to one row: the tabs scroll, the current one in view.
+    Form->VSplitter->setSizes({Form->TabBarBaseHeight, total - Form->TabBarBaseHeight});
+    sessiontest::WaitFor([&] { return !Form->TabMultiLine; }, 500);
+    ASSERT_FALSE(Form->TabMultiLine);
+    EXPECT_EQ(Form->TabControl->rowCount(), 1);
+    Form->ActivateSession(Form->CurrentSession, 11, false);
+    const QRect last = Form->TabControl->tabRect(11);
+    EXPECT_FALSE(last.isEmpty());
+    EXPECT_LE(last.right(), Form->TabControl->width() - 1);
+    EXPECT_EQ(last.top(), 0);
+
+    resolver.Release(true);
+    ASSERT_TRUE(
+        sessiontest::WaitFor([] { return session::TConnectionThread::Running() == 0; }, 30000));
 }
 
 } // namespace
