@@ -1,5 +1,7 @@
 #include "dialogs/FindDialog.h"
 
+#include "controls/DockWin.h"
+#include "controls/core/MoveOnScreen.h"
 #include "dialogs/PasswdDialog.h"
 #include "platform/CodePage.h"
 
@@ -15,6 +17,9 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <climits>
 
 TFForm::TFForm(QWidget* owner) : QDialog(owner, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName("FForm");
@@ -76,11 +81,17 @@ void TFForm::Load(const findtext::TFindSettings& s, const QRect& ownerFrame) {
     (s.Direction == findtext::DirUp ? UpRadio : DownRadio)->setChecked(true);
     CaseCheckBox->setChecked(s.CaseSensitive);
     adjustSize();
-    if (s.HasPlace)
-        move(s.Left, s.Top);
-    else
-        move(ownerFrame.left() + ownerFrame.width() - frameGeometry().width(),
-             ownerFrame.top() + ownerFrame.height() - frameGeometry().height());
+    const QSize size = frameGeometry().size();
+    QPoint at = s.HasPlace ? QPoint(s.Left, s.Top)
+                           : QPoint(ownerFrame.left() + ownerFrame.width() - size.width(),
+                                    ownerFrame.top() + ownerFrame.height() - size.height());
+    // A place off every screen (another monitor set-up, a hand-edited file)
+    // comes back onto the nearest one; one still partly on a screen stays.
+    at.setX(std::min(at.x(), INT_MAX - size.width()));
+    at.setY(std::min(at.y(), INT_MAX - size.height()));
+    const controls::TRect moved = controls::MoveOnScreen(
+        controls::RectOfSize(at.x(), at.y(), size.width(), size.height()), ScreenWorkAreas(), true);
+    move(moved.Left, moved.Top);
     FindComboBoxChange();
     State.LastDirection = Direction();
     ResetBtnClick();

@@ -25,6 +25,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -33,6 +34,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -352,6 +354,11 @@ TEST_F(EditTest, FindSettingsReadBackAndBadOnesLoad) {
         session::WriteProfile(path, ini);
     }
     TFForm* f = Form->EnsureFindForm();
+    // The stored place lies off every screen: the window comes back onto one.
+    bool onScreen = false;
+    for (QScreen* screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(f->frameGeometry());
+    EXPECT_TRUE(onScreen) << f->x() << "," << f->y();
     EXPECT_EQ(f->FindComboBox->currentText(), QString::fromUtf8("中文"));
     EXPECT_TRUE(f->DownRadio->isChecked());
     EXPECT_TRUE(f->CaseCheckBox->isChecked());
