@@ -42,9 +42,19 @@ prefs::TSessionLook LookOf(const TConnection& s) {
 }
 
 // A session window that is not maximised grows until its client holds the
-// whole terminal again; its left and top edges stay where they are.
-void Refit(TDetachedForm* form, TConnection* s) {
+// whole terminal again; its left and top edges stay where they are. One
+// that fills the document area (MaximizeSession) keeps filling it: it is
+// fitted again as that command fits it, the font following the screen.
+void Refit(TkvMainForm& main, TDetachedForm* form, TConnection* s) {
     if (!form || form->isMaximized()) return;
+    if (s->Maximized) {
+        main.MaximizeSession(main.SessionIndex(s));
+        // At its size already, the command only marks it; the new font is
+        // still fitted to the screen.
+        if (!s->FitFontToClient()) s->CalcCellMetrics();
+        s->UpdateBackground();
+        return;
+    }
     s->CalcCellMetrics();
     const QSize have = s->size();
     const prefs::TSize need{s->Screen().Columns() * s->CellWidth(),
@@ -130,7 +140,7 @@ void TkvMainForm::SetPreferenceClick(QObject*) {
             c->SetFont(f);
         }
         if (plan.SetSpaceV) c->SetSpaceV(s.FontSpaceV);
-        if (plan.Refit) Refit(FormOf(c), c);
+        if (plan.Refit) Refit(*this, FormOf(c), c);
         c->HttpHyperlinkColor = s.WwwHyperlinkColor;
         c->FtpHyperlinkColor = s.FtpHyperlinkColor;
         c->EmailHyperlinkColor = s.EmailHyperlinkColor;

@@ -1,10 +1,13 @@
 // Window places and the backgrounds that follow them, on a real main window
 // offscreen: the splitter under the tab strip and the two session-list
-// toggles, and the fixed window sizes.
+// toggles, the fixed window sizes, the tab strip's rows, and a window that
+// fills the document area keeping it filled when the preferences change the
+// font.
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "support/SandboxHome.h"
 
+#include "dialogs/PreferenceDialog.h"
 #include "platform/QtMessageLoop.h"
 #include "screen/BgCrt.h"
 #include "session/ConnectionThread.h"
@@ -13,14 +16,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -243,6 +250,43 @@ TEST_F(ViewTest, TallTabStripWrapsTheSessionsIntoRowsAndAClickThereSwitches) {
     resolver.Release(true);
     ASSERT_TRUE(
         sessiontest::WaitFor([] { return session::TConnectionThread::Running() == 0; }, 30000));
+}
+
+TEST_F(ViewTest, BiggerFontKeepsAFilledWindowFillingTheArea) {
+    Open(2);
+    Form->MaximizeSession(0);
+    TDetachedForm* filled = Form->FormOf(Form->Sessions[0]);
+    TDetachedForm* other = Form->FormOf(Form->Sessions[1]);
+    other->move(30, 40);
+    const QRect area(QPoint(0, 0), Form->MdiArea->viewport()->size());
+    ASSERT_EQ(filled->geometry(), area);
+    const QRect otherBefore = other->geometry();
+    const int sizeBefore = Form->Sessions[1]->Font().pointSize();
+    Form->PreferenceDialogHook = [](TPreferenceDlg& d) {
+        QTimer::singleShot(0, &d, [&d] {
+            d.PageControl->setCurrentIndex(3);
+            d.ApplyFontCheckBox->setChecked(true);
+            d.ChooseFont = [](QFont& f) {
+                f.setPointSize(f.pointSize() + 6);
+                return true;
+            };
+            d.FontHotBitBtn->click();
+            d.accept();
+        });
+    };
+    Form->SetPreferenceClick(nullptr);
+    // The filled window did not grow past the area; its screen fits its
+    // font into the client instead.
+    EXPECT_EQ(filled->geometry(), area);
+    EXPECT_EQ(Form->Sessions[0]->Maximized, 1);
+    EXPECT_EQ(filled->ResizeArmed, 1);
+    TConnection* s = Form->Sessions[0];
+    EXPECT_LE(s->Screen().Columns() * s->CellWidth(), s->width());
+    EXPECT_LE(s->Screen().Rows() * s->CellHeight(), s->height());
+    // The other window grows for the bigger font, from where it was.
+    EXPECT_GT(Form->Sessions[1]->Font().pointSize(), sizeBefore);
+    EXPECT_EQ(other->geometry().topLeft(), otherBefore.topLeft());
+    EXPECT_GT(other->width(), otherBefore.width());
 }
 
 } // namespace
