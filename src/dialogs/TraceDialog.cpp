@@ -1,6 +1,7 @@
 #include "dialogs/TraceDialog.h"
 
 #include "screen/VtEmul.h"
+#include "session/core/FramePlace.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -8,10 +9,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 TTraceDlg::TTraceDlg(QWidget* owner) : QDialog(owner, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName("TraceDlg");
@@ -41,10 +45,7 @@ TTraceDlg::TTraceDlg(QWidget* owner) : QDialog(owner, Qt::Tool | Qt::WindowStays
     layout->addWidget(TraceMemo);
     layout->addLayout(row);
     resize(440, 220);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect r = screen->availableGeometry();
-        move(r.right() + 1 - width(), r.bottom() + 1 - height());
-    }
+    PlaceInCorner();
 
     FTimer = new QTimer(this);
     FTimer->setSingleShot(true);
@@ -76,6 +77,33 @@ void TTraceDlg::Stop() {
         FDone = nullptr;
         done();
     }
+}
+
+namespace {
+session::TFrameMargins FrameOf(const QWidget* w) {
+    const QRect f = w->frameGeometry(), c = w->geometry();
+    return session::MarginsBetween({f.x(), f.y(), f.width(), f.height()},
+                                   {c.x(), c.y(), c.width(), c.height()});
+}
+} // namespace
+
+void TTraceDlg::PlaceInCorner() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    // The frame is the window's own once the desktop has drawn one; before
+    // that the owner's is the best guess (the same desktop frames both).
+    session::TFrameMargins frame = FrameOf(this);
+    if (frame.Horizontal() + frame.Vertical() == 0 && parentWidget())
+        frame = FrameOf(parentWidget()->window());
+    const QRect r = screen->availableGeometry();
+    const session::TLayoutRect outer =
+        session::OuterInCorner({r.x(), r.y(), r.width(), r.height()}, {width(), height()}, frame);
+    move(outer.Left, outer.Top); // a top-level window's position is its frame's
+}
+
+void TTraceDlg::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (!std::exchange(FShown, true)) PlaceInCorner();
 }
 
 void TTraceDlg::ContinueBtnClick() {

@@ -43,6 +43,11 @@ public:
 
     void ContinueBtnClick();
     void ButtonClick();
+    // Puts the window's frame into the bottom-right corner of the screen.
+    void PlaceInCorner();
+
+protected:
+    void showEvent(QShowEvent* e) override;
 
 private:
     void Schedule();
@@ -53,4 +58,5 @@ private:
     std::function<void()> FDone;
     QTimer* FTimer = nullptr;
     std::size_t FMemoLines = 0;
+    bool FShown = false; // shown once: placed by its own frame
 };

@@ -2,12 +2,13 @@
 // offscreen: the splitter under the tab strip and the two session-list
 // toggles, the fixed window sizes, the tab strip's rows, and a window that
 // fills the document area keeping it filled when the preferences change the
-// font.
+// font; the trace window in the screen's corner.
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "support/SandboxHome.h"
 
 #include "dialogs/PreferenceDialog.h"
+#include "dialogs/TraceDialog.h"
 #include "platform/QtMessageLoop.h"
 #include "screen/BgCrt.h"
 #include "session/ConnectionThread.h"
@@ -18,11 +19,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -287,6 +290,18 @@ TEST_F(ViewTest, BiggerFontKeepsAFilledWindowFillingTheArea) {
     EXPECT_GT(Form->Sessions[1]->Font().pointSize(), sizeBefore);
     EXPECT_EQ(other->geometry().topLeft(), otherBefore.topLeft());
     EXPECT_GT(other->width(), otherBefore.width());
+}
+
+TEST_F(ViewTest, TraceWindowsFrameSitsInTheScreensCorner) {
+    Open(1);
+    Form->ChooseFileName = [](const std::string&, bool) { return std::string(); };
+    Form->LoadTraceClick(nullptr);
+    ASSERT_TRUE(Form->TraceDlg);
+    Settle();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect frame = Form->TraceDlg->frameGeometry();
+    EXPECT_EQ(frame.bottomRight(), area.bottomRight());
+    EXPECT_FALSE(Form->TraceBusy) << "a cancelled choice ends the command";
 }
 
 } // namespace
