@@ -132,6 +132,14 @@ void TkvMainForm::ArrangeSessions(int how) {
         if (w && !w->isMinimized()) shown.emplace_back(s, w);
     }
     if (shown.empty()) return;
+    // A window maximised by its own button hides its caption and frame:
+    // measured so, it would give no cascade step and a smaller least size.
+    // Every window goes back to the normal state before anything is measured.
+    for (auto& [s, w] : shown)
+        if (w->isMaximized()) {
+            w->showNormal();
+            w->LayOutClient();
+        }
     const QSize a = MdiArea->viewport()->size();
     const bool bar = LayoutChecked("ScrollBarVisible");
     TLayoutSize minOuter;
@@ -147,12 +155,14 @@ void TkvMainForm::ArrangeSessions(int how) {
     else if (how == 1)
         rects = session::TileVertical({a.width(), a.height()}, n, minOuter);
     else
-        rects = session::Cascade({a.width(), a.height()}, n,
-                                 std::max(1, FrameOf(shown[0].second).Top), minOuter);
+        rects = session::Cascade(
+            {a.width(), a.height()}, n,
+            session::CascadeStep(FrameOf(shown[0].second),
+                                 {shown[0].first->CellWidth(), shown[0].first->CellHeight()}),
+            minOuter);
     for (int i = 0; i < n; ++i) {
         auto [s, w] = shown[static_cast<std::size_t>(i)];
         const TLayoutRect& r = rects[static_cast<std::size_t>(i)];
-        if (w->isMaximized()) w->showNormal();
         w->setGeometry(r.Left, r.Top, r.Width, r.Height);
         w->LayOutClient();
     }

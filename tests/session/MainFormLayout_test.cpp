@@ -62,6 +62,9 @@ struct LayoutTest : ::testing::Test {
         Form->FlashTimer->stop();
         Form->Settings.Max = false;
         sessiontest::WaitFor([] { return false; }, 50);
+        // Where the desktop gives a picture, the first show's shot hides the
+        // window for a moment; the tests start once it is back.
+        sessiontest::WaitFor([&] { return !Form->DesktopShooter()->Pending(); }, 5000);
     }
     void TearDown() override { Form.reset(); }
 
@@ -334,11 +337,6 @@ QColor PatternAt(const win::TDesktopShot& shot, QPoint desktop) {
 }
 
 struct ShotTest : LayoutTest {
-    void SetUp() override {
-        LayoutTest::SetUp();
-        // The first show's run is over before a test starts.
-        sessiontest::WaitFor([&] { return !Form->DesktopShooter()->Pending(); }, 5000);
-    }
     void WaitShot() {
         ASSERT_TRUE(
             sessiontest::WaitFor([&] { return !Form->DesktopShooter()->Pending(); }, 10000));
@@ -476,6 +474,105 @@ TEST_F(ShotTest, DocumentAreaCopyFollowsTheWindowAndClipsAtTheShotsEdge) {
     const QPoint outside(1024 - at.x() + 3, 768 - at.y() + 3);
     ASSERT_TRUE(QRect(QPoint(), copy.size()).contains(outside));
     EXPECT_EQ(QColor(copy.pixel(outside)), QColor(Qt::black));
+}
+
+} // namespace
+
+// ---- Cascading after a window was maximised by its own button --------------
+
+namespace {
+
+// A window maximised by its button hides its caption; measured so, it gave
+// the cascade a step of one pixel and every window sat on the one before.
+void CascadeFromAMaximisedWindow(LayoutTest& t) {
+    t.Open(3);
+    t.W(0)->showMaximized();
+    sessiontest::WaitFor([] { return false; }, 50);
+    ASSERT_TRUE(t.W(0)->isMaximized());
+    t.Form->TileOClick(nullptr);
+    sessiontest::WaitFor([] { return false; }, 100);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(t.W(i)->isMaximized()) << i;
+    // One caption band per step: the client's top inside a normal window.
+    const int caption = t.W(1)->Client()->y();
+    ASSERT_GT(caption, 1);
+    EXPECT_EQ(t.W(0)->pos(), QPoint(0, 0));
+    EXPECT_EQ(t.W(1)->pos(), QPoint(caption, caption));
+    EXPECT_EQ(t.W(2)->pos(), QPoint(2 * caption, 2 * caption));
+    EXPECT_EQ(t.W(0)->size(), t.W(2)->size());
+    EXPECT_LE(t.W(2)->geometry().bottom(), t.Area().height() - 1);
+}
+
+TEST_F(LayoutTest, CascadeAfterAWindowWasMaximisedByItsButton) {
+    CascadeFromAMaximisedWindow(*this);
+}
+
+TEST_F(LayoutTest, CascadeUnderX) {
+    if (!testx::InXChild()) {
+        testx::RunUnderX();
+        return;
+    }
+    CascadeFromAMaximisedWindow(*this);
+    // And from windows in the normal state, placed by hand.
+    W(1)->move(200, 0);
+    W(2)->move(0, 0);
+    Form->TileOClick(nullptr);
+    sessiontest::WaitFor([] { return false; }, 100);
+    const int caption = W(1)->Client()->y();
+    EXPECT_EQ(W(1)->pos(), QPoint(caption, caption));
+    EXPECT_EQ(W(2)->pos(), QPoint(2 * caption, 2 * caption));
+}
+
+// The real shot: under X the main window is out of the picture while it is
+// taken (what lies beneath shows), and it comes back where it was.
+TEST_F(ShotTest, RealShotUnderXLeavesTheProgramOut) {
+    if (!testx::InXChild()) {
+        testx::RunUnderX();
+        return;
+    }
+    ASSERT_TRUE(Form->DesktopShooter()->Possible());
+    const QColor beneath(200, 40, 160);
+    QWidget backdrop(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    QPalette pal = backdrop.palette();
+    pal.setColor(QPalette::Window, beneath);
+    backdrop.setPalette(pal);
+    backdrop.setAutoFillBackground(true);
+    backdrop.setGeometry(0, 0, 1200, 950);
+    backdrop.show();
+    Form->move(60, 40);
+    Form->raise();
+    Form->ConnectionBar->SetFloatingPosition(QPoint(900, 700));
+    Form->ConnectionBar->SetDockedTo(nullptr);
+    sessiontest::WaitFor([] { return false; }, 300);
+    const QPoint formAt = Form->pos();
+    const QPoint barAt = Form->ConnectionBar->FloatingPosition();
+    const QPoint centre = Form->geometry().center();
+    const QPoint onBar = QRect(barAt, Form->ConnectionBar->size()).center();
+    Trigger("TransparentMenuItem");
+    // The picture under the window: the backdrop, once the window system
+    // has repainted it (a slow server may need a second request).
+    auto shotShowsBeneath = [&] {
+        const QImage img = Form->ScreenShoot->Image();
+        const QPoint at = centre - Form->ScreenShoot->Origin;
+        const QPoint atBar = onBar - Form->ScreenShoot->Origin;
+        return QRect(QPoint(), img.size()).contains(at) && QColor(img.pixel(at)) == beneath &&
+               QColor(img.pixel(atBar)) == beneath;
+    };
+    bool seen = false;
+    for (int i = 0; i < 20 && !seen; ++i) {
+        Trigger("Rearrange");
+        WaitShot();
+        seen = shotShowsBeneath();
+    }
+    EXPECT_TRUE(seen) << "the program's windows were in the picture";
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Form->pos(), formAt);
+    EXPECT_TRUE(Form->ConnectionBar->Visible());
+    EXPECT_EQ(Form->ConnectionBar->FloatingPosition(), barAt);
+    // The document area's copy is the backdrop, cut at the area's place.
+    const QImage copy = Form->Tiler->Bitmap().toImage();
+    ASSERT_FALSE(copy.isNull());
+    EXPECT_EQ(QColor(copy.pixel(copy.width() / 2, copy.height() / 2)), beneath);
 }
 
 } // namespace

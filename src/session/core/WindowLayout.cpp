@@ -104,6 +104,11 @@ std::vector<TLayoutRect> Cascade(TLayoutSize area, int count, int step, TLayoutS
     return out;
 }
 
+int CascadeStep(TFrameMargins normalFrame, TLayoutSize cell) {
+    if (normalFrame.Top > 0) return normalFrame.Top;
+    return AtLeast(cell.Height, 1);
+}
+
 TShotCut ShotCutUnder(TLayoutRect areaOnDesktop, int desktopOriginX, int desktopOriginY,
                       double pixelRatio, TLayoutSize shotSize) {
     TShotCut cut;

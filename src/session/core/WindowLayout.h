@@ -54,6 +54,11 @@ std::vector<TLayoutRect> TileVertical(TLayoutSize area, int count, TLayoutSize m
 // before, all the same size (what is left of the area, at least minOuter).
 // Past the area's bottom or right edge the run starts again at the top.
 std::vector<TLayoutRect> Cascade(TLayoutSize area, int count, int step, TLayoutSize minOuter);
+// The cascade's step: the caption band (the frame's top) of a window in
+// the normal state. A frame without one (a window measured while
+// maximised, which hides its caption) steps by one cell instead, so no
+// window ends up hiding the one before it.
+int CascadeStep(TFrameMargins normalFrame, TLayoutSize cell);
 
 // The part of the desktop shot that lies under an area. The shot covers
 // the virtual desktop (its top-left at desktopOrigin, logical pixels) at

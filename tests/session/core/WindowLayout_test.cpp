@@ -201,3 +201,15 @@ TEST(HandlerGuards, WheelDeltasAddUpToNotches) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CascadeStep, CaptionOfANormalFrameElseOneCell) {
+    EXPECT_EQ(CascadeStep({4, 24, 4, 4}, {8, 16}), 24);
+    // Measured while maximised (caption hidden): one cell, never 0 or 1 pixel.
+    EXPECT_EQ(CascadeStep({0, 0, 0, 0}, {8, 16}), 16);
+    EXPECT_EQ(CascadeStep({0, 0, 0, 0}, {0, 0}), 1);
+    EXPECT_EQ(CascadeStep({0, -3, 0, 0}, {8, 20}), 20);
+}
+
+} // namespace
