@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -113,6 +114,8 @@ TPreferenceDlg::TPreferenceDlg(QWidget* parent) : QDialog(parent) {
     BuildSound();
     BuildCaret();
     BuildDownload();
+    // Every tab's caption shows at once: no tab hides behind scroll arrows.
+    PageControl->setMinimumWidth(PageControl->tabBar()->sizeHint().width() + 16);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName("OKBtn");
     buttons->button(QDialogButtonBox::Cancel)->setObjectName("CancelBtn");

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -439,4 +440,15 @@ TEST_F(PreferenceTest, PicturesInFoldersWithChineseNamesLoad) {
         EXPECT_NE(S(i).Glyph(), nullptr);
         EXPECT_EQ(S(i).CursorGlyph().size(), QSize(5, 11));
     }
+}
+
+TEST_F(PreferenceTest, EveryTabCaptionShowsWhenTheDialogOpens) {
+    int hidden = -1;
+    Preferences([&](TPreferenceDlg& d) {
+        const QTabBar* bar = d.PageControl->tabBar();
+        hidden = 0;
+        for (int i = 0; i < bar->count(); ++i)
+            hidden += !bar->rect().contains(bar->tabRect(i));
+    });
+    EXPECT_EQ(hidden, 0);
 }
