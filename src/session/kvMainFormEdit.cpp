@@ -112,7 +112,7 @@ bool ReadFileOrSay(QWidget* owner, const std::string& name, QByteArray& out) {
 // "Text files (*.txt)|*.txt|All files (*.*)|*.*" as a Qt filter list.
 QString TkvMainForm::QtFilter(const std::string& filter) {
     const QStringList parts = QString::fromUtf8(filter).split('|');
-    QStringList out;
+    QStringList out, programs;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(';', ' ');
@@ -120,9 +120,12 @@ QString TkvMainForm::QtFilter(const std::string& filter) {
         QString desc = parts[i];
         const int open = desc.indexOf('(');
         if (open > 0) desc = desc.left(open).trimmed();
-        out << desc + " (" + patterns + ")";
+        // Programs here carry no ".exe": such an entry would show none of
+        // them, so it follows the others and "All files" comes first.
+        (patterns.compare(QLatin1String("*.exe"), Qt::CaseInsensitive) == 0 ? programs : out)
+            << desc + " (" + patterns + ")";
     }
-    return out.join(";;");
+    return (out + programs).join(";;");
 }
 
 // ---- Dialog helpers --------------------------------------------------------

@@ -287,6 +287,16 @@ TEST_F(EditTest, SaveIntoAReadOnlyFolderShowsTheBoxAndSavesOtherwise) {
     EXPECT_EQ(bytes.substr(0, 7), "ready\r\n");
 }
 
+// File dialog filters from the commands' filter strings: "*.*" is every
+// file, and a programs filter ("*.exe") comes after "All files".
+TEST(EditFilters, DesignFiltersBecomeDialogFilters) {
+    EXPECT_EQ(TkvMainForm::QtFilter("Text files (*.txt)|*.txt|All files (*.*)|*.*"),
+              "Text files (*.txt);;All files (*)");
+    EXPECT_EQ(TkvMainForm::QtFilter("Executable files (*.exe)|*.exe|All files (*.*)|*.*"),
+              "All files (*);;Executable files (*.exe)");
+    EXPECT_EQ(TkvMainForm::QtFilter("Sounds|*.wav;*.WAV"), "Sounds (*.wav *.WAV)");
+}
+
 TEST_F(EditTest, SaveWithoutSessionAsksNothing) {
     testsupport::TModalScript none;
     NextFile = Dir("files") + "never.txt";
