@@ -537,3 +537,27 @@ TEST_F(MainFormScript, MegabyteLoginWithCarriageReturnLinesAndNulBytesReachesThe
         << a.Received().size();
     EXPECT_NE(a.Received().find(std::string("n\0ul\r", 5)), std::string::npos);
 }
+
+TEST_F(MainFormScript, DontLoginKeepsReusedAndNewSessionsFromLoggingIn) {
+    bptest::TScriptedServer gone([](int fd, int) { bptest::SendAll(fd, "bye\r\n"); });
+    Form->HostNameComboBox->setCurrentText("127.0.0.1");
+    Form->PortEdit->setText(QString::fromStdString(gone.PortStr()));
+    Form->ConnectClick(nullptr);
+    ASSERT_EQ(Count(), 1);
+    ASSERT_TRUE(WaitFor([&] { return !S(0).IsConnected() && !S(0).Busy && gone.Idle(); }));
+    Form->Action("DontLogin")->setChecked(true);
+    TLoginPeer &a = Peer("kwA"), &b = Peer("kwB");
+    Run(WriteScript("#alpha 127.0.0.1 " + a.Port() + " kwA\r\nua\r\n\r\n#beta 127.0.0.1 " +
+                    b.Port() + " kwB\r\nub\r\n\r\n"));
+    ASSERT_EQ(Count(), 2) << "the idle session takes the first block";
+    ASSERT_TRUE(
+        WaitFor([&] { return ScreenHas(S(0), "hello kwA") && ScreenHas(S(1), "hello kwB"); }));
+    bptest::SleepMs(300);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(S(i).TriggerCnt(), 0) << i;
+    EXPECT_EQ(a.Received().find('u'), std::string::npos) << a.Received();
+    EXPECT_EQ(b.Received().find('u'), std::string::npos) << b.Received();
+    // The item stays as the user set it, usable again.
+    EXPECT_TRUE(Form->Action("DontLogin")->isChecked());
+    EXPECT_TRUE(Form->Action("DontLogin")->isEnabled());
+}
