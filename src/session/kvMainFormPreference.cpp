@@ -44,9 +44,12 @@ prefs::TSessionLook LookOf(const TConnection& s) {
 // A session window that is not maximised grows until its client holds the
 // whole terminal again; its left and top edges stay where they are. One
 // that fills the document area (MaximizeSession) keeps filling it: it is
-// fitted again as that command fits it, the font following the screen.
+// fitted again as that command fits it, the font following the screen. A
+// minimised window keeps its small frame (grown, it would stand in the area
+// as a large minimised strip); restored, its screen fits the font to its
+// client.
 void Refit(TkvMainForm& main, TDetachedForm* form, TConnection* s) {
-    if (!form || form->isMaximized()) return;
+    if (!form || form->isMaximized() || form->isMinimized()) return;
     if (s->Maximized) {
         main.MaximizeSession(main.SessionIndex(s));
         // At its size already, the command only marks it; the new font is

@@ -452,3 +452,31 @@ TEST_F(PreferenceTest, EveryTabCaptionShowsWhenTheDialogOpens) {
     });
     EXPECT_EQ(hidden, 0);
 }
+
+TEST_F(PreferenceTest, MinimisedWindowStaysMinimisedAndFitsOnceRestored) {
+    TDetachedForm* w1 = Form->FormOf(&S(1));
+    ASSERT_TRUE(w1);
+    w1->showNormal();
+    QApplication::processEvents();
+    const QRect normal = w1->geometry();
+    w1->showMinimized();
+    QApplication::processEvents();
+    ASSERT_TRUE(w1->isMinimized());
+    const QRect minimised = w1->geometry();
+    Preferences([](TPreferenceDlg& d) {
+        d.ApplyFontCheckBox->setChecked(true);
+        d.ChooseFont = [](QFont& f) {
+            f.setPointSize(f.pointSize() + 6);
+            return true;
+        };
+        d.FontHotBitBtn->click();
+    });
+    QApplication::processEvents();
+    EXPECT_TRUE(w1->isMinimized());
+    EXPECT_EQ(w1->geometry(), minimised);
+    w1->showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(w1->geometry().left(), normal.left());
+    EXPECT_GE(S(1).width(), S(1).Screen().Columns() * S(1).CellWidth());
+    EXPECT_GE(S(1).height(), S(1).Screen().Rows() * S(1).CellHeight());
+}
