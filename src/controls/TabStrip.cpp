@@ -196,11 +196,13 @@ void TTabStrip::mousePressEvent(QMouseEvent* e) {
     const int i = e->button() == Qt::LeftButton ? tabAt(e->position().toPoint()) : -1;
     if (i < 0) {
         QWidget::mousePressEvent(e);
+        if (e->button() == Qt::LeftButton) emit mouseDown();
         return;
     }
     emit tabBarClicked(i);
     // The click's handler may have removed tabs.
     if (i < count()) setCurrentIndex(i);
+    emit mouseDown();
 }
 
 void TTabStrip::mouseMoveEvent(QMouseEvent* e) {

@@ -43,6 +43,7 @@ public:
 signals:
     void tabBarClicked(int index); // a press on a tab, before the change
     void currentChanged(int index);
+    void mouseDown(); // a left press anywhere on the strip, after any change it made
 
 protected:
     void paintEvent(QPaintEvent* e) override;

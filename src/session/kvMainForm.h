@@ -418,6 +418,8 @@ public:
     // The tab strip took a new height: multi-line exactly when it is taller
     // than its base height.
     void TabControlResize();
+    // A press on the tab strip gives the keys back to the current session.
+    void TabControlMouseDown();
     // Makes TabControlResize follow the strip's resizes (once, at creation).
     void WireTabStrip();
     void BmpListBoxMouseDown();

@@ -98,13 +98,13 @@ void TkvMainForm::MaximizeSession(int index) {
 void TkvMainForm::MaxConnectionClick(QObject*) {
     if (Sessions.empty()) return;
     MaximizeSession(CurrentSession);
-    DefaultFocus(LineLocked());
+    DefaultFocus(false); // the session, even with the line box locked
 }
 
 void TkvMainForm::MaxAllConnectionClick(QObject*) {
     if (Sessions.empty()) return;
     ProgressPass(LayoutSessions(), [this](TConnection* s) { MaximizeSession(SessionIndex(s)); });
-    DefaultFocus(LineLocked());
+    DefaultFocus(false); // the session, even with the line box locked
 }
 
 void TkvMainForm::MinAllConnectionClick(QObject*) {
@@ -120,7 +120,7 @@ void TkvMainForm::RestoreAllConnectionClick(QObject*) {
         if (TDetachedForm* w = FormOf(s); w && (w->isMinimized() || w->isMaximized()))
             w->showNormal();
     });
-    DefaultFocus(LineLocked());
+    DefaultFocus(false); // the session, even with the line box locked
 }
 
 void TkvMainForm::ArrangeSessions(int how) {

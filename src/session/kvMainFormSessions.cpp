@@ -209,6 +209,7 @@ void TkvMainForm::WireSessionLists() {
     connect(TabControl, &TTabStrip::tabBarClicked, this, [this](int i) {
         if (i >= 0) TabControlChange(i);
     });
+    connect(TabControl, &TTabStrip::mouseDown, this, [this] { TabControlMouseDown(); });
     connect(BmpListBox, &QListWidget::itemClicked, this, [this] { BmpListBoxClick(); });
     BmpListBox->viewport()->installEventFilter(new TListDragFilter(this, BmpListBox));
     // What the session events need of the list and the current session.
@@ -467,6 +468,11 @@ void TkvMainForm::BmpListBoxClick() {
 void TkvMainForm::TabControlChange(int index) {
     ShowSessionNumber(index);
     SwitchTo(index);
+}
+
+void TkvMainForm::TabControlMouseDown() {
+    if (ConnectCount != 0 && CurrentSession >= 0 && CurrentSession < int(Sessions.size()))
+        Sessions[static_cast<std::size_t>(CurrentSession)]->setFocus(Qt::MouseFocusReason);
 }
 
 void TkvMainForm::SessionSetFocus(TConnection* s) {

@@ -192,6 +192,28 @@ TEST_F(ViewTest, ListTogglesGiveTheFocusBack) {
     }
 }
 
+// A press on the tab strip gives the keys to the current session, but only
+// while some session is connected.
+TEST_F(ViewTest, PressOnTheTabStripFocusesTheCurrentSessionWhileConnected) {
+    Form->activateWindow();
+    sessiontest::WaitFor([&] { return Form->isActiveWindow(); }, 2000);
+    if (!Form->isActiveWindow()) GTEST_SKIP() << "the window cannot become active here";
+    Open(2);
+    if (!A("ConnectionForm1")->isChecked()) A("ConnectionForm1")->trigger();
+    Settle();
+    TConnection* current = Form->Sessions.at(static_cast<std::size_t>(Form->CurrentSession));
+    const QPoint empty(Form->TabControl->width() - 2, Form->TabControl->height() / 2);
+    for (int connected : {0, 1}) {
+        Form->ConnectCount = connected;
+        Form->PortEdit->setFocus();
+        QTest::mousePress(Form->TabControl, Qt::LeftButton, Qt::NoModifier, empty);
+        QTest::mouseRelease(Form->TabControl, Qt::LeftButton, Qt::NoModifier, empty);
+        EXPECT_EQ(current->hasFocus(), connected == 1) << connected;
+        EXPECT_EQ(Form->PortEdit->hasFocus(), connected == 0) << connected;
+    }
+    Form->ConnectCount = 0;
+}
+
 TEST_F(ViewTest, FixedSizesPlaceTheWholeWindowAtTheOrigin) {
     Form->move(120, 80);
     Settle();
