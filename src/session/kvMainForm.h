@@ -272,6 +272,8 @@ public:
     void CaptureDesktop();
     // The run behind CaptureDesktop (made on first use); tests replace its source.
     win::TDesktopShooter* DesktopShooter();
+    void RestoreCurrentSession(TConnection* current,
+                               const std::vector<QPointer<TConnection>>& order);
 
     // ---- Address book, key maps and the progress pass --------------------
     // (kvMainFormDirectory.cpp, kvMainFormKeyMap.cpp)

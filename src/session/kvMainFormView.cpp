@@ -14,6 +14,9 @@
 #include <QSplitter>
 #include <QStatusBar>
 
+#include <QPointer>
+
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -123,6 +126,24 @@ void AssignShot(TMyBitmap* bitmap, const win::TDesktopShot& shot) {
 }
 } // namespace
 
+// The current session and the activation order as they were before the
+// main window was hidden; sessions opened meanwhile stay ahead of the rest.
+void TkvMainForm::RestoreCurrentSession(TConnection* current,
+                                        const std::vector<QPointer<TConnection>>& order) {
+    std::vector<int> before;
+    for (const QPointer<TConnection>& s : order)
+        if (int i = SessionIndex(s); i >= 0) before.push_back(i);
+    std::vector<int> restored;
+    for (int i : ActivationOrder)
+        if (std::find(before.begin(), before.end(), i) == before.end()) restored.push_back(i);
+    const bool newer = !restored.empty();
+    restored.insert(restored.end(), before.begin(), before.end());
+    ActivationOrder = restored;
+    int target = newer ? ActivationOrder.front() : SessionIndex(current);
+    if (target < 0) return;
+    ActivateSession(CurrentSession, target, true);
+}
+
 // The desktop under the program's windows: the main window and the
 // floating toolbars whose items are checked are hidden, the desktop gets
 // 100 ms (on a timer) to repaint, then the shot is taken, the document
@@ -149,17 +170,33 @@ void TkvMainForm::CaptureDesktop() {
     }
     std::vector<win::TDesktopShooter::TPart> parts;
     // The main window, back at its own place (a window manager may choose
-    // another one when it is mapped again).
-    auto place = std::make_shared<QPoint>();
-    parts.push_back({[this, place] {
+    // another one when it is mapped again), active again when it was, with
+    // the same current session: showing it shows the session windows one by
+    // one, and each takes the focus on its way.
+    struct TMainState {
+        QPoint Place;
+        bool Active = false;
+        QPointer<TConnection> Current;
+        std::vector<QPointer<TConnection>> Order;
+    };
+    auto state = std::make_shared<TMainState>();
+    parts.push_back({[this, state] {
                          if (!isVisible()) return false;
-                         *place = pos();
+                         state->Place = pos();
+                         state->Active = isActiveWindow();
+                         if (CurrentSession >= 0 && CurrentSession < int(Sessions.size()))
+                             state->Current = Sessions[std::size_t(CurrentSession)];
+                         for (int i : ActivationOrder)
+                             if (i >= 0 && i < int(Sessions.size()))
+                                 state->Order.emplace_back(Sessions[std::size_t(i)]);
                          hide();
                          return true;
                      },
-                     [this, place] {
+                     [this, state] {
                          show();
-                         if (pos() != *place) move(*place);
+                         if (pos() != state->Place) move(state->Place);
+                         if (state->Active) activateWindow();
+                         RestoreCurrentSession(state->Current, state->Order);
                      }});
     const std::pair<TToolbar*, const char*> bars[] = {{ConnectionBar, "ConnectionToolBar"},
                                                       {FunctionBar, "FunctionToolBar"},

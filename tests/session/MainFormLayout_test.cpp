@@ -576,3 +576,50 @@ TEST_F(ShotTest, RealShotUnderXLeavesTheProgramOut) {
 }
 
 } // namespace
+
+namespace {
+
+// Hiding and showing the main window around the shot must not change which
+// session is the current one (the document area would pick its own).
+TEST_F(ShotTest, TheCurrentSessionStaysCurrentAcrossTheShot) {
+    Open(3);
+    Form->ActivateSession(-1, 2, true);
+    sessiontest::WaitFor([] { return false; }, 50);
+    ASSERT_EQ(Form->CurrentSession, 2);
+    Form->DesktopShooter()->Source = [] { return Pattern({0, 0}, {64, 64}); };
+    for (int round = 0; round < 2; ++round) {
+        Form->CaptureDesktop();
+        WaitShot();
+        sessiontest::WaitFor([] { return false; }, 50);
+        EXPECT_EQ(Form->CurrentSession, 2) << round;
+        EXPECT_EQ(Form->MdiArea->activeSubWindow(), W(2)) << round;
+    }
+}
+
+TEST_F(ShotTest, TheCurrentSessionStaysCurrentAcrossTheShotUnderX) {
+    if (!testx::InXChild()) {
+        testx::RunUnderX();
+        return;
+    }
+    // With the keyboard focus in the program, showing the main window again
+    // hands the focus from one session window to the next.
+    Form->activateWindow();
+    ASSERT_TRUE(sessiontest::WaitFor([&] { return Form->isActiveWindow(); }, 5000));
+    Open(3);
+    Form->ActivateSession(-1, 2, true);
+    Form->MoveCurrentToFront();
+    sessiontest::WaitFor([] { return false; }, 100);
+    ASSERT_EQ(Form->CurrentSession, 2);
+    const std::vector<int> order = Form->ActivationOrder;
+    for (int round = 0; round < 2; ++round) {
+        Form->CaptureDesktop();
+        WaitShot();
+        sessiontest::WaitFor([&] { return Form->isActiveWindow(); }, 2000);
+        sessiontest::WaitFor([] { return false; }, 200);
+        EXPECT_EQ(Form->CurrentSession, 2) << round;
+        EXPECT_EQ(Form->MdiArea->activeSubWindow(), W(2)) << round;
+        EXPECT_EQ(Form->ActivationOrder, order) << round;
+    }
+}
+
+} // namespace
