@@ -335,7 +335,13 @@ static void PrintRows(TkvMainForm& f, bool buffer) {
     s = Current(f);
     if (!s) return;
     const int pages = buffer ? s->PrintBuffer(*printer) : s->PrintScreen(*printer);
-    if (pages <= 0) ShowErrorBox(&f, QString::fromUtf8("列印失敗"));
+    if (pages <= 0) {
+        // A PDF file that cannot be written is named, so the user knows which.
+        QString text = QString::fromUtf8("列印失敗");
+        if (printer->outputFormat() == QPrinter::PdfFormat)
+            text += "\n" + printer->outputFileName();
+        ShowErrorBox(&f, text);
+    }
     f.DefaultFocus(f.LineLockCheckBox && f.LineLockCheckBox->isChecked());
 }
 

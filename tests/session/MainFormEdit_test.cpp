@@ -713,5 +713,6 @@ TEST_F(PrintTest, UnwritablePdfFileShowsTheFailure) {
     Form->PrintScreenClick(nullptr);
     ASSERT_EQ(boxes.Texts.size(), 1u);
     EXPECT_NE(boxes.Texts[0].find("列印失敗"), std::string::npos) << boxes.Texts[0];
+    EXPECT_NE(boxes.Texts[0].find("not-a-folder/out.pdf"), std::string::npos) << boxes.Texts[0];
     EXPECT_EQ(ReadAll(notFolder), "x");
 }
