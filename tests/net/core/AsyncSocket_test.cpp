@@ -116,6 +116,9 @@ TEST(AsyncSocket, ResolvesPortsProtocolsAndAddresses) {
     EXPECT_EQ(SocketResolveHost(padded), htonl(INADDR_LOOPBACK));
     EXPECT_EQ(What([&] { SocketResolveHost(padded + " "); }),
               "SocketResolveHost: '" + padded + " ' Invalid Hostname.");
+    // A NUL would end the look-up early and find the host before it.
+    EXPECT_EQ(What([] { SocketResolveHost(std::string("127.0.0.1\0x", 11)); }),
+              "SocketResolveHost: '127.0.0.1' Invalid Hostname.");
     EXPECT_TRUE(IsDottedIp(" 1.2.3.4"));
     EXPECT_FALSE(IsDottedIp("1.2.3"));
     EXPECT_FALSE(IsDottedIp("1.2.3.256"));
