@@ -340,6 +340,28 @@ void TScreenBuffer::WriteBuffer(const void* buffer, std::size_t len) {
     FollowCursor();
 }
 
+void TScreenBuffer::WriteChar(std::uint8_t ch) {
+    std::lock_guard guard(Rendering);
+    if (ch < 32 || (!FKeyWord.empty() && TriggerCnt > 0)) {
+        WriteBuffer(&ch, 1);
+        return;
+    }
+    // PutRun for a single byte: it lands where the cursor is (beyond Columns
+    // after Columns shrank), then the end-of-line rule follows.
+    ScreenRow(CursorY).Cells[CursorX] =
+        TCell{ch, TextColor, BackColor, static_cast<std::uint8_t>(Blink ? 1 : 0),
+              static_cast<std::uint8_t>(Underline ? 1 : 0)};
+    DirtyCell(CursorX, CursorY);
+    if (++CursorX >= FColumns) {
+        if (AutoWrap)
+            EndOfLine();
+        else
+            CursorX = FColumns - 1;
+    }
+    MarkWritten();
+    FollowCursor();
+}
+
 void TScreenBuffer::WriteLn(std::string_view s) {
     std::lock_guard guard(Rendering);
     WriteBuffer(s.data(), s.size());

@@ -76,21 +76,28 @@ class TRenderGuard {
 public:
     void lock() {
         FMutex.lock();
-        ++FDepth;
+        Count(+1);
     }
     bool try_lock() {
         if (!FMutex.try_lock()) return false;
-        ++FDepth;
+        Count(+1);
         return true;
     }
     void unlock() {
-        --FDepth;
+        Count(-1);
         FMutex.unlock();
     }
     // True while some thread holds the guard (a hint; for tests and asserts).
-    bool IsHeld() const { return FDepth.load() > 0; }
+    bool IsHeld() const { return FDepth.load(std::memory_order_relaxed) > 0; }
 
 private:
+    // Only the holder of the mutex changes the depth, so a plain store is
+    // enough: a locked read-modify-write per write would cost more than the
+    // write of a byte itself.
+    void Count(int delta) {
+        FDepth.store(FDepth.load(std::memory_order_relaxed) + delta, std::memory_order_relaxed);
+    }
+
     std::recursive_mutex FMutex;
     std::atomic<int> FDepth{0};
 };
@@ -116,7 +123,9 @@ public:
     // Writes bytes: CR, LF, TAB and BEL act, other bytes below 32 are
     // ignored, every byte from 32 up goes into a cell. Ends with FollowCursor.
     void WriteBuffer(const void* buffer, std::size_t len);
-    void WriteChar(std::uint8_t ch) { WriteBuffer(&ch, 1); }
+    // One byte, as WriteBuffer(&ch, 1) does; the path a byte-wise feeder
+    // takes for every printable byte is kept short.
+    void WriteChar(std::uint8_t ch);
     // The text is written whole, whatever its length.
     void WriteStr(std::string_view s) { WriteBuffer(s.data(), s.size()); }
     // The text followed by CR LF.

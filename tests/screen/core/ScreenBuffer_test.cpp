@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -598,4 +599,43 @@ TEST(BufferClock, WritesBetweenTwoLooksReadTheClockOnceAndNeverRenderEarly) {
     }
     EXPECT_EQ(reads, 3);
     win::SetTickSource({});
+}
+
+TEST(BufferWrite, ByteAtATimeEqualsOneWriteAtEveryEdgeOfTheLine) {
+    struct Case {
+        bool AutoWrap;
+        int ShrinkTo; // Columns after the cursor was placed, 0 = unchanged
+        bool KeyWord;
+    } cases[] = {{false, 0, false}, {true, 0, false}, {false, 40, false},
+                 {true, 40, false}, {true, 0, true},  {false, 30, true}};
+    const std::string text = "abc\tdef\r\n\x07gh" + std::string(100, 'w') + "\nxy\rz";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.AutoWrap << " " << c.ShrinkTo << " " << c.KeyWord);
+        TScreenBuffer whole, bytes;
+        int fired[2] = {0, 0};
+        int n = 0;
+        for (TScreenBuffer* b : {&whole, &bytes}) {
+            b->SetRows(24);
+            b->AutoWrap = c.AutoWrap;
+            b->GotoXY(70, 22);
+            if (c.ShrinkTo) b->SetColumns(c.ShrinkTo);
+            if (c.KeyWord) {
+                b->SetKeyWord("ww");
+                b->TriggerCnt = 3;
+                int* counter = &fired[n];
+                b->OnKeyWord = [counter] { ++*counter; };
+            }
+            ++n;
+        }
+        whole.WriteStr(text);
+        for (unsigned char ch : text)
+            bytes.WriteChar(ch);
+        EXPECT_EQ(bytes.CursorX, whole.CursorX);
+        EXPECT_EQ(bytes.CursorY, whole.CursorY);
+        EXPECT_EQ(bytes.RowCount(), whole.RowCount());
+        EXPECT_EQ(fired[1], fired[0]);
+        for (int i = 0; i < whole.RowCount(); ++i)
+            ASSERT_EQ(std::memcmp(bytes.Row(i).Cells, whole.Row(i).Cells, sizeof(TRow::Cells)), 0)
+                << "row " << i;
+    }
 }
