@@ -111,15 +111,32 @@ bool TDesktopShooter::Start(std::vector<TPart> parts, TDone done) {
     FPending = true;
     FDone = std::move(done);
     FHidden = std::move(parts);
-    QTimer::singleShot(0, this, [this] { HideParts(); });
+    FPartsHidden = false;
+    QTimer::singleShot(0, this, [this] {
+        if (FPending && !FPartsHidden) HideParts();
+    });
     return true;
 }
 
 void TDesktopShooter::HideParts() {
     std::vector<TPart> asked = std::exchange(FHidden, {});
+    FPartsHidden = true;
     for (TPart& part : asked)
         if (part.Hide && part.Hide()) FHidden.push_back(std::move(part));
     FTimer->start(std::max(0, Delay));
+}
+
+void TDesktopShooter::Cancel() {
+    if (!FPending) return;
+    FTimer->stop();
+    FDone = {};
+    std::vector<TPart> hidden = std::exchange(FHidden, {});
+    // Parts not hidden yet have nothing to show again.
+    if (FPartsHidden)
+        for (TPart& part : hidden)
+            if (part.Show) part.Show();
+    FPartsHidden = false;
+    FPending = false;
 }
 
 void TDesktopShooter::Finish() {
@@ -131,6 +148,7 @@ void TDesktopShooter::Finish() {
     std::vector<TPart> hidden = std::exchange(FHidden, {});
     for (TPart& part : hidden)
         if (part.Show) part.Show();
+    FPartsHidden = false;
     FPending = false;
 }
 

@@ -80,6 +80,9 @@ public:
     // False (and nothing done) when a run is pending.
     bool Start(std::vector<TPart> parts, TDone done);
     bool Pending() const { return FPending; }
+    // Ends a pending run at once without a shot: what was hidden is shown
+    // again and the hand-over never comes (the owner is closing).
+    void Cancel();
 
     int Delay = 100;
     // Where the picture comes from; TakeDesktopShot when empty.
@@ -94,6 +97,7 @@ private:
 
     QTimer* FTimer = nullptr;
     bool FPending = false;
+    bool FPartsHidden = false;
     std::vector<TPart> FHidden;
     TDone FDone;
 };

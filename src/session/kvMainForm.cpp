@@ -4,6 +4,7 @@
 
 #include "controls/DockWin.h"
 #include "platform/CodePage.h"
+#include "platform/DesktopShot.h"
 #include "platform/core/Folders.h"
 #include "screen/KeyEvents.h"
 #include "screen/MyBitmap.h"
@@ -213,6 +214,9 @@ void TkvMainForm::FormClose() {
     // controls would still hold their designed values).
     if (FClosed || !FCreated) return;
     FClosed = true;
+    // Windows a pending desktop shot hid are shown before their state is saved.
+    if (auto* shot = findChild<win::TDesktopShooter*>(QString(), Qt::FindDirectChildrenOnly))
+        shot->Cancel();
     CollectSettingsFromForm();
     FLastSaveOk = SaveSettings();
     if (OnIpcClose) OnIpcClose();

@@ -251,3 +251,33 @@ TEST(DesktopShotOnX, RealShotShowsAWindowWhereItIsAndNotOnceHidden) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShooterTest, CancelShowsOnlyWhatWasHiddenAndHandsNothingOver) {
+    bool done = false;
+    // Cancelled before the parts were hidden: nothing to show again.
+    ASSERT_TRUE(
+        Shooter.Start({Part("main", true)}, [&](const win::TDesktopShot&) { done = true; }));
+    Shooter.Cancel();
+    EXPECT_FALSE(Shooter.Pending());
+    EXPECT_TRUE(Log.empty());
+    // Cancelled during the pause: shown again at once.
+    Shooter.Delay = 5000;
+    ASSERT_TRUE(Shooter.Start({Part("main", true), Part("docked", false)},
+                              [&](const win::TDesktopShot&) { done = true; }));
+    ASSERT_TRUE(Until([&] { return !Log.empty(); }));
+    Shooter.Cancel();
+    const std::vector<std::string> expected = {"hide main", "hide docked", "show main"};
+    EXPECT_EQ(Log, expected);
+    // The timers of both runs may fire now: nothing more happens.
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 200)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(Shots, 0);
+    EXPECT_EQ(Log, expected);
+}
+
+} // namespace

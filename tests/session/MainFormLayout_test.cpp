@@ -623,3 +623,31 @@ TEST_F(ShotTest, TheCurrentSessionStaysCurrentAcrossTheShotUnderX) {
 }
 
 } // namespace
+
+namespace {
+
+// Closed while the shot waits: no shot comes, the closed window does not
+// show itself again, and the hidden toolbar is back for the settings.
+TEST_F(ShotTest, ClosingWhileTheShotWaitsEndsTheRun) {
+    Form->ConnectionBar->SetFloatingPosition(QPoint(500, 400));
+    Form->ConnectionBar->SetDockedTo(nullptr);
+    int shots = 0;
+    Form->DesktopShooter()->Source = [&] {
+        ++shots;
+        return Pattern({0, 0}, {32, 32});
+    };
+    Form->DesktopShooter()->Delay = 200;
+    Form->CaptureDesktop();
+    ASSERT_TRUE(sessiontest::WaitFor([&] { return !Form->isVisible(); }, 5000));
+    EXPECT_FALSE(Form->ConnectionBar->Visible());
+    Form->close();
+    EXPECT_FALSE(Form->DesktopShooter()->Pending());
+    EXPECT_TRUE(Form->ConnectionBar->Visible());
+    // Well past the pause: still closed, still no shot.
+    sessiontest::WaitFor([] { return false; }, 500);
+    EXPECT_EQ(shots, 0);
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_TRUE(A("ConnectionToolBar")->isChecked());
+}
+
+} // namespace
