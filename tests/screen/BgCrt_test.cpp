@@ -177,6 +177,25 @@ TEST_F(TScreenFixture, RenderingWaitsForAPauseInTheOutput) {
     EXPECT_FALSE(s.CaretShown());
 }
 
+TEST_F(TScreenFixture, ByteWiseOutputRunningUpToALookIsNotRenderedBeforeItPauses) {
+    TCountingScreen s;
+    Prepare(s, 20, 5);
+    Render(s);
+    const int before = s.Renders;
+    // A byte every millisecond: only the first one reads the clock.
+    for (int i = 0; i < 3 * static_cast<int>(s.Interval()); ++i) {
+        s.WriteChar(static_cast<std::uint8_t>('a' + i % 26));
+        Now += 1;
+    }
+    // Long after the first byte, just after the last one: no render yet.
+    s.RefreshTimerTick();
+    EXPECT_EQ(s.Renders, before);
+    Now += s.Interval() + 1;
+    s.RefreshTimerTick();
+    EXPECT_EQ(s.Renders, before + 1);
+    EXPECT_FALSE(s.Screen().NeedRender);
+}
+
 TEST_F(TScreenFixture, RedrawsOfOneBlockAreRenderedOnce) {
     TCountingScreen s;
     Prepare(s, 20, 5);
