@@ -49,6 +49,13 @@ public:
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (watched != FViewport) return false;
         QAbstractScrollArea* list = FList;
+        // The right button opens the list's pop-up and leaves the selection
+        // on the current session: a row it selected would name another
+        // session than the tab strip and the shown window.
+        if ((e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick ||
+             e->type() == QEvent::MouseButtonRelease) &&
+            static_cast<QMouseEvent*>(e)->button() == Qt::RightButton)
+            return true;
         switch (e->type()) {
         case QEvent::MouseButtonPress: {
             auto* me = static_cast<QMouseEvent*>(e);
@@ -212,6 +219,9 @@ void TkvMainForm::WireSessionLists() {
     connect(TabControl, &TTabStrip::mouseDown, this, [this] { TabControlMouseDown(); });
     connect(BmpListBox, &QListWidget::itemClicked, this, [this] { BmpListBoxClick(); });
     BmpListBox->viewport()->installEventFilter(new TListDragFilter(this, BmpListBox));
+    connect(BmpListBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (ListPopupMenu) ListPopupMenu->popup(BmpListBox->viewport()->mapToGlobal(at));
+    });
     // What the session events need of the list and the current session.
     SessionRowState = [this](TConnection* s) { return RowState(SessionIndex(s)); };
     SetSessionRowState = [this](TConnection* s, int state) { SetRowState(SessionIndex(s), state); };

@@ -18,10 +18,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
@@ -432,6 +434,47 @@ TEST_F(MainFormTest, RowDraggedWithTheMouseMovesItsSession) {
     EXPECT_EQ(list->currentRow(), 0);
     EXPECT_EQ(Form->ActivationOrder.front(), 0);
     EXPECT_EQ(Form->HostNameComboBox->currentText(), QStringLiteral("east"));
+    resolver.Release(true);
+    ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
+}
+
+// A right click on a row of the list opens the list's colour pop-up and
+// leaves the selection on the current session, as the tabs show it; the main
+// window's pop-up stays shut.
+TEST_F(MainFormTest, RightClickOnTheListOpensItsPopupAndKeepsTheCurrentRow) {
+    sessiontest::TGateResolver resolver;
+    for (const char* host : {"north", "east", "south"})
+        Connect(host, "23");
+    ASSERT_EQ(Form->CurrentSession, 2);
+    QListWidget* list = Form->BmpListBox;
+    QWidget* view = list->viewport();
+    ASSERT_NE(Form->ListPopupMenu, nullptr);
+    const QPoint first = list->visualItemRect(list->item(0)).center();
+    // The press and release, then the pop-up request the window system
+    // sends after the press; a double click of the right button as well.
+    QTest::mousePress(view, Qt::RightButton, Qt::NoModifier, first);
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_FALSE(list->item(0)->isSelected());
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, first, view->mapToGlobal(first));
+    QApplication::sendEvent(view, &menu);
+    QTest::mouseRelease(view, Qt::RightButton, Qt::NoModifier, first);
+    EXPECT_TRUE(WaitFor([&] { return Form->ListPopupMenu->isVisible(); }, 5000));
+    EXPECT_FALSE(Form->PopupMenu->isVisible());
+    QStringList items;
+    for (QAction* a : Form->ListPopupMenu->actions())
+        items << a->text();
+    EXPECT_EQ(items, (QStringList{QString::fromUtf8("底色...(&B)"),
+                                  QString::fromUtf8("字型顏色...(&F)")}));
+    Form->ListPopupMenu->hide();
+    QTest::mouseDClick(view, Qt::RightButton, Qt::NoModifier, first);
+    EXPECT_FALSE(list->item(0)->isSelected());
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(Form->CurrentSession, 2);
+    EXPECT_EQ(Form->TabControl->currentIndex(), 2);
+    // The left button still switches.
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, first);
+    EXPECT_EQ(Form->CurrentSession, 0);
+    EXPECT_EQ(list->currentRow(), 0);
     resolver.Release(true);
     ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
 }
