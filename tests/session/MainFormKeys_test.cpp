@@ -54,24 +54,9 @@ using sessiontest::WaitFor;
 
 namespace {
 
-testpeer::TSandboxHome& Home() {
-    static testpeer::TSandboxHome home;
-    return home;
-}
-
-std::string Dir(const char* name) {
-    const std::string d = Home().Root() + "/" + name + "/";
-    std::filesystem::create_directories(d);
-    return d;
-}
-
-// Sandbox folders; asks nothing, leaves the desktop's handlers alone.
-class TTestEnvironment : public sessiontest::TQuietEnvironment {
-public:
-    TTestEnvironment()
-        : TQuietEnvironment(
-              sessiontest::TTestFolders{Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
-};
+using sessiontest::Dir;
+using sessiontest::Home;
+using TTestEnvironment = sessiontest::TSandboxEnvironment;
 
 // A peer that shows a screen and records every byte it receives, one
 // connection at a time.

@@ -38,23 +38,9 @@
 
 namespace {
 
-testpeer::TSandboxHome& Home() {
-    static testpeer::TSandboxHome home;
-    return home;
-}
-
-std::string Dir(const char* name) {
-    const std::string d = Home().Root() + "/" + name + "/";
-    std::filesystem::create_directories(d);
-    return d;
-}
-
-class TTestEnvironment : public sessiontest::TQuietEnvironment {
-public:
-    TTestEnvironment()
-        : TQuietEnvironment(
-              sessiontest::TTestFolders{Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
-};
+using sessiontest::Dir;
+using sessiontest::Home;
+using TTestEnvironment = sessiontest::TSandboxEnvironment;
 
 struct ViewTest : ::testing::Test {
     static void SetUpTestSuite() {

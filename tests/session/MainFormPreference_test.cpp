@@ -44,20 +44,9 @@ using sessiontest::WaitFor;
 
 namespace {
 
-testpeer::TSandboxHome& Home() {
-    static testpeer::TSandboxHome home;
-    return home;
-}
-
-std::string Dir(const char* name) {
-    const std::string d = Home().Root() + "/" + name + "/";
-    std::filesystem::create_directories(d);
-    return d;
-}
-
-struct TTestEnvironment : sessiontest::TQuietEnvironment {
-    TTestEnvironment() : TQuietEnvironment({Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
-};
+using sessiontest::Dir;
+using sessiontest::Home;
+using TTestEnvironment = sessiontest::TSandboxEnvironment;
 
 // The program's clock runs (screens render once output pauses), and the test
 // moves it on for the housekeeping timer's delays.

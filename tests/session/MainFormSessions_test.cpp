@@ -38,21 +38,9 @@ using sessiontest::WaitFor;
 
 namespace {
 
-testpeer::TSandboxHome& Home() {
-    static testpeer::TSandboxHome home;
-    return home;
-}
-
-std::string Dir(const char* name) {
-    const std::string d = Home().Root() + "/" + name + "/";
-    std::filesystem::create_directories(d);
-    return d;
-}
-
-// Folders of the sandbox, so settings never land in the build tree.
-struct TTestEnvironment : sessiontest::TQuietEnvironment {
-    TTestEnvironment() : TQuietEnvironment({Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
-};
+using sessiontest::Dir;
+using sessiontest::Home;
+using TTestEnvironment = sessiontest::TSandboxEnvironment;
 
 // A fake clock the housekeeping timer reads; the test moves it.
 std::atomic<win::DWORD> gNow{1000};

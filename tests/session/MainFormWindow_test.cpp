@@ -34,23 +34,9 @@ namespace {
 
 using sessiontest::WaitFor;
 
-testpeer::TSandboxHome& Home() {
-    static testpeer::TSandboxHome home;
-    return home;
-}
-
-std::string Dir(const char* name) {
-    const std::string d = Home().Root() + "/" + name + "/";
-    std::filesystem::create_directories(d);
-    return d;
-}
-
-class TTestEnvironment : public sessiontest::TQuietEnvironment {
-public:
-    TTestEnvironment()
-        : TQuietEnvironment(
-              sessiontest::TTestFolders{Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
-};
+using sessiontest::Dir;
+using sessiontest::Home;
+using TTestEnvironment = sessiontest::TSandboxEnvironment;
 
 void Settle() {
     WaitFor([] { return false; }, 50);

@@ -5,6 +5,9 @@
 #pragma once
 
 #include "session/kvMainForm.h"
+#include "../support/SandboxHome.h"
+
+#include <filesystem>
 
 #include <string>
 #include <utility>
@@ -43,6 +46,27 @@ public:
 
     TTestFolders Folders;
     std::string ProgramFile;
+};
+
+// One sandbox home per test program (HOME, XDG folders and TMPDIR point into
+// it), made on first use, and folders inside it that end in "/".
+inline testpeer::TSandboxHome& Home() {
+    static testpeer::TSandboxHome home;
+    return home;
+}
+
+inline std::string Dir(const char* name) {
+    const std::string d = Home().Root() + "/" + name + "/";
+    std::filesystem::create_directories(d);
+    return d;
+}
+
+// The quiet desktop with its program, Windows, temp and desktop folders in
+// the sandbox, so settings never land in the build tree.
+class TSandboxEnvironment : public TQuietEnvironment {
+public:
+    TSandboxEnvironment()
+        : TQuietEnvironment(TTestFolders{Dir("prog"), Dir("win"), Dir("tmp"), Dir("desktop")}) {}
 };
 
 } // namespace sessiontest
