@@ -166,6 +166,16 @@ void TkvMainForm::ArrangeSessions(int how) {
         w->setGeometry(r.Left, r.Top, r.Width, r.Height);
         w->LayOutClient();
     }
+    // Cascaded windows overlap: each lies over the one before it, so every
+    // caption shows, and the current session's window stays in front.
+    if (how == 2) {
+        for (auto& [s, w] : shown)
+            w->raise();
+        if (CurrentSession >= 0 && CurrentSession < int(Sessions.size()))
+            if (TDetachedForm* w = FormOf(Sessions[static_cast<std::size_t>(CurrentSession)]);
+                w && !w->isMinimized())
+                w->raise();
+    }
 }
 
 void TkvMainForm::TileHClick(QObject*) {

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTabBar>
@@ -636,3 +637,26 @@ TEST_F(ShotTest, ClosingWhileTheShotWaitsEndsTheRun) {
 }
 
 } // namespace
+
+// Windows brought forward before a cascade: afterwards each lies over the
+// one before it, so every caption shows, and the current one is in front.
+TEST_F(LayoutTest, CascadeStacksEachWindowOverThePreviousOne) {
+    Open(4);
+    auto stack = [this] {
+        std::vector<QMdiSubWindow*> order;
+        for (QMdiSubWindow* w : Form->MdiArea->subWindowList(QMdiArea::StackingOrder))
+            order.push_back(w);
+        return order;
+    };
+    W(1)->raise();
+    W(0)->raise();
+    Form->CurrentSession = 3;
+    Trigger("TileO");
+    EXPECT_EQ(stack(), (std::vector<QMdiSubWindow*>{W(0), W(1), W(2), W(3)}));
+    // A current session inside the run stays in front of the later ones.
+    Form->CurrentSession = 1;
+    Trigger("TileO");
+    EXPECT_EQ(stack(), (std::vector<QMdiSubWindow*>{W(0), W(2), W(3), W(1)}));
+    EXPECT_EQ(W(1)->pos(), QPoint(W(1)->x(), W(1)->x()));
+    EXPECT_LT(W(1)->x(), W(2)->x());
+}
