@@ -488,6 +488,9 @@ void TkvMainForm::TabControlMouseDown() {
 void TkvMainForm::SessionSetFocus(TConnection* s) {
     const int i = SessionIndex(s);
     if (i < 0 || i == CurrentSession) return;
+    // The document area hands the focus to a window as it is minimised; that
+    // is no choice of the user's, and taking it so would restore the window.
+    if (TDetachedForm* f = FormOf(s); f && f->isMinimized()) return;
     ActivateSession(CurrentSession, i, false);
     MoveCurrentToFront();
     DefaultFocus(LineLocked());

@@ -97,6 +97,21 @@ TEST_F(LayoutTest, HorizontalTilingStacksAtFullWidthAndClearsMaximised) {
     EXPECT_EQ(top, Area().height());
 }
 
+// Minimise all leaves every window minimised, the current one included,
+// also once the events that follow have run; restore all brings them back.
+TEST_F(LayoutTest, MinimiseAllHoldsAndRestoreAllUndoesIt) {
+    Open(3);
+    Form->activateWindow();
+    Trigger("MinAllConnection");
+    sessiontest::WaitFor([] { return false; }, 300);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(W(i)->isMinimized()) << i;
+    Trigger("RestoreAllConnection");
+    sessiontest::WaitFor([] { return false; }, 100);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(W(i)->isMinimized()) << i;
+}
+
 TEST_F(LayoutTest, VerticalTilingLeavesMinimisedWindowsOut) {
     Open(3);
     W(1)->setWindowState(Qt::WindowMinimized);
