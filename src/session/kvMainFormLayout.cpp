@@ -23,6 +23,8 @@
 #include <QScrollBar>
 #include <QSpinBox>
 
+#include <algorithm>
+
 namespace {
 
 using session::TLayoutRect;
@@ -61,7 +63,9 @@ std::vector<TConnection*> TkvMainForm::LayoutSessions() const {
 // font, without the window's own resize handler.
 void TkvMainForm::FitSessionScreen(TConnection* s, TDetachedForm* w, QSize screen) {
     const bool bar = LayoutChecked("ScrollBarVisible");
-    s->setGeometry(0, 0, std::max(1, screen.width()), std::max(1, screen.height()));
+    // Never smaller than one cell, however small the window.
+    s->setGeometry(0, 0, std::max({1, s->CellWidth(), screen.width()}),
+                   std::max({1, s->CellHeight(), screen.height()}));
     if (w->ScrollBar) {
         w->ScrollBar->setVisible(bar);
         if (bar) w->ScrollBar->setGeometry(s->width(), 0, BarWidth(w), s->height());

@@ -175,6 +175,12 @@ TEST_F(LayoutTest, ScrollBarToggleByMaximisedFlag) {
     EXPECT_EQ(W(1)->width(), outer1);
     EXPECT_EQ(Form->Sessions[0]->width(), screen0);
     EXPECT_EQ(Form->StatusText(4), QString());
+
+    // A client with no room left for it: the screen still keeps one cell.
+    const int cw = Form->Sessions[0]->CellWidth(), ch = Form->Sessions[0]->CellHeight();
+    Form->FitSessionScreen(Form->Sessions[0], W(0), QSize(-20, 3));
+    EXPECT_GE(Form->Sessions[0]->width(), cw);
+    EXPECT_GE(Form->Sessions[0]->height(), ch);
 }
 
 TEST_F(LayoutTest, MoveAllAndASessionClosedDuringThePass) {
