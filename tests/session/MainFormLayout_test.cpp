@@ -681,3 +681,16 @@ TEST_F(LayoutTest, CascadeStacksEachWindowOverThePreviousOne) {
     EXPECT_EQ(W(1)->pos(), QPoint(W(1)->x(), W(1)->x()));
     EXPECT_LT(W(1)->x(), W(2)->x());
 }
+
+// Minimising a window other than the current one leaves the current
+// session as it was: the focus the window's screen gets on the way down is
+// no switch.
+TEST_F(LayoutTest, MinimisingAnotherWindowKeepsTheCurrentSession) {
+    Open(3);
+    Form->CurrentSession = 2;
+    W(0)->showMinimized();
+    sessiontest::WaitFor([] { return false; }, 50);
+    EXPECT_TRUE(W(0)->isMinimized());
+    EXPECT_EQ(Form->CurrentSession, 2);
+    EXPECT_FALSE(W(2)->isMinimized());
+}
