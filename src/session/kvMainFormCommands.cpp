@@ -19,7 +19,7 @@ const std::vector<TkvMainForm::TCommand>& TkvMainForm::Commands() {
         {"Connect", "連線(&C)", "", &F::ConnectClick, R::Always, false},
         {"Disconnect", "斷線(&D)", "", &F::DisconnectClick, R::CurrentSession, false},
         {"DisconnectAll", "中斷所有連線(&K)", "", &F::DisconnectAllClick, R::HasSession, false},
-        {"ReconnectAll", "重新連線所有站台(&E)", "", &F::ReconnectAllClick, R::HasSession, false},
+        {"ReconnectAll", "重新連線所有站台(&L)", "", &F::ReconnectAllClick, R::HasSession, false},
         {"SingleConnect", "連線...(&A)", "", &F::SingleConnectClick, R::Always, false},
         {"Directory", "位址簿...(&N)", "", &F::DirectoryClick, R::Always, false},
         {"AddSite", "將此站台加入位址簿(&G)", "", &F::AddSiteClick, R::CurrentSession, false},
