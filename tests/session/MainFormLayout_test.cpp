@@ -2,8 +2,8 @@
 // filling the document area, the scroll-bar toggle, moving all windows, the
 // background items and their picture files, and a session closed while a
 // pass processes messages.
-#include "QuietEnvironment.h"
 #include "SessionPeers.h"
+#include "WindowFixture.h"
 #include "support/SandboxHome.h"
 
 #include "controls/DockTlbr.h"
@@ -32,28 +32,14 @@
 namespace {
 
 using sessiontest::Dir;
-using sessiontest::Home;
-using TTestEnvironment = sessiontest::TSandboxEnvironment;
 
-struct LayoutTest : ::testing::Test {
-    static void SetUpTestSuite() {
-        Home();
-        win::InstallQtMessageLoop();
-    }
+struct LayoutTest : sessiontest::TWindowTest {
     void SetUp() override {
-        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
-                                             std::make_unique<TTestEnvironment>());
-        Form->resize(1000, 760);
-        Form->show();
-        Form->FlashTimer->stop();
-        Form->Settings.Max = false;
-        sessiontest::WaitFor([] { return false; }, 50);
+        TWindowTest::SetUp();
         // Where the desktop gives a picture, the first show's shot hides the
         // window for a moment; the tests start once it is back.
         sessiontest::WaitFor([&] { return !Form->DesktopShooter()->Pending(); }, 5000);
     }
-    void TearDown() override { Form.reset(); }
-
     void Open(int n) {
         for (int i = 0; i < n; ++i)
             Form->OpenSessionWindow();
@@ -77,8 +63,6 @@ struct LayoutTest : ::testing::Test {
         img.save(QString::fromStdString(path), "PNG");
         return path;
     }
-
-    std::unique_ptr<TkvMainForm> Form;
 };
 
 TEST_F(LayoutTest, HorizontalTilingStacksAtFullWidthAndClearsMaximised) {

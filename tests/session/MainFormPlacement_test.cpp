@@ -3,8 +3,8 @@
 // toggles, the fixed window sizes, the tab strip's rows, and a window that
 // fills the document area keeping it filled when the preferences change the
 // font; the trace window in the screen's corner.
-#include "QuietEnvironment.h"
 #include "SessionPeers.h"
+#include "WindowFixture.h"
 #include "support/SandboxHome.h"
 
 #include "dialogs/PreferenceDialog.h"
@@ -38,25 +38,7 @@
 
 namespace {
 
-using sessiontest::Dir;
-using sessiontest::Home;
-using TTestEnvironment = sessiontest::TSandboxEnvironment;
-
-struct ViewTest : ::testing::Test {
-    static void SetUpTestSuite() {
-        Home();
-        win::InstallQtMessageLoop();
-    }
-    void SetUp() override {
-        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
-                                             std::make_unique<TTestEnvironment>());
-        Form->resize(1000, 760);
-        Form->show();
-        Form->FlashTimer->stop();
-        Form->Settings.Max = false;
-        Settle();
-    }
-    void TearDown() override { Form.reset(); }
+struct ViewTest : sessiontest::TWindowTest {
 
     static void Settle() {
         sessiontest::WaitFor([] { return false; }, 50);
@@ -104,7 +86,6 @@ struct ViewTest : ::testing::Test {
         send(QEvent::MouseButtonRelease, to, Qt::NoButton);
     }
 
-    std::unique_ptr<TkvMainForm> Form;
     std::map<TConnection*, int> Rebuilds;
     std::vector<std::string> Progress;
 };

@@ -2,8 +2,8 @@
 // right clicks open which pop-up and what the session pop-up enables, the
 // wheel over a session window, and the move and size handlers that keep
 // the transparent backgrounds right (passes that never nest, growth only).
-#include "QuietEnvironment.h"
 #include "SessionPeers.h"
+#include "WindowFixture.h"
 #include "support/SandboxHome.h"
 
 #include "controls/DockWin.h"
@@ -34,32 +34,15 @@ namespace {
 
 using sessiontest::WaitFor;
 
-using sessiontest::Dir;
-using sessiontest::Home;
-using TTestEnvironment = sessiontest::TSandboxEnvironment;
-
 void Settle() {
     WaitFor([] { return false; }, 50);
 }
 
-struct WindowTest : ::testing::Test {
-    static void SetUpTestSuite() {
-        Home();
-        win::InstallQtMessageLoop();
-    }
-    void SetUp() override {
-        Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
-                                             std::make_unique<TTestEnvironment>());
-        Form->resize(1000, 760);
-        Form->show();
-        Form->FlashTimer->stop();
-        Form->Settings.Max = false;
-        Settle();
-    }
+struct WindowTest : sessiontest::TWindowTest {
     void TearDown() override {
         for (QMenu* m : {Form->PopupMenu, Form->DetachedFormPopupMenu, Form->ListPopupMenu})
             if (m) m->hide();
-        Form.reset();
+        TWindowTest::TearDown();
     }
 
     TConnection& Open() {
@@ -92,8 +75,6 @@ struct WindowTest : ::testing::Test {
         s.update();
         ASSERT_TRUE(WaitFor([&] { return !s.Hyperlinks().empty(); }, 5000));
     }
-
-    std::unique_ptr<TkvMainForm> Form;
 };
 
 // ---- Pop-up menus ---------------------------------------------------------------
