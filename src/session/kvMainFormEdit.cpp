@@ -9,6 +9,7 @@
 #include "dialogs/PasswdDialog.h"
 #include "dialogs/TraceDialog.h"
 #include "platform/CodePage.h"
+#include "platform/FontDialog.h"
 #include "platform/core/Beep.h"
 #include "platform/core/Files.h"
 #include "screen/ScreenExport.h"
@@ -18,7 +19,6 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -294,11 +294,7 @@ void TkvMainForm::SaveBufferClick(QObject*) {
 // The print-font choice: fixed-pitch faces, starting from the session's.
 static bool PickPrintFont(TkvMainForm& f, QFont& font) {
     if (f.ChoosePrintFont) return f.ChoosePrintFont(font);
-    bool ok = false;
-    QFont chosen = QFontDialog::getFont(
-        &ok, font, &f, QString(), QFontDialog::MonospacedFonts | QFontDialog::DontUseNativeDialog);
-    if (ok) font = chosen;
-    return ok;
+    return win::ChooseFont(&f, font, true);
 }
 
 // The printer a printout goes to: the program's printer when its set-up

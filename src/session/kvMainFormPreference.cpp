@@ -6,6 +6,7 @@
 #include "dialogs/PreferenceDialog.h"
 #include "platform/CodePage.h"
 #include "platform/ColorDialog.h"
+#include "platform/FontDialog.h"
 #include "session/DetachedForm.h"
 #include "session/core/Preferences.h"
 
@@ -14,7 +15,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QImage>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -82,13 +82,7 @@ void TkvMainForm::SetPreferenceClick(QObject*) {
                         QStringLiteral("Pictures (*.bmp *.png *.jpg *.jpeg *.gif);;All files (*)"),
                         start);
     };
-    dlg.ChooseFont = [&dlg](QFont& f) {
-        bool ok = false;
-        const QFont chosen =
-            QFontDialog::getFont(&ok, f, &dlg, QString(), QFontDialog::DontUseNativeDialog);
-        if (ok) f = chosen;
-        return ok;
-    };
+    dlg.ChooseFont = [&dlg](QFont& f) { return win::ChooseFont(&dlg, f); };
     dlg.PlaySound = [this](const std::string& file) {
         // Only this sound: the sessions keep theirs until OK.
         if (BeepPlayer) BeepPlayer(file);
