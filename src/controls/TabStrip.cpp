@@ -155,10 +155,16 @@ void TTabStrip::Relayout() {
         FFirst = 0;
     }
     const auto places = controls::PlaceTabs(widths, RowWidth(), FMultiLine, FFirst);
+    // More rows than the strip shows: the rows scroll so that the current
+    // tab's row is the last one shown.
+    int top = 0;
+    if (FMultiLine && FCurrent >= 0 && FCurrent < static_cast<int>(places.size()))
+        top = std::max(0, places[static_cast<std::size_t>(FCurrent)].Row -
+                              std::max(1, height() / h) + 1);
     FRects.assign(places.size(), QRect());
     for (std::size_t i = 0; i < places.size(); ++i)
-        if (places[i].Row >= 0)
-            FRects[i] = QRect(places[i].Left, places[i].Row * h, places[i].Width, h);
+        if (places[i].Row >= top)
+            FRects[i] = QRect(places[i].Left, (places[i].Row - top) * h, places[i].Width, h);
     FLeft->setEnabled(FFirst > 0);
     FRight->setEnabled(!places.empty() && places.back().Left + places.back().Width > RowWidth());
     updateGeometry();

@@ -63,6 +63,22 @@ TEST_F(TabStripTest, MultiLineWrapsIntoRowsAndAClickInALowerRowSelects) {
     }
 }
 
+// With more rows than the strip is tall, the current tab's row comes into
+// view, and a click there still selects the tab under the mouse.
+TEST_F(TabStripTest, RowsBeyondTheStripsHeightScrollToTheCurrentTab) {
+    Strip.resize(260, Strip.rowHeight() + Strip.rowHeight() / 2);
+    Strip.setMultiLine(true);
+    ASSERT_GT(Strip.rowCount(), 2);
+    const int last = Strip.count() - 1;
+    EXPECT_FALSE(InView(last));
+    Strip.setCurrentIndex(last);
+    EXPECT_TRUE(InView(last));
+    EXPECT_EQ(Strip.tabAt(Strip.tabRect(last).center()), last);
+    Strip.setCurrentIndex(0);
+    EXPECT_TRUE(InView(0));
+    EXPECT_EQ(Strip.tabRect(0).top(), 0);
+}
+
 TEST_F(TabStripTest, OneRowScrollsToTheCurrentTabAndByItsArrows) {
     EXPECT_EQ(Strip.rowCount(), 1);
     EXPECT_TRUE(Strip.usesScrollButtons());
