@@ -176,8 +176,11 @@ void TkvMainForm::RunScriptClick(QObject*) {
             return;
         }
     } catch (const std::exception& e) {
-        ScriptBox(QString::fromUtf8("無法讀取腳本檔案 ") + QFile::decodeName(file.c_str()) + ": " +
-                  QString::fromLocal8Bit(e.what()));
+        // The reason names the file itself when it comes from the file layer.
+        const QString name = QFile::decodeName(file.c_str());
+        const QString why = QString::fromLocal8Bit(e.what());
+        ScriptBox(QString::fromUtf8("無法讀取腳本檔案 ") +
+                  (why.startsWith(name) ? why : name + ": " + why));
         return;
     }
     SiteNameOverride.clear();

@@ -514,6 +514,7 @@ TEST_F(MainFormScript, PipeInTheFilesPlaceIsRefusedWithItsReasonAndNothingWaits)
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_TRUE(Messages[0].startsWith(QString::fromUtf8("無法讀取腳本檔案 ")))
         << Messages[0].toStdString();
+    EXPECT_EQ(Messages[0].count(QString::fromStdString(fifo)), 1) << Messages[0].toStdString();
     EXPECT_EQ(win::TIniFile(Form->SettingsFileName).ReadString("Script", "s0", "*"), fifo);
     EXPECT_TRUE(Form->Action("RunScript")->isEnabled());
     EXPECT_TRUE(Form->Action("DontLogin")->isEnabled());
