@@ -1,5 +1,7 @@
 #include "dialogs/ConnectDialog.h"
 
+#include "dialogs/DialogButtons.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -24,13 +26,6 @@ TConnectDlg::TConnectDlg(QWidget* parent) : QDialog(parent) {
     ApplyDefaultCheckBox->setObjectName(QStringLiteral("ApplyDefaultCheckBox"));
     DontLoginCheckBox = new QCheckBox(QString::fromUtf8("不使用自動簽入(&L)"), this);
     DontLoginCheckBox->setObjectName(QStringLiteral("DontLoginCheckBox"));
-    OKBtn = new QPushButton(QString::fromUtf8("確定(&O)"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QString::fromUtf8("取消(&C)"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* form = new QFormLayout;
     auto* host = new QLabel(QString::fromUtf8("主機(&H)"), this);
@@ -39,10 +34,7 @@ TConnectDlg::TConnectDlg(QWidget* parent) : QDialog(parent) {
     auto* port = new QLabel(QString::fromUtf8("埠(&P)"), this);
     port->setBuddy(PortEdit);
     form->addRow(port, PortEdit);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = dialogs::OkCancelRow(this, OKBtn, CancelBtn);
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
     column->addWidget(ApplyDefaultCheckBox);

@@ -1,5 +1,7 @@
 #include "dialogs/MoveToDialog.h"
 
+#include "dialogs/DialogButtons.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -25,17 +27,7 @@ TMoveToDlg::TMoveToDlg(QWidget* parent) : QDialog(parent) {
         label->setBuddy(spin);
         form->addRow(label, spin);
     }
-    OKBtn = new QPushButton(QString::fromUtf8("確定(&O)"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QString::fromUtf8("取消(&C)"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = dialogs::OkCancelRow(this, OKBtn, CancelBtn);
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
     column->addLayout(buttons);

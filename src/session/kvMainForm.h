@@ -620,6 +620,7 @@ private:
     void SetLineLock(bool on);
     void FreeAnsiColorDlg();
     bool LineComboBoxKey(QKeyEvent* e);
+    bool ConnectOnEnter(QKeyEvent* e);
     bool HostNameComboBoxKey(QKeyEvent* e);
     bool PortEditKey(QKeyEvent* e);
     bool ShortcutEditKeyPress(QKeyEvent* e);

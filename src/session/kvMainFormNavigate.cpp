@@ -224,6 +224,14 @@ void TkvMainForm::HostNameComboBoxEnter() {
     LastHost = win::QStringToBig5(HostNameComboBox->currentText());
 }
 
+// Enter in the host or port box connects when a host is given; the key is
+// taken either way.
+bool TkvMainForm::ConnectOnEnter(QKeyEvent* e) {
+    if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) return false;
+    if (!HostNameComboBox->currentText().isEmpty()) Action(QStringLiteral("Connect"))->trigger();
+    return true;
+}
+
 bool TkvMainForm::HostNameComboBoxKey(QKeyEvent* e) {
     if ((e->modifiers() & Qt::ControlModifier) && e->key() == Qt::Key_Delete) {
         std::string removed;
@@ -246,12 +254,7 @@ bool TkvMainForm::HostNameComboBoxKey(QKeyEvent* e) {
         }
         return true;
     }
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        if (!HostNameComboBox->currentText().isEmpty())
-            Action(QStringLiteral("Connect"))->trigger();
-        return true;
-    }
-    return false;
+    return ConnectOnEnter(e);
 }
 
 // ---- Port box ------------------------------------------------------------------------
@@ -279,12 +282,7 @@ bool TkvMainForm::PortEditKey(QKeyEvent* e) {
             PortEdit->selectAll();
         return true;
     }
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        if (!HostNameComboBox->currentText().isEmpty())
-            Action(QStringLiteral("Connect"))->trigger();
-        return true;
-    }
-    return false;
+    return ConnectOnEnter(e);
 }
 
 // ---- Session-number box --------------------------------------------------------------

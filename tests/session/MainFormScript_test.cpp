@@ -3,6 +3,8 @@
 // places, a block without a keyword sends nothing, an idle current session
 // takes the first block's login, Make Script reads back as the same
 // sessions, and missing files, the history and the dialog's keys.
+#include "BookHost.h"
+#include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "support/ChildProcess.h"
 #include "support/ModalScript.h"
@@ -39,37 +41,10 @@ using testsupport::TScratchFolder;
 
 namespace {
 
-class TEnv : public TMainFormEnvironment {
-public:
-    explicit TEnv(std::string folder) : FFolder(std::move(folder)) {}
-    std::string ProgramFolder() override { return FFolder; }
-    std::string WindowsFolder() override { return FFolder; }
-    std::string TempFolder() override { return FFolder; }
-    std::string DesktopFolder() override { return FFolder; }
-    bool FolderWritable(const std::string&) override { return true; }
-    std::string ProgramPath() override { return FFolder + "BrannocPro"; }
-    bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
-        if (dontAsk) *dontAsk = true;
-        return false;
-    }
-    bool ReadTelnetHandler(std::string* command) override {
-        if (command) command->clear();
-        return true;
-    }
-    bool WriteTelnetHandler(const std::string&) override { return true; }
+// Every folder is the scratch folder; nothing asks the user anything.
+using TEnv = sessiontest::TQuietEnvironment;
 
-private:
-    std::string FFolder;
-};
-
-struct TBookHost : TDirectoryHost {
-    std::string Dir;
-    std::string SettingsDir() const override { return Dir; }
-    std::string SettingsFileName() const override { return Dir + "Brannoc.ini"; }
-    bool CurrentSiteName(std::string&) const override { return false; }
-    void ConnectSite(const std::string&, const std::string&, const std::string&) override {}
-    void UpdateSessions(const TSiteUpdate&) override {}
-};
+using sessiontest::TBookHost;
 
 // A peer that shows its keyword and records everything typed after it.
 struct TLoginPeer {
