@@ -365,7 +365,6 @@ TCommandState TkvMainForm::CommandState() const {
     TCommandState s;
     s.SessionCount = static_cast<int>(Sessions.size());
     s.HasCurrent = CurrentSession >= 0 && CurrentSession < s.SessionCount;
-    s.CurrentConnected = CurrentConnected();
     s.ConnectCount = ConnectCount;
     s.CopyMark = Settings.CopyMark;
     return s;

@@ -4,19 +4,17 @@
 #pragma once
 
 enum class TCommandRule {
-    Always,           // enabled whenever commands are not locked
-    HasSession,       // at least one session window is open
-    TwoSessions,      // at least two session windows are open (stepping between them)
-    CurrentSession,   // a current session exists
-    CurrentConnected, // the current session is connected
-    AnyConnected,     // at least one session is connected
-    CopyCommand,      // a current session exists and copy-on-select is off
+    Always,         // enabled whenever commands are not locked
+    HasSession,     // at least one session window is open
+    TwoSessions,    // at least two session windows are open (stepping between them)
+    CurrentSession, // a current session exists
+    AnyConnected,   // at least one session is connected
+    CopyCommand,    // a current session exists and copy-on-select is off
 };
 
 struct TCommandState {
     int SessionCount = 0;
     bool HasCurrent = false;
-    bool CurrentConnected = false;
     int ConnectCount = 0;
     bool CopyMark = false;
     bool Locked = false; // a long operation runs (EnableCommands(false))
@@ -33,8 +31,6 @@ constexpr bool CommandEnabled(TCommandRule rule, const TCommandState& s) {
         return s.SessionCount > 1;
     case TCommandRule::CurrentSession:
         return s.HasCurrent;
-    case TCommandRule::CurrentConnected:
-        return s.HasCurrent && s.CurrentConnected;
     case TCommandRule::AnyConnected:
         return s.ConnectCount > 0;
     case TCommandRule::CopyCommand:
