@@ -71,7 +71,7 @@ function(bp_tests dir)
     if(NOT BUILD_TESTING)
         return()
     endif()
-    cmake_parse_arguments(A "QT" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(A "QT" "LABEL" "DEPS" ${ARGN})
     file(GLOB tests CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${dir}/*_test.cpp")
     file(GLOB support CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${dir}/*.cpp")
     list(FILTER support EXCLUDE REGEX "_test\\.cpp$")
@@ -96,6 +96,9 @@ function(bp_tests dir)
         set_tests_properties(${exe} PROPERTIES
             TIMEOUT 300
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;BP_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures;BP_SOURCE_DIR=${PROJECT_SOURCE_DIR};BP_BINARY_DIR=${PROJECT_BINARY_DIR}")
+        if(A_LABEL)
+            set_tests_properties(${exe} PROPERTIES LABELS ${A_LABEL})
+        endif()
     endforeach()
 endfunction()
 

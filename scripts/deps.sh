@@ -38,7 +38,9 @@ bp_install() {
 BP_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools
     qt6-qpa-plugins libgl-dev fonts-arphic-uming netbase)
 # What the tests add: test frameworks, the sanitizer/fuzzer compiler, the
-# benchmark baseline and the real peers the integration tests start.
+# benchmark baseline, the real peers the integration tests start, and the
+# desktop tier's X server, window manager, input and screenshot tools.
 BP_TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang
     libclang-rt-14-dev libvterm-dev busybox-static inetutils-telnetd socat
-    microsocks dante-server python3 iproute2 util-linux)
+    microsocks dante-server python3 iproute2 util-linux
+    xvfb openbox xdotool x11-utils x11-apps)

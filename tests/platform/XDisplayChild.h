@@ -1,9 +1,12 @@
 // Tests that need a real X display (a picture of the screen, a window
 // system's placement) run their body in a child process: the same test
 // program, only this test, on the xcb platform. The parent runs under the
-// offscreen platform like every other test; without a local X display the
-// test is skipped with the reason. Header-only.
+// offscreen platform like every other test; without a local X display it
+// starts one of its own (Xvfb under openbox, as the desktop tier does).
+// Header-only.
 #pragma once
+#include "../support/Desktop.h"
+
 #include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -65,11 +68,22 @@ inline bool LocalXDisplay(std::string* why) {
 }
 
 // Runs the current test again in a child on the xcb platform and reports
-// its result as this test's; skipped without a local X display.
+// its result as this test's: on DISPLAY when that answers, else on a display
+// of its own; skipped only when neither can be had.
 // Use: if (!testx::InXChild()) { testx::RunUnderX(); return; }
 inline void RunUnderX() {
     std::string why;
-    if (!LocalXDisplay(&why)) GTEST_SKIP() << why;
+    std::unique_ptr<desk::TSandbox> box;
+    std::unique_ptr<desk::TDisplay> display;
+    QString displayName;
+    if (!LocalXDisplay(&why)) {
+        const std::string missing = desk::Missing();
+        if (!missing.empty()) GTEST_SKIP() << why << "; and no display of its own: no " << missing;
+        box = std::make_unique<desk::TSandbox>();
+        display = std::make_unique<desk::TDisplay>(*box);
+        ASSERT_TRUE(display->Ok()) << "Xvfb with openbox did not start";
+        displayName = QString::fromStdString(display->Name());
+    }
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const QString filter =
         QStringLiteral("--gtest_filter=%1.%2").arg(info->test_suite_name(), info->name());
@@ -77,6 +91,8 @@ inline void RunUnderX() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("BP_X_CHILD"), QStringLiteral("1"));
+    env.remove(QStringLiteral("GTEST_OUTPUT")); // the parent writes the report
+    if (!displayName.isEmpty()) env.insert(QStringLiteral("DISPLAY"), displayName);
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), {filter});
