@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test through CTest:
-#  1. Release build: unit, widget (offscreen) and integration tests;
+#  1. Release build: unit, widget (offscreen) and integration tests, and the
+#     desktop tier (label "desktop": the real programs on an Xvfb display of
+#     each test's own under openbox, driven by X input);
 #  2. clang build of the Qt-free layers with AddressSanitizer and
 #     UndefinedBehaviorSanitizer: their unit tests, then each fuzz target
 #     for a short bounded time.
@@ -13,6 +15,11 @@ bp_install "${BP_BUILD_PACKAGES[@]}" "${BP_TEST_PACKAGES[@]}" || exit 1
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 status=0
+# Each test program writes its report here; the skipped cases are counted
+# from them at the end.
+results="$PWD/build/test-results"
+rm -rf "$results"
+mkdir -p "$results/release" "$results/asan"
 
 step() { echo; echo "==== $*"; }
 
@@ -20,8 +27,10 @@ step "Release build"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null &&
     cmake --build build/release -j "$jobs" || exit 1
 
-step "Unit, widget and integration tests"
-(cd build/release && ctest -j "$jobs" --output-on-failure) || status=1
+step "Unit, widget, integration and desktop-tier tests"
+(cd build/release && ctest -N -L desktop | grep -E 'Test +#' | sed 's/^ */desktop tier: /')
+(cd build/release && GTEST_OUTPUT="xml:$results/release/" ctest -j "$jobs" --output-on-failure) ||
+    status=1
 
 step "Sanitizer build (address + undefined behaviour) of engine and platform core"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -33,6 +42,27 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 step "Engine tests under sanitizers, then fuzz targets"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-(cd build/asan && ctest -j "$jobs" --output-on-failure) || status=1
+(cd build/asan && GTEST_OUTPUT="xml:$results/asan/" ctest -j "$jobs" --output-on-failure) ||
+    status=1
+
+step "Skipped test cases"
+python3 - "$results" <<'PY'
+import glob, sys, xml.etree.ElementTree as ET
+skipped = []
+for f in sorted(glob.glob(sys.argv[1] + "/*/*.xml")):
+    try:
+        root = ET.parse(f).getroot()
+    except ET.ParseError:
+        continue
+    for case in root.iter("testcase"):
+        if case.get("result") == "skipped" or case.find("skipped") is not None:
+            msg = case.find("skipped")
+            why = (msg.get("message", "") if msg is not None else "").splitlines()
+            skipped.append("%s.%s (%s)" % (case.get("classname"), case.get("name"),
+                                            why[0] if why else ""))
+for s in skipped:
+    print("  skipped:", s)
+print("%d test cases skipped" % len(skipped))
+PY
 
 exit $status

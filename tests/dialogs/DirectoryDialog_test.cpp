@@ -7,6 +7,7 @@
 #include "platform/core/IniFile.h"
 #include "session/core/StrCrypt.h"
 #include "support/ModalScript.h"
+#include "support/Unprivileged.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -181,6 +182,7 @@ TEST_F(DirectoryDialog, NewRefusesEmptyAndSettingsNamesAndNumbersDuplicates) {
 }
 
 TEST_F(DirectoryDialog, ReadOnlyBookGivesOneMessageAndLosesNothing) {
+    if (testpeer::RanUnprivileged()) return;
     CopyFixtures();
     auto d = Make();
     const std::string path = Host.Dir + "Directory.ini";
@@ -410,3 +412,4 @@ TEST_F(DirectoryDialog, DamagedBooksOpenAndKeepWhatTheyHeld) {
         }
     }
 }
+

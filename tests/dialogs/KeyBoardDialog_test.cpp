@@ -4,6 +4,7 @@
 #include "dialogs/AccessKeyBoardIniDialog.h"
 #include "session/core/KeysFile.h"
 #include "support/ModalScript.h"
+#include "support/Unprivileged.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -115,6 +116,7 @@ TEST_F(KeyBoardDialog, SaveUnderANewNameAddsItToBothListsAndRebuildsTables) {
 }
 
 TEST_F(KeyBoardDialog, OverflowWarnsOncePerSessionAndReadOnlyMapsSayWhy) {
+    if (testpeer::RanUnprivileged()) return;
     CopyFixtures();
     auto d = Make("Many");
     TModalScript modals;
@@ -194,3 +196,4 @@ TEST_F(KeyBoardDialog, DamagedMapsOpenEditAndSaveWithoutLosingOtherMaps) {
         }
     }
 }
+
