@@ -53,9 +53,13 @@ inline bool RanUnprivileged() {
         ADD_FAILURE() << "cannot copy the test program: " << ec.message();
         return true;
     }
+    // The fixtures as a copy the user can read, wherever the tree lies.
     const char* fixtures = std::getenv("BP_FIXTURES");
-    if (fixtures && fs::exists(fixtures))
+    std::vector<std::string> env;
+    if (fixtures && fs::exists(fixtures)) {
         fs::copy(fixtures, base + "/fixtures", fs::copy_options::recursive, ec);
+        env.push_back("BP_FIXTURES=" + base + "/fixtures");
+    }
     const std::string home = base + "/home";
     for (const char* sub : {"", "/config", "/data", "/cache", "/runtime", "/tmp"})
         fs::create_directories(home + sub, ec);
@@ -67,14 +71,15 @@ inline bool RanUnprivileged() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string filter =
         std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name();
+    env.insert(env.end(),
+               {"BP_UNPRIVILEGED_CHILD=1", "GTEST_OUTPUT=", "HOME=" + home,
+                "XDG_CONFIG_HOME=" + home + "/config", "XDG_DATA_HOME=" + home + "/data",
+                "XDG_CACHE_HOME=" + home + "/cache", "XDG_RUNTIME_DIR=" + home + "/runtime",
+                "TMPDIR=" + home + "/tmp"});
     TPeerProcess child({"/usr/bin/setpriv", "--reuid=" + std::to_string(kNobody),
                         "--regid=" + std::to_string(kNobody), "--clear-groups",
                         base + "/test", filter},
-                       {"BP_UNPRIVILEGED_CHILD=1", "GTEST_OUTPUT=", "HOME=" + home,
-                        "XDG_CONFIG_HOME=" + home + "/config", "XDG_DATA_HOME=" + home + "/data",
-                        "XDG_CACHE_HOME=" + home + "/cache",
-                        "XDG_RUNTIME_DIR=" + home + "/runtime", "TMPDIR=" + home + "/tmp",
-                        "BP_FIXTURES=" + base + "/fixtures"});
+                       env);
     if (!child.Started()) {
         ADD_FAILURE() << "setpriv could not start";
         return true;
