@@ -6,6 +6,7 @@
 #include "dialogs/PasswdDialog.h"
 #include "dialogs/SiteList.h"
 #include "platform/CodePage.h"
+#include "platform/core/Files.h"
 #include "platform/core/WriteError.h"
 #include "session/core/KeysFile.h"
 #include "session/core/ProfileEdit.h"
@@ -320,7 +321,8 @@ template <class F> bool TKeyBoardDlg::EditTemp(F&& change) {
         if (FTempFile.empty()) throw win::EFileError("no scratch file");
         win::TIniText text = session::ReadProfileForEdit(FTempFile);
         change(text);
-        session::WriteProfile(FTempFile, text);
+        // In the temp folder a link is replaced, never written through.
+        win::WriteTempFileAtomic(FTempFile, text.Text());
         return true;
     } catch (const std::exception&) {
         ShowWriteError(FTempFile.empty() ? "KV.ini" : FTempFile);

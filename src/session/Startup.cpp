@@ -100,7 +100,9 @@ int HandOver(const TArguments& args, win::HWND running, const std::string& tempF
     h.Ticket = NewTicket();
     bool written = false;
     try {
-        win::WriteFileAtomic(path, HandoverFileText(h));
+        // The temp folder may hold a link planted before it was made
+        // private: the link is replaced, never written through.
+        win::WriteTempFileAtomic(path, HandoverFileText(h));
         written = true;
     } catch (const win::EFileError&) {
     }

@@ -11,6 +11,7 @@
 #include "session/DetachedForm.h"
 #include "session/DirectoryHost.h"
 #include "session/core/ActivationOrder.h"
+#include "session/core/DirectoryFile.h"
 #include "session/core/SessionNumbers.h"
 
 #include "controls/Bmplbox.h"
@@ -624,11 +625,12 @@ TMyBitmap* TkvMainForm::AssignGlyph(TConnection* s, const std::string& fileName,
 
 void TkvMainForm::SaveSiteFontSize(const std::string& siteName, int size) {
     if (siteName.empty()) return;
-    const std::string path = SettingsDir + "Directory.ini";
-    win::TIniFile ini(path);
-    if (ini.ReadString(siteName, "Hostname", "").empty()) return;
+    const session::TDirectoryFile book(SettingsDir + "Directory.ini");
+    const std::string& path = book.Path();
+    std::string host;
+    if (!book.Read().Find(siteName, "Hostname", &host) || host.empty()) return;
     try {
-        ini.WriteInteger(siteName, "Font.Size", size);
+        book.Edit([&](win::TIniText& t) { t.Set(siteName, "Font.Size", std::to_string(size)); });
     } catch (const std::exception&) {
         win::ShowWriteErrorOnce(path); // a read-only book stops nothing else
         return;

@@ -61,11 +61,17 @@ const char* const PictureStyleItems[3] = {"CenterMenuItem", "TileMenuItem", "Str
 } // namespace
 
 void TkvMainForm::LoadSettings() {
+    // Copies that saves killed half-way left beside the settings files go.
+    for (const char* name : {"Brannoc.ini", "Directory.ini", "Keys.ini"})
+        win::RemoveStaleTemporaries(SettingsDir + name);
     std::string bytes;
     try {
         win::ReadWholeFile(SettingsFileName, bytes);
     } catch (const win::EFileError&) {
-        bytes.clear(); // reading never fails: an unreadable file gives the defaults
+        // The defaults go on; the file is never written over in this run
+        // (every save reads it first), so the user hears why once.
+        bytes.clear();
+        win::ShowReadErrorOnce(SettingsFileName);
     }
     Settings.Load(win::TIniText(bytes), Environment(ProgDir));
 }

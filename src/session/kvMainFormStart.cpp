@@ -87,7 +87,7 @@ void TkvMainForm::WMRemoteConnect(win::WPARAM ticket) {
         win::TIniText ini(bytes);
         ini.DeleteKey("Para", "Ticket");
         try {
-            win::WriteFileAtomic(path, ini.Text());
+            win::WriteTempFileAtomic(path, ini.Text());
         } catch (const win::EFileError&) {
             // The writer gives up waiting after a while; the request stands.
         }

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -69,6 +70,23 @@ int RunQuillon(int& argc, char** argv, const TQuillonStart& start) {
         SiteMessageBox(nullptr, TMsgKind::Error, "錯誤的視窗代碼", QMessageBox::Ok, "Brannoc");
         return 1;
     }
+    // A signal or a log-out closes the window as its close command does.
+    // One that comes while a start-up box is open (an unreadable list) ends
+    // that box and the start. Hooked before the first box can open.
+    struct TStart {
+        QPointer<TQuillonFrm> Form;
+        bool Running = false, EndRequested = false;
+    };
+    auto state = std::make_shared<TStart>();
+    win::CloseOnSignals([state] {
+        if (state->Running) {
+            if (state->Form && state->Form->isVisible()) state->Form->close();
+            return;
+        }
+        state->EndRequested = true;
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+
     QPointer<TQuillonFrm> form;
     win::HWND wnd = win::AllocateHWnd([](win::TMessage&) {});
     win::SetWindowClassName(wnd, kClassName);
@@ -82,14 +100,15 @@ int RunQuillon(int& argc, char** argv, const TQuillonStart& start) {
         new TQuillonFrm(data, program, start.MakeServer ? start.MakeServer() : MakeChannelServer(),
                         MakeProcessStarter());
     form = f;
+    state->Form = f;
     AnswerWindowRequests(wnd, form);
-    // A signal or a log-out closes the window as its close command does.
-    win::CloseOnSignals([form] {
-        if (form && form->isVisible()) form->close();
-    });
-    if (start.OnForm) start.OnForm(*f);
-    f->show();
-    int rc = QApplication::exec();
+    int rc = 0;
+    if (!state->EndRequested) {
+        state->Running = true;
+        if (start.OnForm) start.OnForm(*f);
+        f->show();
+        rc = QApplication::exec();
+    }
     win::DeallocateHWnd(wnd);
     delete f;
     return rc;

@@ -5,6 +5,7 @@
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "dialogs/DialogFixture.h"
+#include "support/FileAccess.h"
 #include "support/ModalScript.h"
 #include "support/ScriptedServer.h"
 
@@ -15,6 +16,7 @@
 #include "session/Connection.h"
 #include "session/DirectoryHost.h"
 #include "session/core/DirectoryFile.h"
+#include "session/core/StrCrypt.h"
 #include "session/kvMainForm.h"
 
 #include <QAction>
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -469,6 +472,42 @@ TEST_F(MainFormDirectory, PasswordCommandsAskAgainResetAndKeepTheStoredLogin) {
     Form->ReAskPasswordClick(nullptr);
     EXPECT_TRUE(dlg->LoginCheckBox->isChecked());
     EXPECT_TRUE(dlg->CheckPassword(false));
+}
+
+// An older book that others could read gets a login text and the password
+// through the address book's own buttons: from then on it is the user's only.
+TEST_F(MainFormDirectory, ABookThatGetsLoginTextsAndThePasswordIsTheUsersOnly) {
+    const std::string book = Host.Dir + "Directory.ini";
+    for (const std::string& folder : {Scratch.Path(), Host.Dir})
+        ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(book.c_str(), 0644), 0);
+    // Whether another user could read it so far (nullopt: not checkable).
+    const std::optional<bool> readableBefore = testsupport::OtherUserCanRead(book);
+
+    TDirectoryDlg* dlg = EnsureDirectoryDlg(*Form);
+    testsupport::TModalScript modals;
+    modals.Ignore(dlg);
+    dlg->show();
+    dlg->LoadSite("bbs");
+    QTest::mouseClick(dlg->LoginCheckBox, Qt::LeftButton);
+    ASSERT_TRUE(dlg->LoginStrHotBitBtn->isEnabled());
+    modals.Type("fresh"); // a new password, twice
+    modals.Type("fresh");
+    modals.Then([](QDialog* d) {
+        if (auto* memo = d->findChild<QPlainTextEdit*>("Memo")) memo->setPlainText("guest\npw");
+        d->accept();
+    });
+    QTest::mouseClick(dlg->LoginStrHotBitBtn, Qt::LeftButton);
+    dlg->hide();
+    EXPECT_EQ(session::DecodeStoredKey(Value(Book(), "bbs", "LoginKey")), "guest^Mpw");
+    EXPECT_EQ(session::ReadDirectoryPassword(win::TIniText(Book())), "fresh");
+
+    struct stat st {};
+    ASSERT_EQ(::stat(book.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    if (readableBefore == true) {
+        EXPECT_EQ(testsupport::OtherUserCanRead(book), false);
+    }
 }
 
 TEST_F(MainFormDirectory, UpdateOverConnectedSessionsSurvivesOneClosedByTheUserMidPass) {

@@ -5,6 +5,7 @@
 
 #include "QuietEnvironment.h"
 
+#include "../support/FileAccess.h"
 #include "../support/ModalScript.h"
 #include "../support/SandboxHome.h"
 #include "../support/ScratchFolder.h"
@@ -32,6 +33,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -130,6 +132,12 @@ protected:
         QCoreApplication::processEvents();
     }
     QString HostBox() const { return Form->HostNameComboBox->currentText(); }
+    // Hidden files in the settings folder (temporary copies of saves).
+    std::vector<std::string> HiddenNames() const {
+        std::vector<std::string> names = testsupport::FolderNames(Folder.Path());
+        std::erase_if(names, [](const std::string& n) { return n.front() != '.'; });
+        return names;
+    }
     QString PortBox() const { return Form->PortEdit->text(); }
 };
 
@@ -340,46 +348,106 @@ TEST_F(MainFormStart, ClosingSavesOnceAndAnUnbuiltWindowSavesNothing) {
 
 TEST_F(MainFormStart, AFailedSaveKeepsTheOldFileAndShowsOneBox) {
     win::InstallWriteErrorBox();
-    // A file too big to be a settings file cannot be read back for the save.
-    {
-        TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\n");
-        ASSERT_EQ(::truncate(IniPath().c_str(), (65 << 20)), 0);
-    }
-    struct stat before {};
-    ASSERT_EQ(::stat(IniPath().c_str(), &before), 0);
+    const std::string old = "[Windows]\r\nAsk=1\r\nPort=23\r\n";
+    TScratchFolder::Write(IniPath(), old);
     TModalScript modal;
     modal.Ok();
     Start({}, [](TTestEnvironment& e) { e.HandlerOpens = false; });
     Form->PortEdit->setText("2525");
-    Form->close();
-    QCoreApplication::processEvents();
-    QTest::qWait(50);
+    {
+        // The disk is full while the window closes.
+        testsupport::TFileSizeLimit full(static_cast<rlim_t>(old.size()));
+        ASSERT_TRUE(full.Active);
+        Form->close();
+        QCoreApplication::processEvents();
+        QTest::qWait(50);
+    }
     EXPECT_FALSE(Form->LastSaveOk());
     // The value stays in memory after the failure.
     EXPECT_EQ(Form->Settings.Port, "2525");
     Form.reset();
     ASSERT_EQ(modal.Texts.size(), 1u);
     EXPECT_EQ(modal.Texts[0], "無法寫入 " + IniPath() + "!");
-
-    struct stat after {};
-    ASSERT_EQ(::stat(IniPath().c_str(), &after), 0);
-    EXPECT_EQ(after.st_size, before.st_size);
-    std::string head(20, '\0');
-    {
-        FILE* f = std::fopen(IniPath().c_str(), "rb");
-        ASSERT_TRUE(f);
-        head.resize(std::fread(head.data(), 1, head.size(), f));
-        std::fclose(f);
-    }
-    EXPECT_EQ(head, std::string("[Windows]\r\nAsk=1\r\n\0\0", 20));
+    EXPECT_EQ(Ini(), old);
+    EXPECT_EQ(HiddenNames(), std::vector<std::string>{});
 
     // The message comes once a run: the next failing close shows nothing
     // (the script has no answer left, so a box would fail the test).
     Start({}, [](TTestEnvironment& e) { e.HandlerOpens = false; });
-    Form->close();
-    QTest::qWait(50);
+    {
+        testsupport::TFileSizeLimit full(static_cast<rlim_t>(old.size()));
+        Form->close();
+        QTest::qWait(50);
+    }
     EXPECT_FALSE(Form->LastSaveOk());
     win::SetWriteErrorHandler(nullptr);
+}
+
+// A Brannoc.ini that is there but cannot be read is named as unreadable as
+// the window is built (before the link-handler question), the defaults go
+// on, and the file is never written over: no later write names it again.
+TEST_F(MainFormStart, AnUnreadableFileIsNamedOnceAtStartAndKeptAsItIs) {
+    win::InstallWriteErrorBox();
+    struct TCase {
+        const char* Name;
+        std::function<void(const std::string&)> Make;
+    };
+    std::vector<TCase> cases = {
+        {"a folder", [](const std::string& p) { ASSERT_EQ(::mkdir(p.c_str(), 0700), 0); }},
+        {"a FIFO", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+        {"too big",
+         [](const std::string& p) {
+             TScratchFolder::Write(p, "[Windows]\r\nAsk=1\r\n");
+             ASSERT_EQ(::truncate(p.c_str(), (65 << 20)), 0);
+         }},
+    };
+    // The superuser reads a file of mode 000 anyway.
+    if (::geteuid() != 0)
+        cases.push_back({"mode 000", [](const std::string& p) {
+                             TScratchFolder::Write(p, "[Windows]\r\nAsk=1\r\n");
+                             ASSERT_EQ(::chmod(p.c_str(), 0), 0);
+                         }});
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::filesystem::remove_all(IniPath());
+        c.Make(IniPath());
+        struct stat before {};
+        ASSERT_EQ(::lstat(IniPath().c_str(), &before), 0);
+        win::RearmWriteError();
+        TModalScript modal;
+        modal.Ok();
+        // The offer is asked and answered; its "do not ask again" cannot be
+        // stored.
+        Start({}, [](TTestEnvironment& e) {
+            e.HandlerOpens = true;
+            e.AnswerDontAsk = true;
+        });
+        EXPECT_EQ(Env->Asked, 1);
+        EXPECT_EQ(Form->PortEdit->text(), "23");
+        Form->PortEdit->setText("2525");
+        Stop();
+        QTest::qWait(20);
+        ASSERT_EQ(modal.Texts.size(), 1u);
+        EXPECT_EQ(modal.Texts[0], "無法讀取 " + IniPath() + "!");
+        struct stat after {};
+        ASSERT_EQ(::lstat(IniPath().c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_size, before.st_size);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        if (::chmod(IniPath().c_str(), 0600) != 0) ADD_FAILURE() << "cannot restore the mode";
+    }
+    win::SetWriteErrorHandler(nullptr);
+}
+
+// A save killed half-way left its hidden copy of Brannoc.ini (and of the
+// address book): the next start removes them.
+TEST_F(MainFormStart, TheNextStartRemovesCopiesThatKilledSavesLeft) {
+    TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\n");
+    for (const char* copy : {".Brannoc.ini.tmp81234", ".Directory.ini.tmp7"})
+        TScratchFolder::Write(Folder.File(copy), std::string(4096, 'x'));
+    ASSERT_EQ(HiddenNames().size(), 2u);
+    Build({}, [](TTestEnvironment& e) { e.HandlerOpens = false; });
+    EXPECT_EQ(HiddenNames(), std::vector<std::string>{});
 }
 
 // ---- The telnet-link offer -----------------------------------------------

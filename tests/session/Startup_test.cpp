@@ -25,6 +25,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -130,6 +131,30 @@ TEST_F(Startup, ASecondStartHandsItsLinkOverAndEnds) {
     // The running instance put the request into its port box.
     EXPECT_EQ(Close(*first), 0);
     EXPECT_EQ(Setting(folder, "Windows", "Port"), "2424");
+}
+
+// A link planted as KVpass in the temp folder (before the folder was made
+// private) is replaced by the hand-over file; the file it points to, which
+// the user may well care about, stays as it was.
+TEST_F(Startup, AHandoverReplacesALinkPlantedAsItsFileAndNeverWritesThroughIt) {
+    std::string folder = ProgramCopy("first");
+    const std::string victim = folder + "notes.txt", pass = win::GetTempFolder() + "KVpass";
+    TScratchFolder::Write(victim, "the user's own file\n");
+    std::filesystem::remove(pass);
+    ASSERT_EQ(::symlink(victim.c_str(), pass.c_str()), 0);
+    auto first = Run(folder);
+    ASSERT_NE(WaitForWindow(), 0u);
+    auto second = Run(folder, {"telnet://127.0.0.1:2323/"});
+    EXPECT_EQ(second->Wait(kWaitMs), 0);
+    EXPECT_EQ(TScratchFolder::Read(victim), "the user's own file\n");
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(pass)));
+    bool hasHost = false;
+    THandover h = HandoverFile(&hasHost);
+    EXPECT_TRUE(hasHost);
+    EXPECT_EQ(h.Host, "127.0.0.1");
+    EXPECT_EQ(h.Port, "2323");
+    EXPECT_EQ(Close(*first), 0);
+    EXPECT_EQ(Setting(folder, "Windows", "Port"), "2323");
 }
 
 TEST_F(Startup, EachHandedOverLinkConnectsToItsOwnHost) {

@@ -119,8 +119,13 @@ private:
 
 int RunQuillonPeer() {
     // Boxes are reported, not shown; a question gets BP_ANSWER (default No).
-    SetMessageHook([](TMsgKind kind, const QString& text, const QString&) {
+    SetMessageHook([](TMsgKind kind, const QString& text, const QString& caption) {
         PeerSay("box " + text.toStdString());
+        if (!Env("BP_HOLD_BOXES").empty()) {
+            // The box stays open, as a person who has not read it yet leaves it.
+            QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+            return static_cast<QMessageBox::StandardButton>(box.exec());
+        }
         if (kind != TMsgKind::Confirmation) return QMessageBox::Ok;
         return Env("BP_ANSWER") == "yes" ? QMessageBox::Yes : QMessageBox::No;
     });
@@ -453,6 +458,22 @@ TEST_F(QuillonProcessTest, ASignalClosesAsTheCloseCommandDoesWithItsSaveQuestion
                   .find("-/\xB7\x73\xB8\xEA\xAE\xC6\xA7\x58") /* 新資料匣 in Big5 */,
               std::string::npos);
     EXPECT_NE(ReadFile(Prog + "Quillon.ini").find("[TreeView]"), std::string::npos);
+}
+
+// The list is there but cannot be read: the box that says so opens while
+// the window is being built. A signal then closes the box and ends the start
+// cleanly, as it would end the program a moment later.
+TEST_F(QuillonProcessTest, ASignalWhileTheStartUpBoxIsOpenEndsTheStartCleanly) {
+    fs::create_directory(Prog + "Quillon.txt");
+    Quillon = std::make_unique<TPeerProcess>(
+        std::vector<std::string>{SelfPath(), "--gtest_filter=QuillonPeer.Run", "--gtest_brief=1"},
+        std::vector<std::string>{"BP_QUILLON_PEER=quillon", "BP_PROG=" + Prog,
+                                 "BP_COMMANDS=" + Fifo, "BP_HOLD_BOXES=1"});
+    ASSERT_EQ(Quillon->ReadPeerLine(), "box 無法讀取 " + Prog + "Quillon.txt!");
+    Quillon->Signal(SIGTERM);
+    EXPECT_EQ(Quillon->ReadPeerLine(), "exit");
+    EXPECT_EQ(Quillon->Wait(), 0);
+    EXPECT_TRUE(fs::is_directory(Prog + "Quillon.txt"));
 }
 
 // ---- with the real terminal ------------------------------------------------------------------

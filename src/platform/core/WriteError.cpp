@@ -10,19 +10,17 @@ namespace {
 std::atomic<bool> gArmed{true};
 std::mutex gHandlerMutex;
 TWriteErrorHandler gHandler;
-} // namespace
 
-std::string WriteErrorText(std::string_view fileName) {
+std::string FullPath(std::string_view fileName) {
     std::error_code ec;
     std::filesystem::path p(fileName);
     std::filesystem::path full = p.empty() ? p : std::filesystem::absolute(p, ec);
     if (ec) full = p;
-    return "無法寫入 " + full.string() + "!";
+    return full.string();
 }
 
-void ShowWriteErrorOnce(std::string_view fileName) {
+void ShowOnce(const std::string& text) {
     if (!gArmed.exchange(false)) return;
-    std::string text = WriteErrorText(fileName);
     TWriteErrorHandler handler;
     {
         std::lock_guard lock(gHandlerMutex);
@@ -32,6 +30,24 @@ void ShowWriteErrorOnce(std::string_view fileName) {
         handler(text);
     else
         std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+} // namespace
+
+std::string WriteErrorText(std::string_view fileName) {
+    return "無法寫入 " + FullPath(fileName) + "!";
+}
+
+std::string ReadErrorText(std::string_view fileName) {
+    return "無法讀取 " + FullPath(fileName) + "!";
+}
+
+void ShowWriteErrorOnce(std::string_view fileName) {
+    ShowOnce(WriteErrorText(fileName));
+}
+
+void ShowReadErrorOnce(std::string_view fileName) {
+    ShowOnce(ReadErrorText(fileName));
 }
 
 TWriteErrorHandler SetWriteErrorHandler(TWriteErrorHandler handler) {

@@ -1,5 +1,6 @@
 // The one message a failed settings write gives: "無法寫入 " + full path +
-// "!", shown at most once per run however many writes fail afterwards.
+// "!", shown at most once per run however many writes fail afterwards
+// (or "無法讀取 ...!" when the file could not even be read).
 #pragma once
 #include <functional>
 #include <string>
@@ -13,6 +14,13 @@ void ShowWriteErrorOnce(std::string_view fileName);
 
 // The text ShowWriteErrorOnce shows (UTF-8; the path as the file system has it).
 std::string WriteErrorText(std::string_view fileName);
+
+// A settings file that exists but cannot be read (a folder, a FIFO, too
+// big, no permission): "無法讀取 " + full path + "!", through the same
+// handler and the same once-per-run allowance, since the writes that follow
+// fail for the same reason.
+void ShowReadErrorOnce(std::string_view fileName);
+std::string ReadErrorText(std::string_view fileName);
 
 // Who shows the message: the programs install an error box; without a
 // handler the text goes to standard error. Returns the previous handler.

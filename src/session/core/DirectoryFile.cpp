@@ -203,8 +203,9 @@ win::TIniText TDirectoryFile::ReadForEdit() const {
     return ReadProfileForEdit(FPath);
 }
 
+// The book holds the login texts and the password: it is the user's only.
 void TDirectoryFile::Write(const win::TIniText& text) const {
-    WriteProfile(FPath, text);
+    WritePrivateFile(FPath, text.Text());
 }
 
 } // namespace session

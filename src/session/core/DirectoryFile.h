@@ -5,7 +5,8 @@
 //
 // Values are read with the defaults of the format and written in its key
 // order. Every operation of the book that writes changes the parsed file and
-// stores it in one atomic write (ProfileEdit.h).
+// stores it in one atomic write (ProfileEdit.h), readable by the user only,
+// since the book holds the login texts and the password.
 #pragma once
 #include "platform/core/IniFile.h"
 

@@ -2,10 +2,6 @@
 
 #include "platform/core/Files.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace session {
 
 std::string QuoteProfileValue(std::string_view value) {
@@ -41,15 +37,11 @@ win::TIniText ReadProfileForEdit(const std::string& path) {
 }
 
 void WritePrivateFile(const std::string& path, std::string_view bytes) {
-    // A new file starts private; the atomic write keeps the mode of the file
-    // it replaces.
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd >= 0) ::close(fd);
-    win::WriteFileAtomic(path, bytes);
+    win::WriteFileAtomic(path, bytes, {win::TFileAccess::Private});
 }
 
 void WriteProfile(const std::string& path, const win::TIniText& text) {
-    WritePrivateFile(path, text.Text());
+    win::WriteFileAtomic(path, text.Text(), {win::TFileAccess::KeepOrPrivate});
 }
 
 } // namespace session

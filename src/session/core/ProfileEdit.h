@@ -27,12 +27,13 @@ win::TIniText ReadProfile(const std::string& path);
 win::TIniText ReadProfileForEdit(const std::string& path);
 
 // Replaces the file with the text in one atomic write. A file that does not
-// exist yet is created readable and writable by the user only. Throws
-// win::EFileError.
+// exist yet is created readable and writable by the user only; an existing
+// one keeps its mode. Throws win::EFileError.
 void WriteProfile(const std::string& path, const win::TIniText& text);
 
-// Replaces a file's bytes in one atomic write; a new file is created
-// readable and writable by the user only. Throws win::EFileError.
+// Replaces a file that holds secrets (login texts, the address-book
+// password) in one atomic write: it is left readable and writable by the
+// user only, whatever mode it had. Throws win::EFileError.
 void WritePrivateFile(const std::string& path, std::string_view bytes);
 
 } // namespace session

@@ -13,6 +13,9 @@ std::string TSiteFile::ReadErrorText() const {
 }
 
 TSiteFile::TLoad TSiteFile::Load(TSiteList& list) {
+    // Copies that saves killed half-way left beside the list go first.
+    win::RemoveStaleTemporaries(FPath);
+    win::RemoveStaleTemporaries(BackupPath());
     std::string bytes;
     try {
         FState = win::ReadWholeFile(FPath, bytes) ? TLoad::Loaded : TLoad::Missing;

@@ -17,7 +17,8 @@ public:
 
     // Loads the file into the list. A missing file gives an empty list; a
     // file that exists but cannot be read whole leaves the list empty and
-    // is never replaced in this run.
+    // is never replaced in this run. Temporary copies that killed saves of
+    // the file or its backup left are removed.
     TLoad Load(TSiteList& list);
     TLoad State() const { return FState; }
     // "無法讀取 " + path + "!" (UTF-8).

@@ -65,6 +65,19 @@ TEST(SiteFile, ReadOnlyFolderNamesTheFileAndKeepsBoth) {
     EXPECT_EQ(TTempDir::Get(dir / "Quillon.txt.bak"), "bak");
 }
 
+TEST(SiteFile, LoadingRemovesCopiesThatKilledSavesLeft) {
+    TTempDir dir;
+    TTempDir::Put(dir / "Quillon.txt", "/A\r\n");
+    for (const char* copy : {".Quillon.txt.tmp4711", ".Quillon.txt.bak.tmp12"})
+        TTempDir::Put(dir / copy, std::string(4096, 'x'));
+    TTempDir::Put(dir / ".Quillon.txt.tmp-mine", "not ours");
+    TSiteList list;
+    EXPECT_EQ(TSiteFile(dir / "Quillon.txt").Load(list), TSiteFile::TLoad::Loaded);
+    EXPECT_FALSE(std::filesystem::exists(dir / ".Quillon.txt.tmp4711"));
+    EXPECT_FALSE(std::filesystem::exists(dir / ".Quillon.txt.bak.tmp12"));
+    EXPECT_TRUE(std::filesystem::exists(dir / ".Quillon.txt.tmp-mine"));
+}
+
 TEST(QuillonSettings, DefaultsRoundTripAndToolBarKeysKeptAsRead) {
     TTempDir dir;
     TQuillonSettings s;
