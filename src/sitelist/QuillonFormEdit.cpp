@@ -174,6 +174,13 @@ bool TQuillonFrm::eventFilter(QObject* watched, QEvent* e) {
             if (!SelectedSiteLines().empty()) ConnectClick();
             return true;
         }
+        // The rename key edits the alias, whichever column the row was clicked in:
+        // the other columns are changed in the site dialog only.
+        if (k->key() == Qt::Key_F2 && k->modifiers() == Qt::NoModifier) {
+            QTreeWidgetItem* item = ListView->currentItem();
+            if (item && item->isSelected()) ListView->editItem(item, 0);
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, e);
 }

@@ -2,7 +2,6 @@
 
 #include "platform/CodePage.h"
 
-
 namespace {
 TMessageHook& Hook() {
     static TMessageHook hook;
