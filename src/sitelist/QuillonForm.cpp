@@ -29,7 +29,7 @@ TQuillonFrm::TQuillonFrm(std::string dataFolder, std::string programFolder,
       FProgramFolder(std::move(programFolder)), FFile(FDataFolder + "Quillon.txt"),
       FServer(std::move(server)), FStarter(std::move(starter)) {
     setObjectName("QuillonFrm");
-    setWindowTitle("站台列表");
+    setWindowTitle(QuillonTitle());
 
     TreeView = new QTreeWidget;
     TreeView->setObjectName("TreeView");
@@ -57,11 +57,8 @@ TQuillonFrm::TQuillonFrm(std::string dataFolder, std::string programFolder,
     TreeView->installEventFilter(this);
     ListView->installEventFilter(this);
     FSites.SetObserver(this);
-    connect(TreeView, &QTreeWidget::currentItemChanged, this, [this] { TreeViewChange(); });
-    connect(TreeView, &QTreeWidget::itemSelectionChanged, this, [this] {
-        FTreeFocused = true;
-        UpdateEditButtons(!TreeView->selectedItems().isEmpty());
-    });
+    // A folder is taken once it is selected, however that came about.
+    connect(TreeView, &QTreeWidget::itemSelectionChanged, this, [this] { TreeViewChange(); });
     connect(TreeView, &QTreeWidget::itemChanged, this,
             [this](QTreeWidgetItem* item) { TreeItemEdited(item); });
     connect(ListView, &QTreeWidget::itemSelectionChanged, this, [this] { ListViewChange(); });
@@ -297,7 +294,7 @@ void TQuillonFrm::ToolBarClick() {
 }
 
 void TQuillonFrm::A1Click() {
-    TAboutDlg about("站台列表", this);
+    TAboutDlg about(QuillonTitle(), this);
     about.exec();
 }
 

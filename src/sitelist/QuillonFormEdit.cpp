@@ -37,9 +37,14 @@ void TQuillonFrm::NodesInserted(int first, int count) {
 void TQuillonFrm::NodesErased(int first, int count) {
     std::vector<QTreeWidgetItem*> gone(FItems.begin() + first, FItems.begin() + first + count);
     FItems.erase(FItems.begin() + first, FItems.begin() + first + count);
-    // Deleting an item deletes its children: delete the roots of the range.
+    // Deleting an item deletes its children: delete only the roots of the
+    // range, all found before the first deletion frees their children.
+    std::vector<QTreeWidgetItem*> roots;
     for (QTreeWidgetItem* item : gone)
-        if (std::find(gone.begin(), gone.end(), item->parent()) == gone.end()) delete item;
+        if (std::find(gone.begin(), gone.end(), item->parent()) == gone.end())
+            roots.push_back(item);
+    for (QTreeWidgetItem* item : roots)
+        delete item;
 }
 
 void TQuillonFrm::NodeChanged(int node) {
@@ -64,9 +69,12 @@ QTreeWidgetItem* TQuillonFrm::NodeItem(int node) const {
                : nullptr;
 }
 
+// The tree selects one folder at most; the current item may be elsewhere
+// (a click makes an item current before it selects it).
 int TQuillonFrm::SelectedNode() const {
-    QTreeWidgetItem* item = TreeView->currentItem();
-    if (!item || !item->isSelected()) return -1;
+    QList<QTreeWidgetItem*> selected = TreeView->selectedItems();
+    if (selected.isEmpty()) return -1;
+    QTreeWidgetItem* item = selected.front();
     auto it = std::find(FItems.begin(), FItems.end(), item);
     return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
 }
@@ -131,11 +139,11 @@ void TQuillonFrm::ListViewChange() {
     ConnectAct->setEnabled(!lines.empty());
     QTreeWidgetItem* item = ListView->currentItem();
     if (!lines.empty() && item && item->isSelected()) {
-        QString caption = "站台列表 - " + item->text(0);
+        QString caption = QuillonTitle() + " - " + item->text(0);
         if (!item->text(1).isEmpty()) caption += " (" + item->text(1) + ")";
         setWindowTitle(caption);
     } else {
-        setWindowTitle("站台列表");
+        setWindowTitle(QuillonTitle());
     }
     if (ListView->hasFocus()) {
         FTreeFocused = false;
@@ -164,6 +172,13 @@ bool TQuillonFrm::eventFilter(QObject* watched, QEvent* e) {
         // An in-place editor is a child of its own: its keys do not come here.
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
             if (!SelectedSiteLines().empty()) ConnectClick();
+            return true;
+        }
+        // The rename key edits the alias, whichever column the row was clicked in:
+        // the other columns are changed in the site dialog only.
+        if (k->key() == Qt::Key_F2 && k->modifiers() == Qt::NoModifier) {
+            QTreeWidgetItem* item = ListView->currentItem();
+            if (item && item->isSelected()) ListView->editItem(item, 0);
             return true;
         }
     }

@@ -55,7 +55,7 @@ std::string QuillonDataFolder(const std::string& programFolder) {
 int RunQuillon(int& argc, char** argv, const TQuillonStart& start) {
     std::optional<QApplication> app;
     if (!qApp) app.emplace(argc, argv);
-    QApplication::setApplicationDisplayName("站台列表");
+    // No display name: the window system would add it to every caption.
     win::InstallQtMessageLoop();
 
     // Looking for a running instance and becoming the one happen under one

@@ -2,14 +2,16 @@
 
 #include "platform/CodePage.h"
 
-#include <QApplication>
-
 namespace {
 TMessageHook& Hook() {
     static TMessageHook hook;
     return hook;
 }
 } // namespace
+
+QString QuillonTitle() {
+    return QStringLiteral("站台列表");
+}
 
 TMessageHook SetMessageHook(TMessageHook hook) {
     TMessageHook old = std::move(Hook());
@@ -20,7 +22,7 @@ TMessageHook SetMessageHook(TMessageHook hook) {
 QMessageBox::StandardButton SiteMessageBox(QWidget* parent, TMsgKind kind, const QString& text,
                                            QMessageBox::StandardButtons buttons,
                                            const QString& caption) {
-    QString title = caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
+    QString title = caption.isEmpty() ? QuillonTitle() : caption;
     if (Hook()) return Hook()(kind, text, title);
     QMessageBox::Icon icon = kind == TMsgKind::Error         ? QMessageBox::Critical
                              : kind == TMsgKind::Warning     ? QMessageBox::Warning

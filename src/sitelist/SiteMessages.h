@@ -8,6 +8,10 @@
 
 enum class TMsgKind { Error, Warning, Information, Confirmation };
 
+// The program's title: the main window's caption with nothing selected, and
+// the caption of its message boxes.
+QString QuillonTitle();
+
 // Shows a modal box (or asks the hook) and returns the button pressed.
 QMessageBox::StandardButton SiteMessageBox(QWidget* parent, TMsgKind kind, const QString& text,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,

@@ -1,10 +1,12 @@
 // The site-list window: loading, editing through its commands and keys,
 // and the save question on close.
 #include "QuillonFixture.h"
+#include "QuillonInput.h"
 
 #include "platform/core/Big5.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QTreeWidget>
 #include <filesystem>
@@ -12,6 +14,17 @@
 namespace {
 std::string B5(const char* utf8) {
     return win::Utf8ToBig5(utf8);
+}
+
+// Types a name into the open in-place editor over what it shows, and ends with Enter.
+void TypeName(const QString& name) {
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_TRUE(editor);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    for (QChar c : name)
+        QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the view takes the text on its next turn
 }
 } // namespace
 
@@ -24,10 +37,10 @@ TEST_F(QuillonTest, HandMadeFileTakesAnEditAndSavesEveryOtherLineUnchanged) {
     PutList(kHandMade);
     TQuillonFrm& form = Open();
     ASSERT_EQ(form.TreeView->topLevelItemCount(), 2);
-    form.SelectNode(0);
+    ClickFolder(form, 0);
     EXPECT_EQ(Rows(), std::vector<std::string>{"批踢踢 ptt.example 23 備註;含分號"});
     EXPECT_EQ(form.StatusPanel->text(), "1 個站台");
-    form.CreateSiteAct->trigger();
+    QTest::keyClick(&form, Qt::Key_S, Qt::AltModifier);
     ASSERT_EQ(Rows().size(), 2u);
     EXPECT_EQ(Rows()[1], "新站台 位址 23 ");
 
@@ -43,8 +56,8 @@ TEST_F(QuillonTest, HandMadeFileTakesAnEditAndSavesEveryOtherLineUnchanged) {
 TEST_F(QuillonTest, SaveQuestionCancelKeepsTheWindowNoKeepsTheFile) {
     PutList("/A\r\n");
     TQuillonFrm& form = Open();
-    form.SelectNode(0);
-    form.CreateSiteClick();
+    ClickFolder(form, 0);
+    QTest::keyClick(&form, Qt::Key_S, Qt::AltModifier);
     Answers.push_back(QMessageBox::Cancel);
     EXPECT_FALSE(form.close());
     EXPECT_TRUE(form.isVisible());
@@ -61,8 +74,8 @@ TEST_F(QuillonTest, FailedBackupNamesItsFileAndKeepsWindowAndBothFiles) {
     PutList("/A\r\n");
     std::filesystem::create_directory(Dir / "Quillon.txt.bak"); // cannot be replaced by a file
     TQuillonFrm& form = Open();
-    form.SelectNode(0);
-    form.CreateSiteClick();
+    ClickFolder(form, 0);
+    QTest::keyClick(&form, Qt::Key_S, Qt::AltModifier);
     Answers.push_back(QMessageBox::Yes);
     EXPECT_FALSE(form.close());
     EXPECT_TRUE(form.isVisible());
@@ -78,7 +91,7 @@ TEST_F(QuillonTest, UnreadableListIsNamedAndNeverReplaced) {
     TQuillonFrm& form = Open();
     ASSERT_FALSE(Messages.empty());
     EXPECT_EQ(Messages.front().toStdString(), "無法讀取 " + Dir / "Quillon.txt" + "!");
-    form.CreateFolderClick();
+    QTest::keyClick(&form, Qt::Key_R, Qt::AltModifier);
     Answers.push_back(QMessageBox::Yes);
     EXPECT_FALSE(form.close());
     EXPECT_TRUE(std::filesystem::is_directory(Dir / "Quillon.txt"));
@@ -92,7 +105,7 @@ TEST_F(QuillonTest, SettingsRoundTripAndAStoredIndexBeyondTheTreeIsIgnored) {
     {
         TQuillonFrm& form = Open();
         EXPECT_EQ(form.SelectedNode(), -1);
-        form.SelectNode(1);
+        ClickFolder(form, 1);
         EXPECT_TRUE(form.close());
     }
     Form.reset();
@@ -104,24 +117,24 @@ TEST_F(QuillonTest, SettingsRoundTripAndAStoredIndexBeyondTheTreeIsIgnored) {
 TEST_F(QuillonTest, AltKeysRunEnabledCommandsOnly) {
     PutList("/A\r\n-//s1;h;23;\r\n");
     TQuillonFrm& form = Open();
-    form.TreeView->setFocus();
-    form.TreeView->clearSelection();
+    // Ctrl+click takes away the folder selected at start.
+    QTest::mouseClick(form.TreeView->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      form.TreeView->visualItemRect(form.NodeItem(0)).center());
     // Nothing selected: new site and delete are disabled and ignore their keys.
     QTest::keyClick(&form, Qt::Key_S, Qt::AltModifier);
     QTest::keyClick(&form, Qt::Key_D, Qt::AltModifier);
     EXPECT_EQ(form.Sites().LineCount(), 2);
-    form.SelectNode(0);
+    ClickFolder(form, 0);
     QTest::keyClick(&form, Qt::Key_S, Qt::AltModifier);
     EXPECT_EQ(Rows().size(), 2u);
     // Copy the folder and paste it into itself: refused.
-    form.TreeView->setFocus();
+    ClickFolder(form, 0);
     QTest::keyClick(&form, Qt::Key_Y, Qt::AltModifier);
     EXPECT_TRUE(form.PasteAct->isEnabled());
     QTest::keyClick(&form, Qt::Key_U, Qt::AltModifier);
     EXPECT_EQ(Messages.back(), "來源和目的為同一目錄!");
     // Delete with the tree focused takes the folder.
-    form.TreeView->setFocus();
-    form.SelectNode(0);
+    ClickFolder(form, 0);
     QTest::keyClick(&form, Qt::Key_D, Qt::AltModifier);
     EXPECT_EQ(form.TreeView->topLevelItemCount(), 0);
     EXPECT_FALSE(form.PasteAct->isEnabled());
@@ -131,24 +144,29 @@ TEST_F(QuillonTest, AltKeysRunEnabledCommandsOnly) {
 TEST_F(QuillonTest, NewFoldersSitBesideSubfoldersAndRenamesThatBreakTheFileRevert) {
     PutList("/A\r\n-/B\r\n--//b1;h;23;\r\n");
     TQuillonFrm& form = Open();
-    form.SelectNode(0);
-    form.CreateFolderClick();
+    ClickFolder(form, 0);
+    QTest::keyClick(&form, Qt::Key_R, Qt::AltModifier); // a new folder, its name in an editor
     QTreeWidgetItem* a = form.TreeView->topLevelItem(0);
     ASSERT_EQ(a->childCount(), 2);
     EXPECT_EQ(a->child(1)->text(0), "新資料匣");
-    form.TreeView->closePersistentEditor(a->child(1));
-    a->child(1)->setText(0, "/bad");
+    TypeName("/bad");
     EXPECT_EQ(a->child(1)->text(0), "新資料匣");
     EXPECT_NE(Messages.back().indexOf("/"), -1);
-    a->child(1)->setText(0, "好");
+    ClickFolder(form, 2);
+    QTest::keyClick(form.TreeView, Qt::Key_F2);
+    TypeName("好");
     EXPECT_EQ(form.Sites().Text(), "/A\r\n-/B\r\n--//b1;h;23;\r\n" + B5("-/好\r\n"));
     // B keeps its site.
-    form.SelectNode(1);
+    ClickFolder(form, 1);
     EXPECT_EQ(Rows(), std::vector<std::string>{"b1 h 23 "});
-    // A site alias edited in place: ";" is refused and reverts.
-    form.ListView->topLevelItem(0)->setText(0, "x;y");
+    // A site alias edited in place: ";" is refused and reverts. The click
+    // lands in the middle of the row, on the address: F2 still takes the alias.
+    ClickSite(form, 0);
+    QTest::keyClick(form.ListView, Qt::Key_F2);
+    TypeName("x;y");
     EXPECT_EQ(Rows(), std::vector<std::string>{"b1 h 23 "});
-    form.ListView->topLevelItem(0)->setText(0, "b2");
+    QTest::keyClick(form.ListView, Qt::Key_F2);
+    TypeName("b2");
     EXPECT_EQ(form.Sites().Line(2), "--//b2;h;23;");
     Answers.push_back(QMessageBox::No);
 }
@@ -156,20 +174,21 @@ TEST_F(QuillonTest, NewFoldersSitBesideSubfoldersAndRenamesThatBreakTheFileRever
 TEST_F(QuillonTest, PastedSitesTakeCopyNamesAndTheCaptionFollowsTheSelection) {
     PutList("/A\r\n-//s1;h1;23;\r\n");
     TQuillonFrm& form = Open();
-    form.SelectNode(0);
-    form.ListView->setFocus();
-    form.ListView->topLevelItem(0)->setSelected(true);
-    form.ListView->setCurrentItem(form.ListView->topLevelItem(0));
+    ClickFolder(form, 0);
+    ClickSite(form, 0);
     EXPECT_EQ(form.windowTitle(), "站台列表 - s1 (h1)");
     EXPECT_TRUE(form.ConnectAct->isEnabled());
-    form.Copy1Click();
-    form.Paste1Click();
-    form.Paste1Click();
+    QTest::keyClick(&form, Qt::Key_Y, Qt::AltModifier);
+    QTest::keyClick(&form, Qt::Key_U, Qt::AltModifier);
+    QTest::keyClick(&form, Qt::Key_U, Qt::AltModifier);
     std::vector<std::string> aliases;
     for (const auto& r : Rows())
         aliases.push_back(r.substr(0, r.find(" h1")));
     EXPECT_EQ(aliases, (std::vector<std::string>{"s1", "複製 - s1", "複製 (2) - s1"}));
-    form.ListView->clearSelection();
+    // Ctrl+click on each selected row leaves none selected.
+    for (int row = 0; row < 3; ++row)
+        if (form.ListView->topLevelItem(row)->isSelected())
+            ClickSite(form, row, Qt::ControlModifier);
     EXPECT_EQ(form.windowTitle(), "站台列表");
     Answers.push_back(QMessageBox::No);
 }
@@ -179,8 +198,8 @@ TEST_F(QuillonTest, ImportLandsAtTheEndOfTheFolderTakingEntryLinesOnly) {
     TTempDir::Put(Dir / "import.txt", "junk\r\n/N\r\n-//n;h;23;\r\n");
     TQuillonFrm& form = Open();
     form.ChooseImportFile = [this] { return QString::fromStdString(Dir / "import.txt"); };
-    form.SelectNode(0);
-    form.LoadSiteListClick();
+    ClickFolder(form, 0);
+    form.LoadSiteListAct->trigger(); // the menu's command
     EXPECT_EQ(form.Sites().Text(), "/A\r\n-/Old\r\n-/N\r\n--//n;h;23;\r\n");
     EXPECT_EQ(form.TreeView->topLevelItem(0)->child(1)->text(0), "N");
     EXPECT_TRUE(form.Sites().Modified);

@@ -7,6 +7,8 @@
 // (BP_QUILLON_PEER=terminal) that the site list starts through a
 // "BrannocPro" script in its program folder: it opens the channel, logs each
 // record and sends it back. Everything lives in a private home.
+#include "QuillonInput.h"
+
 #include "session/IPC.h"
 #include "session/core/IPCRecord.h"
 #include "sitelist/QuillonForm.h"
@@ -16,7 +18,10 @@
 #include "support/PeerProcess.h"
 #include "support/SandboxHome.h"
 
+#include <QApplication>
+#include <QKeySequence>
 #include <QSocketNotifier>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <atomic>
@@ -24,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -52,30 +58,59 @@ void AppendLine(const std::string& path, const std::string& line) {
 
 // ---- the site list, driven by commands -----------------------------------------------------
 
+// A key as a person types it ("Alt+D", "Return"), to the open dialog or the window.
+void TypeKey(TQuillonFrm& form, const std::string& name) {
+    QKeyCombination key = QKeySequence(QString::fromStdString(name))[0];
+    QWidget* to = QApplication::activeModalWidget();
+    QTest::keyClick(to ? to : &form, key.key(), key.keyboardModifiers());
+}
+
 void RunCommand(TQuillonFrm& form, const std::string& line) {
     std::istringstream in(line);
     std::string op;
     int arg = 0;
-    in >> op >> arg;
+    in >> op;
+    if (op == "key") {
+        std::string name;
+        in >> name;
+        TypeKey(form, name);
+        PeerSay("typed " + name);
+        return;
+    }
+    in >> arg;
     if (op == "select") {
-        form.SelectNode(arg);
+        ClickFolder(form, arg);
         PeerSay("selected " + std::to_string(form.ListView->topLevelItemCount()));
+    } else if (op == "site") {
+        ClickSite(form, arg);
+        PeerSay("clicked");
     } else if (op == "connect") {
-        form.ListView->setFocus();
-        form.ListView->clearSelection();
-        QTreeWidgetItem* item = form.ListView->topLevelItem(arg);
-        form.ListView->setCurrentItem(item);
-        if (item) item->setSelected(true);
-        form.ConnectClick();
+        ClickSite(form, arg);
+        QTest::keyClick(form.ListView, Qt::Key_Return);
         PeerSay("connected");
     } else if (op == "connect-all") {
-        form.ConnectAllClick();
+        ClickToolButton(form, form.ConnectAllAct);
         PeerSay("connect-all done");
+    } else if (op == "find") {
+        ClickToolButton(form, form.FindAct);
+        PeerSay("found");
+    } else if (op == "tree") {
+        std::string names;
+        for (int i = 0; i < form.TreeView->topLevelItemCount(); ++i)
+            names += " " + form.TreeView->topLevelItem(i)->text(0).toStdString();
+        PeerSay("tree" + names);
+    } else if (op == "windows") {
+        // Each shown window's id and caption, the main window first.
+        std::ostringstream out;
+        out << "windows";
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible()) out << (w == &form ? " main=" : " dialog=") << w->winId();
+        PeerSay(out.str());
     } else if (op == "state") {
         PeerSay(std::string("state client=") + (form.ClientConnected() ? "1" : "0") + " window=" +
                 (form.ClientWindow() ? "1" : "0") + " ready=" + (form.TerminalReady() ? "1" : "0"));
     } else if (op == "new-folder") {
-        form.CreateFolderClick();
+        TypeKey(form, "Alt+R");
         PeerSay("created");
     } else if (op == "close") {
         form.close();
@@ -474,6 +509,92 @@ TEST_F(QuillonProcessTest, ASignalWhileTheStartUpBoxIsOpenEndsTheStartCleanly) {
     EXPECT_EQ(Quillon->ReadPeerLine(), "exit");
     EXPECT_EQ(Quillon->Wait(), 0);
     EXPECT_TRUE(fs::is_directory(Prog + "Quillon.txt"));
+}
+
+TEST_F(QuillonProcessTest, DeletingAFolderThatHoldsASubfolderLeavesTheRestAndSavesIt) {
+    PutList("/A\r\n-/B\r\n--//b1;127.0.0.1;23;\r\n/C\r\n-//c1;127.0.0.1;23;\r\n");
+    StartQuillon({"BP_ANSWER=yes"});
+    EXPECT_EQ(Ask("select 0"), "selected 0");
+    ASSERT_EQ(Ask("key Alt+D"), "typed Alt+D") << "the site list went down";
+    EXPECT_EQ(Ask("tree"), "tree C");
+    EXPECT_EQ(Ask("select 0"), "selected 1");
+    EXPECT_EQ(Ask("close"), "box 你確定要儲存更動後的站台列表嗎?");
+    EXPECT_EQ(Quillon->ReadPeerLine(), "closed");
+    EXPECT_EQ(Quillon->ReadPeerLine(), "exit");
+    EXPECT_EQ(Quillon->Wait(), 0);
+    EXPECT_EQ(ReadFile(Prog + "Quillon.txt"), "/C\r\n-//c1;127.0.0.1;23;\r\n");
+}
+
+// ---- captions on a real X display ------------------------------------------------------------
+
+namespace {
+
+// A private X server for one test; Xvfb picks a free display and names it.
+class TPrivateDisplay {
+public:
+    TPrivateDisplay() {
+        int fds[2];
+        if (!testpeer::HaveProgram("Xvfb") || ::pipe2(fds, O_CLOEXEC) != 0) return;
+        ::fcntl(fds[1], F_SETFD, 0); // the server writes the display number here
+        Server = std::make_unique<testpeer::TChildProcess>(
+            std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten",
+                                     "tcp", "-screen", "0", "1024x768x24"});
+        ::close(fds[1]);
+        pollfd p{fds[0], POLLIN, 0};
+        std::string number;
+        char c;
+        while (::poll(&p, 1, 20000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(fds[0]);
+        if (!number.empty()) Name = ":" + number;
+    }
+    std::string Name; // empty: no display
+    std::unique_ptr<testpeer::TChildProcess> Server;
+};
+
+// The caption the X server holds for a window.
+std::string XWindowName(const std::string& display, const std::string& id) {
+    std::string command = "DISPLAY=" + display + " LC_ALL=C.UTF-8 xprop -id " + id +
+                          " -notype _NET_WM_NAME 2>/dev/null";
+    std::string out;
+    if (FILE* f = ::popen(command.c_str(), "r")) {
+        char buf[512];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            out.append(buf, n);
+        ::pclose(f);
+    }
+    std::size_t first = out.find('"'), last = out.rfind('"');
+    return first < last ? out.substr(first + 1, last - first - 1) : "<none: " + out + ">";
+}
+
+// "windows main=1 dialog=2" -> the id after "name=".
+std::string WindowId(const std::string& windows, const std::string& name) {
+    std::size_t at = windows.find(" " + name + "=");
+    if (at == std::string::npos) return "0";
+    at += name.size() + 2;
+    return windows.substr(at, windows.find(' ', at) - at);
+}
+
+} // namespace
+
+// The window system gets the captions as they are: no program name added.
+TEST_F(QuillonProcessTest, CaptionsReachTheWindowSystemWithNothingAdded) {
+    TPrivateDisplay x;
+    if (x.Name.empty() || !testpeer::HaveProgram("xprop")) GTEST_SKIP() << "needs Xvfb and xprop";
+    PutList("/A\r\n-//s1;127.0.0.1;23;\r\n");
+    StartQuillon({"QT_QPA_PLATFORM=xcb", "DISPLAY=" + x.Name});
+    EXPECT_EQ(XWindowName(x.Name, WindowId(Ask("windows"), "main")), "站台列表");
+    EXPECT_EQ(Ask("select 0"), "selected 1");
+    EXPECT_EQ(Ask("site 0"), "clicked");
+    EXPECT_EQ(XWindowName(x.Name, WindowId(Ask("windows"), "main")), "站台列表 - s1 (127.0.0.1)");
+    // A dialog: its answer comes once it has closed.
+    std::string find = "find\n";
+    ASSERT_EQ(::write(CommandFd, find.data(), find.size()), static_cast<ssize_t>(find.size()));
+    EXPECT_EQ(XWindowName(x.Name, WindowId(Ask("windows"), "dialog")), "搜尋站台");
+    EXPECT_EQ(Ask("key Escape"), "typed Escape");
+    EXPECT_EQ(Quillon->ReadPeerLine(), "found");
+    Quillon.reset(); // before its display goes
 }
 
 // ---- with the real terminal ------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Sending sites: the channel to a known terminal, the start road, and
 // connect-all with its ends.
 #include "QuillonFixture.h"
+#include "QuillonInput.h"
 #include "controls/DockTlbr.h"
 
 #include <QAction>
@@ -10,24 +11,21 @@
 namespace {
 const win::HWND kTerminal = 0x1234;
 
-void SelectRow(TQuillonFrm& form, int row) {
-    form.ListView->setFocus();
-    form.ListView->clearSelection();
-    form.ListView->setCurrentItem(form.ListView->topLevelItem(row));
-    form.ListView->topLevelItem(row)->setSelected(true);
+void PressConnect(TQuillonFrm& form) {
+    QTest::keyClick(&form, Qt::Key_C, Qt::AltModifier);
 }
 } // namespace
 
 TEST_F(QuillonTest, WithoutATerminalConnectStartsOneWithTheWholeSiteInOneArgument) {
     PutList("/A\r\n-//My BBS;host;23;\r\n-//a:b;h2;abc;\r\n-//none;;23;\r\n");
     TQuillonFrm& form = Open();
-    form.SelectNode(0);
-    SelectRow(form, 0);
-    form.ConnectClick();
-    SelectRow(form, 1);
+    ClickFolder(form, 0);
+    ClickSite(form, 0);
+    PressConnect(form);
+    ClickSite(form, 1);
     QTest::keyClick(form.ListView, Qt::Key_Return);
-    SelectRow(form, 2); // no address: nothing is sent
-    form.ConnectClick();
+    ClickSite(form, 2); // no address: nothing is sent
+    PressConnect(form);
     ASSERT_EQ(Starter->Starts.size(), 2u);
     EXPECT_EQ(Starter->Starts[0].first, "/prog/BrannocPro");
     EXPECT_EQ(Starter->Starts[0].second, "telnet://My\xA1\x40"
@@ -43,28 +41,28 @@ TEST_F(QuillonTest, AKnownTerminalGetsRecordsAndALostOneTakesTheStartRoad) {
     PutList("/A\r\n-//" + longAlias + ";host;2323;\r\n-//s;" + longHost + ";23;\r\n");
     TQuillonFrm& form = Open();
     EXPECT_EQ(Server->Opens, 1); // the first show opens the channel
-    form.SelectNode(0);
-    SelectRow(form, 0);
+    ClickFolder(form, 0);
+    ClickSite(form, 0);
     // Connected but not yet known by its window: the start road.
     Server->OnConnect(kTerminal);
-    form.ConnectClick();
+    PressConnect(form);
     EXPECT_EQ(Starter->Starts.size(), 1u);
     Server->OnClientData("IPC_Open", kTerminal);
     EXPECT_TRUE(form.TerminalReady());
-    form.ConnectClick();
+    PressConnect(form);
     ASSERT_EQ(Server->Sent.size(), 1u);
     EXPECT_EQ(Server->Sent[0].To, kTerminal);
     EXPECT_EQ(Server->Sent[0].Alias, std::string(30, 'x'));
     EXPECT_EQ(Server->Sent[0].Port, 2323);
     // An address the record cannot hold whole takes the start road.
-    SelectRow(form, 1);
-    form.ConnectClick();
+    ClickSite(form, 1);
+    PressConnect(form);
     EXPECT_EQ(Starter->Starts.size(), 2u);
     EXPECT_EQ(Server->Sent.size(), 1u);
     // A send the terminal never gets: the channel reopens, the site starts one.
-    SelectRow(form, 0);
+    ClickSite(form, 0);
     Server->Deliver = false;
-    form.ConnectClick();
+    PressConnect(form);
     EXPECT_EQ(Starter->Starts.size(), 3u);
     EXPECT_FALSE(form.ClientConnected());
     EXPECT_EQ(form.ClientWindow(), 0u);
@@ -75,15 +73,15 @@ TEST_F(QuillonTest, AKnownTerminalGetsRecordsAndALostOneTakesTheStartRoad) {
 TEST_F(QuillonTest, IPCCloseReopensTheChannelAndTheNextSiteStartsATerminal) {
     PutList("/A\r\n-//s;host;23;\r\n");
     TQuillonFrm& form = Open();
-    form.SelectNode(0);
-    SelectRow(form, 0);
+    ClickFolder(form, 0);
+    ClickSite(form, 0);
     Server->TerminalArrives(kTerminal);
-    form.ConnectClick();
+    PressConnect(form);
     EXPECT_EQ(Server->Sent.size(), 1u);
     Server->OnClientData("IPC_Close", kTerminal);
     EXPECT_EQ(Server->Closes, 1);
     EXPECT_TRUE(Server->Active());
-    form.ConnectClick();
+    PressConnect(form);
     EXPECT_EQ(Starter->Starts.size(), 1u);
     // A lost terminal counts as the same goodbye.
     Server->TerminalArrives(kTerminal);
@@ -94,7 +92,7 @@ TEST_F(QuillonTest, IPCCloseReopensTheChannelAndTheNextSiteStartsATerminal) {
 TEST_F(QuillonTest, ConnectAllStartsOneTerminalWaitsForItThenSendsTheRest) {
     PutList("/A\r\n-//s1;h1;23;\r\n-//s2;h2;23;\r\n-//s3;h3;23;\r\n");
     TQuillonFrm& form = Open();
-    form.SelectNode(0);
+    ClickFolder(form, 0);
     Starter->OnStart = [this] {
         QTimer::singleShot(0, [this] { Server->TerminalArrives(kTerminal); });
     };
@@ -103,7 +101,7 @@ TEST_F(QuillonTest, ConnectAllStartsOneTerminalWaitsForItThenSendsTheRest) {
         disabledMeanwhile = !Form->MainBar->isEnabled() && !Form->ConnectAllAct->isEnabled();
         inner(h);
     };
-    form.ConnectAllClick();
+    ClickToolButton(form, form.ConnectAllAct);
     ASSERT_EQ(Starter->Starts.size(), 1u);
     EXPECT_EQ(Starter->Starts[0].second, "telnet://s1;h1;23");
     ASSERT_EQ(Server->Sent.size(), 2u);
@@ -118,9 +116,9 @@ TEST_F(QuillonTest, ConnectAllStartsOneTerminalWaitsForItThenSendsTheRest) {
 TEST_F(QuillonTest, ConnectAllEndsOnAFailedStartAndOnATerminalThatNeverOpens) {
     PutList("/A\r\n-//s1;h1;23;\r\n-//s2;h2;23;\r\n-//s3;h3;23;\r\n");
     TQuillonFrm& form = Open();
-    form.SelectNode(0);
+    ClickFolder(form, 0);
     Starter->Fail = "執行檔不存在!";
-    form.ConnectAllClick();
+    ClickToolButton(form, form.ConnectAllAct);
     EXPECT_EQ(Starter->Starts.size(), 1u);
     EXPECT_EQ(Messages.back(), "執行檔不存在!");
     EXPECT_FALSE(form.ConnectAllRunning());
@@ -128,7 +126,7 @@ TEST_F(QuillonTest, ConnectAllEndsOnAFailedStartAndOnATerminalThatNeverOpens) {
     Starter->Fail.clear();
     Starter->Starts.clear();
     form.SetOpenTimeoutMs(50);
-    form.ConnectAllClick();
+    ClickToolButton(form, form.ConnectAllAct);
     EXPECT_EQ(Starter->Starts.size(), 1u);
     EXPECT_TRUE(Server->Sent.empty());
     EXPECT_TRUE(form.MainBar->isEnabled());
@@ -138,9 +136,9 @@ TEST_F(QuillonTest, ConnectAllEndsOnAFailedStartAndOnATerminalThatNeverOpens) {
 TEST_F(QuillonTest, ClosingTheWindowEndsAWaitingConnectAllThenCloses) {
     PutList("/A\r\n-//s1;h1;23;\r\n-//s2;h2;23;\r\n");
     TQuillonFrm& form = Open();
-    form.SelectNode(0);
+    ClickFolder(form, 0);
     Starter->OnStart = [this] { QTimer::singleShot(0, [this] { Form->close(); }); };
-    form.ConnectAllClick();
+    ClickToolButton(form, form.ConnectAllAct);
     EXPECT_EQ(Starter->Starts.size(), 1u);
     EXPECT_TRUE(form.isVisible()); // the close comes once the run has ended
     for (int i = 0; i < 200 && form.isVisible(); ++i)

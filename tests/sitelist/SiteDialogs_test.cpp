@@ -1,5 +1,6 @@
 // The site and search dialogs with their keys, and the office-style button.
 #include "QuillonFixture.h"
+#include "QuillonInput.h"
 
 #include "platform/core/Big5.h"
 #include "sitelist/FindSiteDialog.h"
@@ -48,17 +49,30 @@ TEST_F(QuillonTest, SiteDialogEnablesOkByAliasAndRefusesWhatTheFileCannotHold) {
 TEST_F(QuillonTest, ModifyThroughTheSiteDialogRewritesTheLineOnlyWhenChanged) {
     PutList("/A\r\n-//s;h;23;r\r\n");
     TQuillonFrm& form = Open();
-    form.SelectNode(0);
-    form.ListView->setFocus();
-    form.ListView->setCurrentItem(form.ListView->topLevelItem(0));
-    QTimer::singleShot(0, [&] { form.SetSiteDlg->OKBtnClick(); });
-    form.Modify1Click();
+    ClickFolder(form, 0);
+    ClickSite(form, 0);
+    TSetSiteDlg* dlg = form.SetSiteDlg;
+    auto clickOk = [dlg] {
+        QTest::mouseClick(dlg->OKBtn, Qt::LeftButton, {}, dlg->OKBtn->rect().center());
+    };
+    QTimer::singleShot(0, clickOk);
+    QTest::keyClick(&form, Qt::Key_M, Qt::AltModifier);
     EXPECT_FALSE(form.Sites().Modified);
-    QTimer::singleShot(0, [&] {
-        form.SetSiteDlg->Memo->setPlainText("new\nremark\n");
-        form.SetSiteDlg->OKBtnClick();
+    // The window system hands the activation back to the window (this test
+    // platform does not on its own once a dialog has closed).
+    form.activateWindow();
+    for (int i = 0; i < 500 && QApplication::activeWindow() != &form; ++i)
+        QTest::qWait(10);
+    ASSERT_EQ(QApplication::activeWindow(), &form);
+    QTimer::singleShot(0, [dlg, clickOk] {
+        QTest::keyClick(dlg->Memo, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(dlg->Memo, "new");
+        QTest::keyClick(dlg->Memo, Qt::Key_Return);
+        QTest::keyClicks(dlg->Memo, "remark");
+        QTest::keyClick(dlg->Memo, Qt::Key_Return);
+        clickOk();
     });
-    form.Modify1Click();
+    QTest::keyClick(&form, Qt::Key_M, Qt::AltModifier);
     EXPECT_TRUE(form.Sites().Modified);
     EXPECT_EQ(form.Sites().Line(1), "-//s;h;23;new remark");
     EXPECT_EQ(Rows(), std::vector<std::string>{"s h 23 new remark"});
@@ -94,7 +108,7 @@ TEST_F(QuillonTest, FindDialogSearchesMovesIntoResultsAndConnectsOnlySitesWithAd
     EXPECT_TRUE(dlg.ListView2->topLevelItem(0)->isSelected());
     QTest::keyClick(dlg.ListView2, Qt::Key_Return); // "bare" has no address
     EXPECT_TRUE(connected.empty());
-    dlg.ListView2->setCurrentItem(dlg.ListView2->topLevelItem(1));
+    QTest::keyClick(dlg.ListView2, Qt::Key_Down);
     QTest::keyClick(dlg.ListView2, Qt::Key_Return);
     ASSERT_EQ(connected.size(), 1u);
     EXPECT_EQ(connected[0], (std::pair<std::string, int>{"abc", 23}));

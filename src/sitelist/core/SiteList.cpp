@@ -29,9 +29,11 @@ std::string TSiteList::Text() const {
     return out;
 }
 
-// Pre-order walk with the stack of open folders: a folder line may be at
-// most one deeper than the innermost open folder; a site line belongs to
-// the innermost open folder when it has that folder's depth.
+// Pre-order walk with the stack of open folders (depths 0, 1, 2, ...): a
+// folder line may be at most one deeper than the innermost open folder; a
+// site line belongs to the open folder of its depth, which may lie outside
+// a subfolder met since: then that subfolder is closed by it, as its
+// block has ended.
 void TSiteList::Classify() {
     FInfo.assign(FLines.size(), TLineInfo{});
     FNodes.clear();
@@ -42,8 +44,11 @@ void TSiteList::Classify() {
         TLineDepth d = ParseLineDepth(line);
         std::size_t dashes = static_cast<std::size_t>(d.Depth + (d.IsSite ? 1 : 0));
         if (d.IsSite) {
-            if (!open.empty() && FNodes[static_cast<std::size_t>(open.back())].Depth == d.Depth)
+            auto depth = static_cast<std::size_t>(d.Depth);
+            if (depth < open.size()) {
+                open.resize(depth + 1);
                 FInfo[i] = {TLineKind::Site, open.back()};
+            }
             continue;
         }
         if (dashes >= line.size() || line[dashes] != '/') continue;
@@ -94,11 +99,21 @@ int TSiteList::ChildIndex(int node) const {
 
 // ---- folder queries -----------------------------------------------------------
 
+// The block ends at the next folder of the same or a lower depth, or earlier
+// at a site of an enclosing folder that follows the folder's last line.
 int TSiteList::BlockEnd(int node) const {
     int depth = Node(node).Depth;
+    int end = LineCount();
     for (int n = node + 1; n < NodeCount(); ++n)
-        if (Node(n).Depth <= depth) return Node(n).Line;
-    return LineCount();
+        if (Node(n).Depth <= depth) {
+            end = Node(n).Line;
+            break;
+        }
+    for (int i = Node(node).Line + 1; i < end; ++i)
+        if (Kind(i) == TLineKind::Site &&
+            Node(FInfo[static_cast<std::size_t>(i)].Node).Depth < depth)
+            return i;
+    return end;
 }
 
 TFolderScan TSiteList::ScanFolder(int node) const {
@@ -119,11 +134,13 @@ TFolderScan TSiteList::ScanFolder(int node) const {
     return s;
 }
 
+// Its sites stand anywhere in its block: before its subfolders, or after one.
 std::vector<int> TSiteList::SiteLines(int node) const {
     std::vector<int> out;
-    int end = node + 1 < NodeCount() ? Node(node + 1).Line : LineCount();
+    int end = BlockEnd(node);
     for (int i = Node(node).Line + 1; i < end; ++i)
-        if (Kind(i) == TLineKind::Site) out.push_back(i);
+        if (Kind(i) == TLineKind::Site && FInfo[static_cast<std::size_t>(i)].Node == node)
+            out.push_back(i);
     return out;
 }
 

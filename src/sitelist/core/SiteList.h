@@ -3,9 +3,11 @@
 //
 // The tree is a view of the lines: one node per folder line, nodes in line
 // order (pre-order), so a node's absolute index is its place among the
-// folder lines. Lines that fit the grammar nowhere (blank lines, stray text,
-// a folder deeper than its parent allows, a site line that belongs to no
-// folder of its depth) are kept byte for byte where they stand, shown
+// folder lines. A folder's sites usually follow its line; a site line of a
+// folder that comes after one of its subfolders still belongs to it, and
+// ends that subfolder's block. Lines that fit the grammar nowhere (blank
+// lines, stray text, a folder deeper than its parent allows, a site line
+// that belongs to no folder of its depth) are kept byte for byte where they stand, shown
 // nowhere, skipped by every walk, and moved and deleted with the folder
 // block they lie in.
 //
@@ -91,7 +93,8 @@ public:
     // The folder's line (the tree node's absolute index is the node itself).
     int FindFolderLine(int node) const { return Node(node).Line; }
     TFolderScan ScanFolder(int node) const;
-    // One past the last line of the folder's block.
+    // One past the last line of the folder's block: the next folder line of
+    // the same or a lower depth, or a site line of an enclosing folder.
     int BlockEnd(int node) const;
     // The folder's sites in order.
     std::vector<TSiteItem> FillSiteList(int node) const;

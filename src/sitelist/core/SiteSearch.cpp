@@ -38,8 +38,10 @@ std::vector<TSearchHit> SearchSites(const TSiteList& list, std::string_view keyw
             const TFolderNode& node = list.Node(list.NodeOfLine(i));
             folders.resize(static_cast<std::size_t>(node.Depth));
             folders.push_back(FolderLineName(list.Line(i)));
-        } else if (list.Kind(i) == TLineKind::Site &&
-                   ContainsAtCharBoundary(list.Line(i), keyword)) {
+        } else if (list.Kind(i) == TLineKind::Site) {
+            // A site after a subfolder's block belongs to the folder around it.
+            folders.resize(static_cast<std::size_t>(list.Node(list.OwnerOfSite(i)).Depth) + 1);
+            if (!ContainsAtCharBoundary(list.Line(i), keyword)) continue;
             TSearchHit hit;
             hit.Line = i;
             hit.Fields = ParseSiteLine(list.Line(i));

@@ -150,18 +150,46 @@ TEST(SiteListFile, StrayAndBlankLinesStayInPlaceHiddenFromEveryWalk) {
                              "-//late;h;23;\r\n"
                              "/C\r\n";
     TSiteList list = Load(file);
-    EXPECT_EQ(Shape(list), "A: s1\n  B: s2\nC:\n");
+    // A's site after B's block is A's.
+    EXPECT_EQ(Shape(list), "A: s1 late\n  B: s2\nC:\n");
     EXPECT_EQ(list.Text(), file);
-    EXPECT_EQ(SearchSites(list, "").size(), 2u);
+    EXPECT_EQ(SearchSites(list, "").size(), 3u);
 
-    // Deleting B takes the lines of its block, stray ones included.
+    // Deleting B takes the lines of its block, stray ones included, and
+    // leaves A's site that followed it.
     list.DeleteFolder(1);
     EXPECT_EQ(list.Text(), "stray first\r\n/A\r\n\r\n-//s1;h;23;\r\n---/too deep\r\n"
-                           "---//orphan;h;23;\r\n/C\r\n");
-    // A new site and a rename keep every other line as it was.
+                           "---//orphan;h;23;\r\n-//late;h;23;\r\n/C\r\n");
+    // A new site goes after the folder's last one and moves no other line.
     list.CreateSite(0);
-    EXPECT_EQ(list.Line(4), "-//" + NewSiteAlias() + ";" + NewSiteAddress() + ";23;");
-    EXPECT_EQ(list.Line(5), "---/too deep");
+    EXPECT_EQ(list.Line(7), "-//" + NewSiteAlias() + ";" + NewSiteAddress() + ";23;");
+    EXPECT_EQ(list.Line(8), "/C");
+}
+
+// A folder's site may follow one of its subfolders: it is listed under the
+// folder, ends the subfolder's block, and a folder line after it can only
+// open a sibling of that subfolder.
+TEST(SiteListFile, ASiteAfterASubfolderBelongsToItsFolder) {
+    TSiteList list = Load("/A\r\n-/B\r\n--//b1;h;23;\r\n-//a2;h;23;\r\n--/X\r\n-/C\r\n"
+                          "---//deep;h;23;\r\n/D\r\n");
+    EXPECT_EQ(Shape(list), "A: a2\n  B: b1\n  C:\nD:\n");
+    EXPECT_EQ(list.OwnerOfSite(3), 0);
+    EXPECT_EQ(list.BlockEnd(1), 3);
+    EXPECT_EQ(list.ScanFolder(0).LastSite, 3);
+    auto hits = SearchSites(list, "a2");
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].FolderPath, "A");
+
+    // Copying and deleting B leave A's site where it is.
+    TMirror mirror(list);
+    list.CopyFolder(1);
+    EXPECT_TRUE(list.Paste(2).empty()); // into C
+    EXPECT_EQ(Shape(list), "A: a2\n  B: b1\n  C:\n    B: b1\nD:\n");
+    list.DeleteFolder(1);
+    EXPECT_EQ(list.Text(), "/A\r\n-//a2;h;23;\r\n--/X\r\n-/C\r\n---//deep;h;23;\r\n"
+                           "--/B\r\n---//b1;h;23;\r\n/D\r\n");
+    EXPECT_EQ(Shape(list), "A: a2\n  C:\n    B: b1\nD:\n");
+    EXPECT_EQ(mirror.Names, (std::vector<std::string>{"A", "C", "B", "D"}));
 }
 
 TEST(SiteListFile, CutOffFileAndLineEndsRoundTrip) {
