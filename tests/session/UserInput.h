@@ -98,6 +98,13 @@ inline void TypeOver(QLineEdit* box, const QString& text) {
     TypeText(box, text);
 }
 
+// Replaces the text of a spin box: Ctrl+A and the new value typed.
+inline void TypeOverSpin(QWidget* spin, const QString& text) {
+    spin->setFocus();
+    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+    TypeText(spin, text);
+}
+
 // Types the host and the port into the connection bar and clicks Connect.
 inline void TypeAndConnect(TkvMainForm& f, const QString& host, const QString& port) {
     TypeOver(f.HostNameComboBox->lineEdit(), host);
