@@ -5,10 +5,14 @@
 // and its Connect button clicked.
 #pragma once
 
+#include "dialogs/DirectoryDialog.h"
 #include "session/kvMainForm.h"
+#include "support/ModalScript.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -115,6 +119,30 @@ inline void TypeAndConnect(TkvMainForm& f, const QString& host, const QString& p
         return;
     }
     QTest::mouseClick(connect, Qt::LeftButton);
+}
+
+// Opens the address book from the menu bar, clicks the site's row and the
+// book's Connect button. `modals` answers the book (and, after it, any
+// question the connect asks in the order given).
+inline void ConnectFromBook(TkvMainForm& f, testsupport::TModalScript& modals,
+                            const std::string& alias) {
+    bool clicked = false;
+    modals.Then([&](QDialog* d) {
+        auto* book = dynamic_cast<TDirectoryDlg*>(d);
+        const int row = book ? book->IndexOfSite(alias) : -1;
+        if (row < 0) {
+            d->reject();
+            return;
+        }
+        QListWidget* list = book->CheckListBox;
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+        QTest::mouseClick(book->ConnectHotBitBtn, Qt::LeftButton);
+        clicked = true;
+    });
+    EXPECT_TRUE(ChooseMenuItem(f, f.Action(QStringLiteral("Directory"))));
+    EXPECT_TRUE(clicked) << "no row " << alias << " in the address book";
 }
 
 } // namespace sessiontest
