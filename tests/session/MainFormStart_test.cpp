@@ -4,6 +4,7 @@
 #include "session/kvMainForm.h"
 
 #include "QuietEnvironment.h"
+#include "UserInput.h"
 
 #include "../support/ModalScript.h"
 #include "../support/SandboxHome.h"
@@ -318,7 +319,7 @@ TEST_F(MainFormStart, ViewSettingsReachTheControlsBeforeTheFirstShow) {
 TEST_F(MainFormStart, ClosingSavesOnceAndAnUnbuiltWindowSavesNothing) {
     TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nPort=4000\r\n");
     Start();
-    Form->PortEdit->setText("2424");
+    sessiontest::TypeOver(Form->PortEdit, "2424");
     Form->close();
     EXPECT_TRUE(Form->LastSaveOk());
     EXPECT_EQ(ReadBack().Port, "2424");
@@ -350,7 +351,7 @@ TEST_F(MainFormStart, AFailedSaveKeepsTheOldFileAndShowsOneBox) {
     TModalScript modal;
     modal.Ok();
     Start({}, [](TTestEnvironment& e) { e.HandlerOpens = false; });
-    Form->PortEdit->setText("2525");
+    sessiontest::TypeOver(Form->PortEdit, "2525");
     Form->close();
     QCoreApplication::processEvents();
     QTest::qWait(50);
