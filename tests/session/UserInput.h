@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -123,7 +124,8 @@ inline void TypeAndConnect(TkvMainForm& f, const QString& host, const QString& p
 
 // Opens the address book from the menu bar, clicks the site's row and the
 // book's Connect button. `modals` answers the book (and, after it, any
-// question the connect asks in the order given).
+// question the connect asks in the order given: the clicks come once the
+// answer has returned, so that the script can answer again).
 inline void ConnectFromBook(TkvMainForm& f, testsupport::TModalScript& modals,
                             const std::string& alias) {
     bool clicked = false;
@@ -134,12 +136,14 @@ inline void ConnectFromBook(TkvMainForm& f, testsupport::TModalScript& modals,
             d->reject();
             return;
         }
-        QListWidget* list = book->CheckListBox;
-        list->scrollToItem(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-        QTest::mouseClick(book->ConnectHotBitBtn, Qt::LeftButton);
-        clicked = true;
+        QTimer::singleShot(0, book, [book, row, &clicked] {
+            QListWidget* list = book->CheckListBox;
+            list->scrollToItem(list->item(row));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(row)).center());
+            QTest::mouseClick(book->ConnectHotBitBtn, Qt::LeftButton);
+            clicked = true;
+        });
     });
     EXPECT_TRUE(ChooseMenuItem(f, f.Action(QStringLiteral("Directory"))));
     EXPECT_TRUE(clicked) << "no row " << alias << " in the address book";
