@@ -59,6 +59,9 @@ inline bool ClickMenuItem(QMenu* top, QAction* a) {
     const QPoint at = holder->actionGeometry(a).center();
     QTest::mouseMove(holder, at);
     QTest::mouseClick(holder, Qt::LeftButton, {}, at);
+    // A disabled item keeps its menus open: the user closes them with Esc.
+    for (auto m = path.rbegin(); m != path.rend(); ++m)
+        if ((*m)->isVisible()) QTest::keyClick(*m, Qt::Key_Escape);
     return true;
 }
 
