@@ -96,8 +96,8 @@ TEST_F(TabStripTest, OneRowScrollsToTheCurrentTabAndByItsArrows) {
     QTest::mouseClick(&Strip, Qt::LeftButton, Qt::NoModifier, Strip.tabRect(8).center());
     EXPECT_EQ(Strip.currentIndex(), 8);
 
-    while (Arrows()[0]->isEnabled())
-        Arrows()[0]->click();
+    for (int i = 0; i < 50 && Arrows()[0]->isEnabled(); ++i)
+        QTest::mouseClick(Arrows()[0], Qt::LeftButton);
     EXPECT_TRUE(InView(0));
     EXPECT_EQ(Strip.currentIndex(), 8); // scrolling selects nothing
 

@@ -20,8 +20,20 @@ namespace {
 class KeyBoardDialog : public TDialogTest {
 protected:
     std::string Temp() const { return Scratch.File("tmp/"); }
+    // The editor on `map`, shown for the mouse and the keys.
     std::unique_ptr<TKeyBoardDlg> Make(const std::string& map) {
-        return std::make_unique<TKeyBoardDlg>(Host, Host.Dir + "Keys.ini", map, Temp());
+        auto d = std::make_unique<TKeyBoardDlg>(Host, Host.Dir + "Keys.ini", map, Temp());
+        d->show();
+        return d;
+    }
+    static void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+    // Replaces the key text as typed: all selected and typed over.
+    static void Type(QLineEdit* e, const QString& text) {
+        e->setFocus();
+        QTest::keyClick(e, Qt::Key_End);
+        QTest::keyClick(e, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, text);
     }
     std::string Keys() const { return TScratchFolder::Read(Host.Dir + "Keys.ini"); }
     static std::string Value(const std::string& bytes, const std::string& section,
@@ -42,19 +54,19 @@ TEST_F(KeyBoardDialog, KeyNamesFollowTheMarkers) {
     QPushButton* pad7 = d->KeyButton(71, false);
     QPushButton* home = d->KeyButton(71, true);
     ASSERT_TRUE(pad7 && home);
-    d->NumBtn->click();
+    Click(d->NumBtn);
     EXPECT_EQ(d->NumStaticText->palette().color(QPalette::Window), QColor(0, 255, 0));
     EXPECT_EQ(d->MakeKeyName(pad7), "071-1000(7)");
     EXPECT_EQ(d->MakeKeyName(home), "071-0001(Home)") << "an extended key is no keypad digit";
-    d->ShiftBtn2->click();
+    Click(d->ShiftBtn2);
     EXPECT_FALSE(d->NumOn()) << "Shift switches Num off";
     EXPECT_NE(d->NumStaticText->palette().color(QPalette::Window), QColor(0, 255, 0));
-    d->CrtlBtn1->click();
+    Click(d->CrtlBtn1);
     EXPECT_EQ(d->MakeKeyName(d->KeyButton(30, false)), "030-0110(A)");
-    d->KeyButton(30, false)->click();
+    Click(d->KeyButton(30, false));
     EXPECT_TRUE(d->KeyEdit->isEnabled());
     EXPECT_TRUE(d->KeyButton(30, false)->font().bold());
-    d->NumBtn->click();
+    Click(d->NumBtn);
     EXPECT_FALSE(d->KeyEdit->isEnabled()) << "a marker click deselects the key";
     EXPECT_FALSE(d->KeyButton(30, false)->font().bold());
     for (auto* b : d->findChildren<QPushButton*>()) {
@@ -73,15 +85,15 @@ TEST_F(KeyBoardDialog, EditsStayInTheScratchCopyUntilSaved) {
         temp = d->TempFileName();
         ASSERT_FALSE(temp.empty());
         EXPECT_EQ(temp.rfind(Temp() + "KV", 0), 0u);
-        d->KeyButton(72, true)->click();
+        Click(d->KeyButton(72, true));
         EXPECT_EQ(d->KeyEdit->text(), "^[[A");
-        d->KeyEdit->setText("^[OA");
+        Type(d->KeyEdit, "^[OA");
         QTest::keyClick(d->KeyEdit, Qt::Key_Return);
         EXPECT_EQ(Value(TScratchFolder::Read(temp), session::kTempKeySection, "072-0001(Up)"),
                   "^[OA");
-        d->KeyButton(2, false)->click();
+        Click(d->KeyButton(2, false));
         d->KeyEdit->clear();
-        d->ChangeClick();
+        Click(d->ChangeBtn);
         EXPECT_EQ(Keys(), before) << "Cancel stores nothing";
     }
     EXPECT_FALSE(std::filesystem::exists(temp)) << "the scratch file goes with the editor";
@@ -91,15 +103,15 @@ TEST_F(KeyBoardDialog, SaveUnderANewNameAddsItToBothListsAndRebuildsTables) {
     CopyFixtures();
     auto d = Make("Odd");
     TModalScript modals;
-    d->KeyButton(59, false)->click();
-    d->KeyEdit->setText("^M");
-    d->ChangeClick();
+    Click(d->KeyButton(59, false));
+    Type(d->KeyEdit, "^M");
+    Click(d->ChangeBtn);
     modals.Then([](QDialog* dlg) {
         EXPECT_EQ(dlg->windowTitle(), "儲存");
-        dlg->findChild<QLineEdit*>("Edit")->setText("Mine");
-        dlg->accept();
+        Type(dlg->findChild<QLineEdit*>("Edit"), "Mine");
+        QTest::keyClick(dlg->findChild<QLineEdit*>("Edit"), Qt::Key_Return);
     });
-    d->SaveClick();
+    Click(d->SaveBtn);
     EXPECT_EQ(d->MapName(), "Mine");
     EXPECT_EQ(d->windowTitle(), "鍵盤對映 - Mine");
     EXPECT_EQ(Value(Keys(), "Mine", "059-0000(F1)"), "^M");
@@ -109,7 +121,7 @@ TEST_F(KeyBoardDialog, SaveUnderANewNameAddsItToBothListsAndRebuildsTables) {
     EXPECT_TRUE(d->AccessDlg->HasMap("mine"));
     // An existing name in another case reuses the map under its own name.
     modals.Type("many");
-    d->SaveClick();
+    Click(d->SaveBtn);
     EXPECT_EQ(d->MapName(), "Many");
     EXPECT_EQ(Host.Added.size(), 1u);
     EXPECT_EQ(win::TIniText(Keys()).Sections().size(), 4u);
@@ -123,7 +135,7 @@ TEST_F(KeyBoardDialog, OverflowWarnsOncePerSessionAndReadOnlyMapsSayWhy) {
     Host.Overflowing = 2;
     modals.Ok();
     modals.Ok();
-    d->OKClick();
+    Click(d->OKBtn);
     ASSERT_EQ(modals.Texts.size(), 2u);
     EXPECT_EQ(modals.Texts[0], "按鍵設定數目超過 64 個!\r系統會忽略第 64 個以後的按鍵設定值!");
 
@@ -137,7 +149,7 @@ TEST_F(KeyBoardDialog, OverflowWarnsOncePerSessionAndReadOnlyMapsSayWhy) {
     EXPECT_EQ(modals.Texts.back().rfind("無法寫入 ", 0), 0u);
     EXPECT_EQ(Keys(), before);
     EXPECT_EQ(Host.Rebuilt.size(), 2u) << "the tables are rebuilt all the same";
-    d->KeyButton(2, false)->click();
+    Click(d->KeyButton(2, false));
     EXPECT_TRUE(d->KeyEdit->isEnabled()) << "the editor stays usable";
     chmod(path.c_str(), 0600);
 }
@@ -158,8 +170,9 @@ TEST_F(KeyBoardDialog, MapChooser) {
     EXPECT_FALSE(d.OKBtn->isEnabled());
     ASSERT_GE(d.ListBox->count(), 3);
     EXPECT_EQ(d.ListBox->item(0)->text(), "Empty") << "sorted";
-    d.ListBox->setCurrentRow(1);
-    emit d.ListBox->itemClicked(d.ListBox->item(1));
+    d.show();
+    QTest::mouseClick(d.ListBox->viewport(), Qt::LeftButton, {},
+                      d.ListBox->visualItemRect(d.ListBox->item(1)).center());
     EXPECT_EQ(d.Edit->text(), d.ListBox->item(1)->text());
     EXPECT_TRUE(d.OKBtn->isEnabled());
     d.Edit->clear();
@@ -183,9 +196,9 @@ TEST_F(KeyBoardDialog, DamagedMapsOpenEditAndSaveWithoutLosingOtherMaps) {
         WriteErrors.clear();
         Host.Rebuilt.clear();
         auto d = Make("Mine");
-        d->KeyClick(d->KeyButton(59, false));
-        d->KeyEdit->setText("^[OP");
-        d->ChangeClick();
+        Click(d->KeyButton(59, false));
+        Type(d->KeyEdit, "^[OP");
+        Click(d->ChangeBtn);
         d->ApplyKeyMap("Mine");
         EXPECT_TRUE(WriteErrors.empty());
         ASSERT_EQ(Host.Rebuilt.size(), 1u);

@@ -5,6 +5,7 @@
 // private home, runtime folder and PATH; nothing real is opened.
 #include "session/kvMainForm.h"
 
+#include "UserInput.h"
 #include "QuietEnvironment.h"
 
 #include "platform/QtMessageLoop.h"
@@ -213,6 +214,11 @@ protected:
         if (show) Form->show();
         return *Form;
     }
+    // Chooses the command `name` from the window's menu bar with the mouse.
+    void Choose(const char* name) {
+        EXPECT_TRUE(sessiontest::ChooseMenuItem(*Form, Form->Action(QString::fromLatin1(name))))
+            << name;
+    }
     // A stand-in program on PATH (or elsewhere) that writes its arguments,
     // one per line, to <name>.args.
     std::string Recorder(const std::string& name, const std::string& where = "bin/") {
@@ -390,9 +396,9 @@ TEST_F(MainFormDesktop, SiteListStartedFromTheProgramFolderGetsOneOpen) {
     TModalScript modal;
     TkvMainForm& f = MakeForm();
     QAction* cmd = f.Action(QStringLiteral("Quillon"));
-    f.QuillonClick(cmd);
+    Choose("Quillon");
     EXPECT_FALSE(cmd->isEnabled()) << "waits for the site list";
-    f.QuillonClick(cmd); // a second click meanwhile starts nothing
+    Choose("Quillon"); // a second click meanwhile starts nothing
     ASSERT_TRUE(Pump([&] { return f.IPCClient->Connected(); }, 15000));
     ASSERT_TRUE(Pump([&] { return cmd->isEnabled(); }));
     Pump([] { return false; }, 300);
@@ -413,7 +419,7 @@ TEST_F(MainFormDesktop, NoSiteListProgramIsSilent) {
     TModalScript modal;
     TkvMainForm& f = MakeForm();
     QAction* cmd = f.Action(QStringLiteral("Quillon"));
-    f.QuillonClick(cmd);
+    Choose("Quillon");
     Pump([] { return false; }, 200);
     EXPECT_TRUE(cmd->isEnabled());
     EXPECT_FALSE(f.IPCClient->Connected());
@@ -423,7 +429,7 @@ TEST_F(MainFormDesktop, NoSiteListProgramIsSilent) {
 
 TEST_F(MainFormDesktop, ConfiguredBrowserGetsTheAddressAsItsOneArgument) {
     std::string browser = Recorder("my browser", "prog dir/");
-    TkvMainForm& f = MakeForm(false);
+    TkvMainForm& f = MakeForm();
     f.Settings.BrowserFilename = browser;
     f.OpenUrl("http://127.0.0.1/a b;$(id)");
     ASSERT_TRUE(WaitForFile(Dir.File("my browser.args")));
@@ -433,7 +439,7 @@ TEST_F(MainFormDesktop, ConfiguredBrowserGetsTheAddressAsItsOneArgument) {
     ASSERT_TRUE(WaitForFile(Dir.File("my browser.args")));
     EXPECT_EQ(TScratchFolder::Read(Dir.File("my browser.args")), "http://www.host.test\n");
     std::filesystem::remove(Dir.File("my browser.args"));
-    f.GotoBrowserClick(nullptr);
+    Choose("GotoBrowser");
     ASSERT_TRUE(WaitForFile(Dir.File("my browser.args")));
     EXPECT_EQ(TScratchFolder::Read(Dir.File("my browser.args")), "") << "no empty argument";
 }
@@ -450,8 +456,8 @@ TEST_F(MainFormDesktop, MissingBrowserShowsTheStartersMessage) {
 
 TEST_F(MainFormDesktop, WithoutBrowserTheDesktopOpensTheHomePage) {
     Recorder("xdg-open");
-    TkvMainForm& f = MakeForm(false);
-    f.Brannoconline1Click(nullptr);
+    MakeForm();
+    Choose("Brannoconline1");
     ASSERT_TRUE(WaitForFile(Dir.File("xdg-open.args")));
     std::string args = TScratchFolder::Read(Dir.File("xdg-open.args"));
     EXPECT_EQ(args.rfind("https://", 0), 0u) << args;
@@ -482,9 +488,9 @@ TEST_F(MainFormDesktop, BellAndProgramStartsGoThroughTheDesktopParts) {
 
 TEST_F(MainFormDesktop, DesktopShortcutTwiceIsOneEntryForThisProgram) {
     TModalScript modal;
-    TkvMainForm& f = MakeForm(false);
-    f.DesktopItemIndexClick(nullptr);
-    f.DesktopItemIndexClick(nullptr);
+    MakeForm();
+    Choose("DesktopItemIndex");
+    Choose("DesktopItemIndex");
     std::vector<std::string> files;
     for (auto& e : std::filesystem::directory_iterator(Dir.File("Desktop")))
         files.push_back(e.path().filename().string());
@@ -497,8 +503,8 @@ TEST_F(MainFormDesktop, DesktopShortcutTwiceIsOneEntryForThisProgram) {
 
 TEST_F(MainFormDesktop, ProgramMenuShortcutGoesToTheMenuFolder) {
     TModalScript modal;
-    TkvMainForm& f = MakeForm(false);
-    f.ProgramMenuItemClick(nullptr);
+    MakeForm();
+    Choose("ProgramMenuItem");
     const char* data = std::getenv("XDG_DATA_HOME");
     ASSERT_NE(data, nullptr);
     std::string entry = std::string(data) + "/applications/Brannoc.desktop";
@@ -509,29 +515,29 @@ TEST_F(MainFormDesktop, ProgramMenuShortcutGoesToTheMenuFolder) {
 TEST_F(MainFormDesktop, UnknownShortcutFolderWritesNothing) {
     TModalScript modal;
     modal.Ok();
-    TkvMainForm& f = MakeForm(false, "");
-    f.DesktopItemIndexClick(nullptr);
+    MakeForm(true, "");
+    Choose("DesktopItemIndex");
     EXPECT_EQ(modal.Texts.size(), 1u);
     EXPECT_TRUE(std::filesystem::is_empty(Dir.File("Desktop")));
     EXPECT_FALSE(std::filesystem::exists("/Brannoc.desktop"));
 }
 
 TEST_F(MainFormDesktop, TelnetLinksOnlyWhereAHandlerIsSetUp) {
-    TkvMainForm& f = MakeForm(false);
+    MakeForm();
     *Env->Handler = "other %u";
     Env->HandlerExists = false;
-    f.DefaultTelnetClick(nullptr);
+    Choose("DefaultTelnet");
     EXPECT_EQ(*Env->Handler, "other %u");
     Env->HandlerExists = true;
-    f.DefaultTelnetClick(nullptr);
+    Choose("DefaultTelnet");
     EXPECT_EQ(*Env->Handler, HandlerCommandFor(Dir.File("prog dir/Brannoc Pro")));
 }
 
 TEST_F(MainFormDesktop, LocalAddressBox) {
     TModalScript modal;
     modal.Ok();
-    TkvMainForm& f = MakeForm(false);
-    f.ShowLocalIPClick(nullptr);
+    MakeForm();
+    Choose("ShowLocalIP");
     ASSERT_EQ(modal.Texts.size(), 1u);
     EXPECT_EQ(modal.Texts[0].rfind("Local IP address: ", 0), 0u);
 }

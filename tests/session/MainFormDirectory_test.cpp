@@ -3,6 +3,7 @@
 // long-command lock, add-site, key tables loaded at connect time, and a map
 // saved in the editor reaching a connected session's keys.
 #include "QuietEnvironment.h"
+#include "UserInput.h"
 #include "SessionPeers.h"
 #include "dialogs/DialogFixture.h"
 #include "support/FileAccess.h"
@@ -108,6 +109,20 @@ protected:
         Form->Sessions.push_back(s);
         Owned.emplace_back(s);
         return s;
+    }
+    // Chooses the command `name` from the menu bar with the mouse.
+    void Choose(const char* name) {
+        EXPECT_TRUE(sessiontest::ChooseMenuItem(*Form, Form->Action(QString::fromLatin1(name))))
+            << name;
+    }
+    // Sets key F1's text in the key-map editor with the mouse and the keys:
+    // the key, the text typed, Change and OK.
+    static void SetF1(TKeyBoardDlg& editor, const QString& text) {
+        editor.show();
+        QTest::mouseClick(editor.KeyButton(59, false), Qt::LeftButton);
+        sessiontest::TypeOver(editor.KeyEdit, text);
+        QTest::mouseClick(editor.ChangeBtn, Qt::LeftButton);
+        QTest::mouseClick(editor.OKBtn, Qt::LeftButton);
     }
     TOwner Owners;
     std::unique_ptr<TkvMainForm> Form;
@@ -219,7 +234,9 @@ TEST_F(MainFormDirectory, AddSiteSavesTheCurrentSessionUnderAFreeAlias) {
     s->SetHostName("127.0.0.9");
     s->SetPort("2424");
     Form->CurrentSession = 0;
-    Form->AddSiteClick(nullptr);
+    Form->show();
+    Form->UpdateCommands();
+    Choose("AddSite");
     TDirectoryDlg* dlg = DirectoryDlg;
     ASSERT_NE(dlg, nullptr);
     ASSERT_GE(dlg->IndexOfSite("bbs1"), 0);
@@ -235,7 +252,8 @@ TEST_F(MainFormDirectory, AddSiteSavesTheCurrentSessionUnderAFreeAlias) {
     EXPECT_EQ(v, "2323");
     // Without a current session the command does nothing.
     Form->CurrentSession = -1;
-    Form->AddSiteClick(nullptr);
+    Form->UpdateCommands();
+    Choose("AddSite");
     EXPECT_LT(dlg->IndexOfSite("bbs2"), 0);
 }
 
@@ -291,12 +309,8 @@ TEST_F(MainFormDirectory, AMapSavedInTheEditorReachesAConnectedSessionsKeys) {
     // The editor on the session's map: F1 (scan 59) sends "hi" and Enter.
     TKeyBoardDlg editor(EnsureDirectoryHost(*Form), Host.Dir + "Keys.ini", "Default",
                         Scratch.File("tmp/"), Form.get());
-    QPushButton* f1 = editor.KeyButton(59, false);
-    ASSERT_NE(f1, nullptr);
-    editor.KeyClick(f1);
-    editor.KeyEdit->setText("hi^M");
-    editor.ChangeClick();
-    editor.OKClick();
+    ASSERT_NE(editor.KeyButton(59, false), nullptr);
+    SetF1(editor, "hi^M");
 
     // The key goes through the screen's key hook.
     s->show();
@@ -342,8 +356,16 @@ TEST_F(MainFormDirectory, ConnectOnThreeCheckedSitesOpensThreeSessionsOfTheirSit
     Form->show();
     TDirectoryDlg* dlg = EnsureDirectoryDlg(*Form);
     testsupport::TModalScript modals;
+    // (clicked once the answer is given, so the question it asks is
+    // answered in turn; the book, open again after it, is no new question)
+    modals.Then([&modals](QDialog* book) {
+        modals.Ignore(book);
+        QTimer::singleShot(0, book, [book] {
+            QTest::mouseClick(static_cast<TDirectoryDlg*>(book)->ConnectHotBitBtn, Qt::LeftButton);
+        });
+    });
     modals.Ok(); // "你確定要連線到這 3 個站台嗎?"
-    dlg->ConnectClick();
+    Choose("Directory");
     ASSERT_TRUE(WaitFor([&] { return greeted.load() == 3; }));
     ASSERT_EQ(Form->Sessions.size(), 3u);
     std::vector<std::string> sites;
@@ -408,10 +430,7 @@ TEST_F(MainFormDirectory, SitesChecksPasswordAndMapsSurviveARestartByteForByte) 
     {
         TKeyBoardDlg editor(EnsureDirectoryHost(*Form), keysPath, "Odd", Scratch.File("tmp/"),
                             Form.get());
-        editor.KeyClick(editor.KeyButton(59, false));
-        editor.KeyEdit->setText("^[OP");
-        editor.ChangeClick();
-        editor.OKClick();
+        SetF1(editor, "^[OP");
     }
     dlg = restart();
     const std::string book = Book(), keys = TScratchFolder::Read(keysPath);
@@ -434,6 +453,7 @@ TEST_F(MainFormDirectory, SitesChecksPasswordAndMapsSurviveARestartByteForByte) 
 TEST_F(MainFormDirectory, PasswordCommandsAskAgainResetAndKeepTheStoredLogin) {
     CopyFixtures();
     const std::string site = win::Utf8ToBig5("乙站"); // automatic login with a login text
+    Form->show();
     TDirectoryDlg* dlg = EnsureDirectoryDlg(*Form);
     testsupport::TModalScript modals;
     modals.Type("secret");
@@ -443,7 +463,7 @@ TEST_F(MainFormDirectory, PasswordCommandsAskAgainResetAndKeepTheStoredLogin) {
 
     // Ask again: the password is forgotten and the box waits for it; saving
     // meanwhile keeps the stored automatic login.
-    Form->ReAskPasswordClick(nullptr);
+    Choose("ReAskPassword");
     EXPECT_FALSE(dlg->Unlocked());
     EXPECT_FALSE(dlg->LoginCheckBox->isChecked());
     dlg->SaveSite();
@@ -453,9 +473,9 @@ TEST_F(MainFormDirectory, PasswordCommandsAskAgainResetAndKeepTheStoredLogin) {
     modals.Type("secret");
     modals.Type("fresh");
     modals.Type("fresh");
-    Form->ResetPasswordClick(nullptr);
+    Choose("ResetPassword");
     EXPECT_TRUE(dlg->Unlocked());
-    Form->ReAskPasswordClick(nullptr);
+    Choose("ReAskPassword");
     modals.Type("secret");
     modals.Ok(); // "密碼錯誤!"
     EXPECT_FALSE(dlg->CheckPassword(false)) << "the old password no longer opens the book";
@@ -466,10 +486,10 @@ TEST_F(MainFormDirectory, PasswordCommandsAskAgainResetAndKeepTheStoredLogin) {
     // With "none" chosen, asking again unchecks nothing and asks nothing.
     modals.Type("fresh");
     modals.Type("none");
-    Form->ResetPasswordClick(nullptr);
+    Choose("ResetPassword");
     dlg->LoadSite(site);
     ASSERT_TRUE(dlg->LoginCheckBox->isChecked());
-    Form->ReAskPasswordClick(nullptr);
+    Choose("ReAskPassword");
     EXPECT_TRUE(dlg->LoginCheckBox->isChecked());
     EXPECT_TRUE(dlg->CheckPassword(false));
 }
@@ -518,18 +538,23 @@ TEST_F(MainFormDirectory, UpdateOverConnectedSessionsSurvivesOneClosedByTheUserM
     Form->show();
     TDirectoryDlg* dlg = EnsureDirectoryDlg(*Form);
     dlg->ApplyCheckBox->setChecked(false);
+    testsupport::TModalScript modals;
     for (int i = 0; i < 3; ++i) {
-        dlg->LoadSite("bbs");
-        dlg->ConnectClick();
+        sessiontest::ConnectFromBook(*Form, modals, "bbs");
         ASSERT_TRUE(WaitFor([&] {
             return static_cast<int>(Form->Sessions.size()) == i + 1 &&
                    Form->Sessions.back()->IsConnected();
         }));
     }
-    dlg->LoadSite("bbs");
-    dlg->RowEdit->setText("30");
-    QTimer::singleShot(0, Form.get(), [&] { Form->CloseSessionWindow(1, false); });
-    dlg->UpdateClick();
+    // The row count typed and Update clicked in the book, which stays open
+    // until Esc.
+    modals.Then([&](QDialog* book) {
+        sessiontest::TypeOver(dlg->RowEdit, "30");
+        QTimer::singleShot(0, Form.get(), [&] { Form->CloseSessionWindow(1, false); });
+        QTest::mouseClick(dlg->UpdateHotBitBtn, Qt::LeftButton);
+        QTest::keyClick(book, Qt::Key_Escape);
+    });
+    Choose("Directory");
     ASSERT_EQ(Form->Sessions.size(), 2u);
     for (TConnection* s : Form->Sessions) {
         EXPECT_EQ(s->SiteName, "bbs");

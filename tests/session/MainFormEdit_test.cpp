@@ -2,6 +2,7 @@
 // window on real sessions connected to recording peers on loopback.
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
+#include "UserInput.h"
 #include "support/ModalScript.h"
 #include "support/SandboxHome.h"
 #include "support/ScriptedServer.h"
@@ -25,6 +26,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +39,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include "../support/Unprivileged.h"
@@ -115,6 +118,11 @@ struct EditTest : ::testing::Test {
         Form.reset();
         Server.reset();
     }
+    // Chooses the command `name` from the menu bar with the mouse.
+    void Choose(const char* name) {
+        EXPECT_TRUE(sessiontest::ChooseMenuItem(*Form, Form->Action(QString::fromLatin1(name))))
+            << name;
+    }
 
     // Connects one session to a recording peer; true once it shows the greeting.
     bool ConnectRecorder() {
@@ -131,9 +139,7 @@ struct EditTest : ::testing::Test {
                 }
             },
             true);
-        Form->HostNameComboBox->setCurrentText("127.0.0.1");
-        Form->PortEdit->setText(QString::fromStdString(Server->PortStr()));
-        Form->ConnectClick(nullptr);
+        sessiontest::TypeAndConnect(*Form, "127.0.0.1", QString::fromStdString(Server->PortStr()));
         return WaitFor([&] {
             return Form->CurrentSession >= 0 && S().IsConnected() && ScreenHas(S(), "ready");
         });
@@ -204,7 +210,7 @@ TEST_F(EditTest, UploadEndsLinesWithOneCrWhateverTheFileUsed) {
     ASSERT_TRUE(upload->isEnabled()); // the menu item, not only the handler
     for (const char* body : {"a\r\nb\r\nc\r\n", "a\nb\nc", "a\rb\rc\r"}) {
         NextFile = WriteFile("up.txt", body);
-        upload->trigger();
+        Choose("Upload");
         all += expect;
         ASSERT_TRUE(WaitFor([&] { return Payload(Rec.Received()).find(all) != std::string::npos; }))
             << Payload(Rec.Received());
@@ -222,7 +228,7 @@ TEST_F(EditTest, LargeUploadArrivesWholeAndInOrder) {
         expect += line;
     }
     NextFile = WriteFile("big.txt", body);
-    Form->UploadClick(nullptr);
+    Choose("Upload");
     ASSERT_TRUE(WaitFor([&] { return Payload(Rec.Received()).size() >= expect.size(); }, 60000));
     EXPECT_TRUE(Payload(Rec.Received()) == expect);
 }
@@ -232,7 +238,7 @@ TEST_F(EditTest, UnreadableUploadSaysWhyAndSendsNothing) {
     NextFile = Dir("files") + "missing.txt";
     testsupport::TModalScript boxes;
     boxes.Ok();
-    Form->UploadClick(nullptr);
+    Choose("Upload");
     ASSERT_EQ(boxes.Texts.size(), 1u);
     EXPECT_NE(boxes.Texts[0].find("missing.txt"), std::string::npos);
     bptest::SleepMs(100);
@@ -243,11 +249,11 @@ TEST_F(EditTest, UnreadableUploadSaysWhyAndSendsNothing) {
 TEST_F(EditTest, CopyNeedsASelectionAndClearsIt) {
     ASSERT_TRUE(ConnectRecorder());
     QApplication::clipboard()->setText("untouched");
-    Form->CopyClick(nullptr);
+    Choose("Copy");
     EXPECT_EQ(QApplication::clipboard()->text(), "untouched");
     S().SetSelection(0, S().Screen().CursorY - 1, 4, S().Screen().CursorY - 1);
     ASSERT_TRUE(S().SelectionShown);
-    Form->CopyClick(nullptr);
+    Choose("Copy");
     EXPECT_EQ(QApplication::clipboard()->text().trimmed(), "ready");
     EXPECT_FALSE(S().SelectionShown);
     EXPECT_TRUE(Form->Action("Copy")->isEnabled() || !Form->Settings.CopyMark);
@@ -261,13 +267,13 @@ TEST_F(EditTest, SaveIntoAReadOnlyFolderShowsTheBoxAndSavesOtherwise) {
     NextFile = locked + "screen.txt";
     testsupport::TModalScript boxes;
     boxes.Ok();
-    Form->SaveScreenClick(nullptr);
+    Choose("SaveScreen");
     ::chmod(locked.c_str(), 0700);
     ASSERT_EQ(boxes.Texts.size(), 1u);
     EXPECT_NE(boxes.Texts[0].find("screen.txt"), std::string::npos) << boxes.Texts[0];
 
     NextFile = Dir("files") + "screen.txt";
-    Form->SaveScreenClick(nullptr);
+    Choose("SaveScreen");
     std::ifstream in(NextFile, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(bytes.find("ready\r\n"), std::string::npos) << "the screen is saved where it may be";
@@ -291,10 +297,10 @@ TEST_F(EditTest, SaveWithoutSessionAsksNothing) {
         ++asked;
         return NextFile;
     };
-    Form->SaveScreenClick(nullptr);
-    Form->SaveBufferClick(nullptr);
-    Form->UploadClick(nullptr);
-    Form->LoadTraceClick(nullptr);
+    Choose("SaveScreen");
+    Choose("SaveBuffer");
+    Choose("Upload");
+    Choose("LoadTrace");
     EXPECT_EQ(asked, 0);
     EXPECT_FALSE(std::filesystem::exists(NextFile));
 }
@@ -383,7 +389,7 @@ TEST_F(EditTest, TraceStepsOneByteAtATimeThenRunsThroughUnpaused) {
     expect.SetColumns(S().Screen().Columns());
     expect.SetRows(S().Screen().Rows());
 
-    Form->LoadTraceClick(nullptr);
+    Choose("LoadTrace");
     ASSERT_TRUE(Form->TraceBusy);
     TTraceDlg* dlg = Form->TraceDlg;
     ASSERT_TRUE(dlg);
@@ -391,18 +397,19 @@ TEST_F(EditTest, TraceStepsOneByteAtATimeThenRunsThroughUnpaused) {
     QApplication::processEvents();
     EXPECT_EQ(dlg->TraceMemo->toPlainText(), "1B ");
     for (int i = 0; i < 3; ++i) {
-        dlg->ContinueBtn->click();
+        QTest::mouseClick(dlg->ContinueBtn, Qt::LeftButton);
         for (int k = 0; k < 5; ++k)
             QApplication::processEvents();
     }
     EXPECT_EQ(dlg->TraceMemo->toPlainText(), "1B 5B 31 3B ");
     // A second start only brings the window forward.
-    Form->LoadTraceClick(nullptr);
+    Choose("LoadTrace");
     EXPECT_TRUE(Form->TraceBusy);
 
     S().ClearScreen();
     S().Screen().ClearHistory();
-    dlg->DontStopCheckBox->setChecked(true);
+    QTest::mouseClick(dlg->DontStopCheckBox, Qt::LeftButton);
+    ASSERT_TRUE(dlg->DontStopCheckBox->isChecked());
     ASSERT_TRUE(WaitFor([&] { return !Form->TraceBusy; }, 60000));
     EXPECT_TRUE(ScreenHas(S(), "row"));
 }
@@ -413,10 +420,10 @@ TEST_F(EditTest, TraceWithoutDataLinesSaysSoAndFreesTheCommand) {
     boxes.Ok();
     boxes.Ok();
     NextFile = WriteFile("plain.txt", "no trace here\r\n  0x\r\n");
-    Form->LoadTraceClick(nullptr);
+    Choose("LoadTrace");
     EXPECT_FALSE(Form->TraceBusy);
     NextFile = Dir("files") + "gone.txt";
-    Form->LoadTraceClick(nullptr);
+    Choose("LoadTrace");
     EXPECT_FALSE(Form->TraceBusy);
     ASSERT_EQ(boxes.Texts.size(), 2u);
     EXPECT_EQ(boxes.Texts[0], "此檔案非追蹤檔的格式!");
@@ -541,16 +548,23 @@ TEST_F(EditTest, PreferencesClearButtonsEmptyTheHostHistoryAndEveryBuffer) {
 
 TEST_F(EditTest, PopupKeepsTheLinkItOpenedOver) {
     ASSERT_TRUE(ConnectRecorder());
-    S().HoverLinkText = "http://127.0.0.1/page";
-    S().HoverLinkKind = 0;
-    emit Form->DetachedFormPopupMenu->aboutToShow();
-    S().HoverLinkText.clear(); // the mouse left the screen for the pop-up
-    Form->CopyHyperlinkClick(nullptr);
+    // The pop-up opened by a right click on the screen over a link.
+    auto popup = [this](const char* command) {
+        S().HoverLinkText = "http://127.0.0.1/page";
+        S().HoverLinkKind = 0;
+        const QPoint at(S().width() / 2, S().height() / 2);
+        QContextMenuEvent e(QContextMenuEvent::Mouse, at, S().mapToGlobal(at));
+        QApplication::sendEvent(&S(), &e);
+        S().HoverLinkText.clear(); // the mouse left the screen for the pop-up
+        EXPECT_TRUE(sessiontest::ClickMenuItem(Form->DetachedFormPopupMenu,
+                                               Form->Action(QString::fromLatin1(command))));
+    };
+    popup("CopyHyperlink");
     EXPECT_EQ(QApplication::clipboard()->text(), "http://127.0.0.1/page");
     // Going to it acts as a click on the link did.
     std::string opened;
     Form->OpenUrlHandler = [&](const std::string& url) { opened = url; };
-    Form->GotoHyperlinkClick(nullptr);
+    popup("GotoHyperlink");
     EXPECT_NE(opened.find("127.0.0.1/page"), std::string::npos) << opened;
 }
 

@@ -2,6 +2,7 @@
 // filling the document area, the scroll-bar toggle, moving all windows, the
 // background items and their picture files, and a session closed while a
 // pass processes messages.
+#include "UserInput.h"
 #include "SessionPeers.h"
 #include "WindowFixture.h"
 #include "support/SandboxHome.h"
@@ -24,6 +25,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTabBar>
+#include <QTest>
 
 #include <filesystem>
 #include <fstream>
@@ -48,8 +50,8 @@ struct LayoutTest : sessiontest::TWindowTest {
     TDetachedForm* W(int i) { return Form->FormOf(Form->Sessions.at(static_cast<std::size_t>(i))); }
     QAction* A(const char* name) { return Form->Action(QString::fromLatin1(name)); }
     QSize Area() { return Form->MdiArea->viewport()->size(); }
-    // Runs a command as its menu item does: a checkable action flips first.
-    void Trigger(const char* name) { A(name)->trigger(); }
+    // Chooses a command from the menu bar with the mouse.
+    void Trigger(const char* name) { EXPECT_TRUE(sessiontest::ChooseMenuItem(*Form, A(name))) << name; }
 
     std::string WriteFile(const char* name, const std::string& bytes) {
         const std::string path = Dir("pics") + name;
@@ -67,7 +69,7 @@ struct LayoutTest : sessiontest::TWindowTest {
 
 TEST_F(LayoutTest, HorizontalTilingStacksAtFullWidthAndClearsMaximised) {
     Open(3);
-    Form->MaxAllConnectionClick(nullptr);
+    Trigger("MaxAllConnection");
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(Form->Sessions[static_cast<std::size_t>(i)]->Maximized, 1);
     Trigger("TileH");
@@ -125,7 +127,7 @@ TEST_F(LayoutTest, CascadeStepsEachWindowByItsCaption) {
 TEST_F(LayoutTest, MaximiseFillsTheAreaAndTwiceChangesNothing) {
     Open(1);
     W(0)->move(40, 30);
-    Form->MaxConnectionClick(nullptr);
+    Trigger("MaxConnection");
     EXPECT_EQ(W(0)->geometry(), QRect(QPoint(0, 0), Area()));
     TConnection* s = Form->Sessions[0];
     EXPECT_EQ(s->Maximized, 1);
@@ -133,7 +135,7 @@ TEST_F(LayoutTest, MaximiseFillsTheAreaAndTwiceChangesNothing) {
     // The screen and the bar fill the client side by side.
     EXPECT_EQ(screen.width() + W(0)->ScrollBar->width(), W(0)->Client()->width());
     s->Maximized = 0;
-    Form->MaxConnectionClick(nullptr);
+    Trigger("MaxConnection");
     EXPECT_EQ(s->Maximized, 1);
     EXPECT_EQ(s->geometry(), screen);
     EXPECT_EQ(W(0)->ResizeArmed, 1);
@@ -480,7 +482,7 @@ void CascadeFromAMaximisedWindow(LayoutTest& t) {
     t.W(0)->showMaximized();
     sessiontest::WaitFor([] { return false; }, 50);
     ASSERT_TRUE(t.W(0)->isMaximized());
-    t.Form->TileOClick(nullptr);
+    t.Trigger("TileO");
     sessiontest::WaitFor([] { return false; }, 100);
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(t.W(i)->isMaximized()) << i;
@@ -507,7 +509,7 @@ TEST_F(LayoutTest, CascadeUnderX) {
     // And from windows in the normal state, placed by hand.
     W(1)->move(200, 0);
     W(2)->move(0, 0);
-    Form->TileOClick(nullptr);
+    Trigger("TileO");
     sessiontest::WaitFor([] { return false; }, 100);
     const int caption = W(1)->Client()->y();
     EXPECT_EQ(W(1)->pos(), QPoint(caption, caption));
@@ -659,7 +661,12 @@ TEST_F(LayoutTest, CascadeStacksEachWindowOverThePreviousOne) {
     Trigger("TileO");
     EXPECT_EQ(stack(), (std::vector<QMdiSubWindow*>{W(0), W(1), W(2), W(3)}));
     // A current session inside the run stays in front of the later ones.
-    Form->CurrentSession = 1;
+    // (chosen by a click on its caption, which shows above the later
+    // windows: the menu hands the focus back to the current session's window
+    // when it closes)
+    QTest::mouseClick(W(1), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(W(1)->width() / 2, W(1)->Client()->y() / 2));
+    ASSERT_EQ(Form->CurrentSession, 1);
     Trigger("TileO");
     EXPECT_EQ(stack(), (std::vector<QMdiSubWindow*>{W(0), W(2), W(3), W(1)}));
     EXPECT_EQ(W(1)->pos(), QPoint(W(1)->x(), W(1)->x()));

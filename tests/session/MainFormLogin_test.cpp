@@ -6,6 +6,7 @@
 #include "BookHost.h"
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
+#include "UserInput.h"
 #include "support/ChildProcess.h"
 #include "support/ModalScript.h"
 #include "support/SandboxHome.h"
@@ -295,9 +296,11 @@ TEST_F(MainFormLogin, AntiIdleOnlyWhenLoggedInAndInTheRightState) {
     ASSERT_TRUE(WaitFor([&] { return sessiontest::ScreenHas(*c, "hi"); }));
     Form->SessionTimer2(c.get()); // not logged in: nothing
     c->SetHeadString("guest");
-    Form->Action("BackDontAutoSendKey")->setChecked(true);
+    Form->show();
+    ASSERT_FALSE(Form->Action("BackDontAutoSendKey")->isChecked());
+    EXPECT_TRUE(sessiontest::ChooseMenuItem(*Form, Form->Action("BackDontAutoSendKey")));
     Form->SessionTimer2(c.get()); // turned off for the background: nothing
-    Form->Action("BackDontAutoSendKey")->setChecked(false);
+    EXPECT_TRUE(sessiontest::ChooseMenuItem(*Form, Form->Action("BackDontAutoSendKey")));
     Form->SessionTimer2(c.get()); // one NUL
     ASSERT_TRUE(WaitFor([&] { return server.Idle(); }, 5000));
     EXPECT_EQ(got, std::string(1, '\0'));
@@ -432,12 +435,8 @@ TEST_F(MainFormLogin, AddressBookConnectButtonLogsInByItself) {
     Form = std::make_unique<TkvMainForm>(std::vector<std::string>{},
                                          std::make_unique<TEnv>(Folder.Path()));
     Form->show();
-    TDirectoryDlg* book = EnsureDirectoryDlg(*Form);
-    const int row = book->IndexOfSite("bbs");
-    ASSERT_GE(row, 0);
-    book->CheckListBox->setCurrentRow(row);
-    book->LoadSite("bbs");
-    book->ConnectClick();
+    testsupport::TModalScript modals;
+    sessiontest::ConnectFromBook(*Form, modals, "bbs");
     ASSERT_EQ(Form->Sessions.size(), 1u);
     TConnection& c = *Form->Sessions[0];
     EXPECT_EQ(c.SiteName, "bbs");
@@ -465,12 +464,8 @@ TEST_F(MainFormLogin, ReusedWindowOnASiteWithoutLoginTypesNothing) {
     Form->show();
     Form->Settings.Remove = false;
     Form->Settings.ReConnect = false;
-    TDirectoryDlg* book = EnsureDirectoryDlg(*Form);
-    auto connect = [&](const char* alias) {
-        book->CheckListBox->setCurrentRow(book->IndexOfSite(alias));
-        book->LoadSite(alias);
-        book->ConnectClick();
-    };
+    testsupport::TModalScript modals;
+    auto connect = [&](const char* alias) { sessiontest::ConnectFromBook(*Form, modals, alias); };
     connect("bbs");
     ASSERT_EQ(Form->Sessions.size(), 1u);
     TConnection& c = *Form->Sessions[0];

@@ -6,6 +6,7 @@
 #include "BookHost.h"
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
+#include "UserInput.h"
 #include "support/ChildProcess.h"
 #include "support/ModalScript.h"
 #include "support/SandboxHome.h"
@@ -29,6 +30,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -116,13 +118,18 @@ struct MainFormScript : ::testing::Test {
         if (DirectoryDlg == Book.get()) DirectoryDlg = nullptr;
         Book.reset();
     }
+    // Chooses the command `name` from the menu bar with the mouse.
+    void Choose(const char* name) {
+        EXPECT_TRUE(sessiontest::ChooseMenuItem(*Form, Form->Action(QString::fromLatin1(name))))
+            << name;
+    }
     // Runs the script file through the dialog, as if chosen and OK pressed.
     void Run(const std::string& file) {
         Form->ScriptDialogExec = [file](TScriptDlg& d) {
             d.SetFileName(file);
             return true;
         };
-        Form->RunScriptClick(nullptr);
+        Choose("RunScript");
     }
     std::string WriteScript(const std::string& text) {
         const std::string f = Folder.File("run.txt");
@@ -182,9 +189,7 @@ TEST_F(MainFormScript, BlockWithoutKeywordDoesNotWaitForTheOnesBefore) {
 
 TEST_F(MainFormScript, IdleCurrentSessionTakesTheFirstBlocksLogin) {
     bptest::TScriptedServer gone([](int fd, int) { bptest::SendAll(fd, "bye\r\n"); });
-    Form->HostNameComboBox->setCurrentText("127.0.0.1");
-    Form->PortEdit->setText(QString::fromStdString(gone.PortStr()));
-    Form->ConnectClick(nullptr);
+    sessiontest::TypeAndConnect(*Form, "127.0.0.1", QString::fromStdString(gone.PortStr()));
     ASSERT_EQ(Count(), 1);
     ASSERT_TRUE(WaitFor([&] { return !S(0).IsConnected() && !S(0).Busy && gone.Idle(); }));
     TLoginPeer& a = Peer("kwA");
@@ -207,7 +212,7 @@ TEST_F(MainFormScript, MadeScriptRunsAsTheSameSessions) {
     const std::string made = Folder.File("made");
     Form->ScriptConfirm = [] { return true; };
     Form->ScriptSaveName = [&] { return made; };
-    Form->MakeScriptClick(nullptr);
+    Choose("MakeScript");
     std::string bytes;
     ASSERT_TRUE(win::ReadWholeFile(made + ".txt", bytes)) << "no dot: .txt added";
     const auto blocks = session::ReadScriptBlocks(bytes);
@@ -240,7 +245,7 @@ TEST_F(MainFormScript, MissingAndUnreadableFilesOpenNothingButKeepTheHistory) {
 
 TEST_F(MainFormScript, CancelledDialogRunsNothingAndRestoresTheMenus) {
     Form->ScriptDialogExec = [](TScriptDlg&) { return false; };
-    Form->RunScriptClick(nullptr);
+    Choose("RunScript");
     EXPECT_EQ(Count(), 0);
     EXPECT_TRUE(Messages.empty());
     EXPECT_TRUE(Form->Action("RunScript")->isEnabled());
@@ -258,10 +263,10 @@ TEST_F(MainFormScript, ARunningScriptIsNeitherReopenedNorNested) {
         Form->EnableCommands(false);
         Form->EnableCommands(true);
         offDuringRun = !Form->Action("RunScript")->isEnabled();
-        Form->RunScriptClick(nullptr);
+        Form->RunScriptClick(nullptr); // the start-up request meanwhile
         return false;
     };
-    Form->RunScriptClick(nullptr);
+    Choose("RunScript");
     EXPECT_EQ(dialogs, 1);
     EXPECT_TRUE(offDuringRun);
     EXPECT_TRUE(Form->Action("RunScript")->isEnabled());
@@ -277,25 +282,27 @@ TEST_F(MainFormScript, DialogHistoryKeysAndClear) {
         ASSERT_EQ(d.History, (std::vector<std::string>{"one.txt", "two.txt"}));
         EXPECT_EQ(d.ScriptComboBox->currentText(), "one.txt");
         EXPECT_TRUE(d.OkBtn->isEnabled());
+        d.show();
+        QLineEdit* line = d.ScriptComboBox->lineEdit();
         // Ctrl+Delete on a name not in the history only swallows the key.
-        d.SetFileName("other.txt");
-        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::ControlModifier);
-        QApplication::sendEvent(d.ScriptComboBox->lineEdit(), &del);
+        sessiontest::TypeOver(line, "other.txt");
+        QTest::keyClick(line, Qt::Key_Delete, Qt::ControlModifier);
         EXPECT_EQ(d.History.size(), 2u);
         EXPECT_EQ(d.ScriptComboBox->currentText(), "other.txt");
         // On the last entry: it goes, the one above is shown.
-        d.SetFileName("two.txt");
-        QApplication::sendEvent(d.ScriptComboBox->lineEdit(), &del);
+        sessiontest::TypeOver(line, "two.txt");
+        QTest::keyClick(line, Qt::Key_Delete, Qt::ControlModifier);
         EXPECT_EQ(d.History, (std::vector<std::string>{"one.txt"}));
         EXPECT_EQ(d.ScriptComboBox->currentText(), "one.txt");
-        d.SetFileName("");
+        sessiontest::TypeOver(line, "");
         EXPECT_FALSE(d.OkBtn->isEnabled());
     }
     EXPECT_EQ(win::TIniFile(Form->SettingsFileName).ReadString("Script", "s1", "*"), "*");
     {
         TScriptDlg d(Form->SettingsFileName, open);
         d.ConfirmClear = [] { return true; };
-        d.ClearBtnClick();
+        d.show();
+        QTest::mouseClick(d.ClearBtn, Qt::LeftButton);
         EXPECT_TRUE(d.History.empty());
     }
     EXPECT_FALSE(win::TIniFile(Form->SettingsFileName).SectionExists("Script"));
@@ -311,8 +318,9 @@ TEST_F(MainFormScript, EditCreatesAMissingFileAndStartsTheEditorWithIt) {
         return true;
     };
     const std::string f = Folder.File("new script.txt");
-    d.SetFileName(f);
-    d.EditBtnClick();
+    d.show();
+    sessiontest::TypeOver(d.ScriptComboBox->lineEdit(), QString::fromStdString(f));
+    QTest::mouseClick(d.EditBtn, Qt::LeftButton);
     EXPECT_EQ(started, (std::vector<std::string>{"xdg-open", f}));
     EXPECT_TRUE(std::filesystem::exists(f));
     EXPECT_EQ(d.result(), QDialog::Rejected);
@@ -330,11 +338,11 @@ TEST_F(MainFormScript, MoveToTakesTheDialogsPlaceAndKeepsIt) {
         auto spins = d->findChildren<QSpinBox*>();
         ASSERT_EQ(spins.size(), 2);
         EXPECT_EQ(spins[0]->value() + spins[1]->value(), 16) << "opens with the stored place";
-        spins[0]->setValue(40);
-        spins[1]->setValue(30);
-        d->accept();
+        sessiontest::TypeOverSpin(spins[0], "40");
+        sessiontest::TypeOverSpin(spins[1], "30");
+        QTest::keyClick(spins[1], Qt::Key_Return);
     });
-    Form->MoveToClick(nullptr);
+    Choose("MoveTo");
     EXPECT_EQ(Form->Settings.MoveToX, 40);
     EXPECT_EQ(Form->Settings.MoveToY, 30);
     EXPECT_EQ(Form->FormOf(&S(0))->pos(), QPoint(40, 30));
@@ -384,7 +392,7 @@ TEST_F(MainFormScript, MadeScriptRunAgainGivesTheSameHostsKeywordsAndLogins) {
     Form->ScriptConfirm = [] { return true; };
     Form->ScriptSaveName = [&] { return made; };
     Messages.clear();
-    Form->MakeScriptClick(nullptr);
+    Choose("MakeScript");
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_NE(Messages[0].indexOf(QStringLiteral("two words")), -1) << Messages[0].toStdString();
 
@@ -449,7 +457,7 @@ TEST_F(MainFormScript, HistoryEntryInTheFileSystemsOwnBytesRunsThatFile) {
     win::TIniFile(Form->SettingsFileName).WriteString("Script", "s1", Folder.File("other.txt"));
     // OK on the entry the dialog opens with.
     Form->ScriptDialogExec = [](TScriptDlg&) { return true; };
-    Form->RunScriptClick(nullptr);
+    Choose("RunScript");
     EXPECT_TRUE(Messages.empty()) << Messages.front().toStdString();
     ASSERT_EQ(Count(), 1);
     EXPECT_TRUE(WaitFor([&] { return a.Received().find("from history") != std::string::npos; }));
@@ -517,12 +525,11 @@ TEST_F(MainFormScript, MegabyteLoginWithCarriageReturnLinesAndNulBytesReachesThe
 
 TEST_F(MainFormScript, DontLoginKeepsReusedAndNewSessionsFromLoggingIn) {
     bptest::TScriptedServer gone([](int fd, int) { bptest::SendAll(fd, "bye\r\n"); });
-    Form->HostNameComboBox->setCurrentText("127.0.0.1");
-    Form->PortEdit->setText(QString::fromStdString(gone.PortStr()));
-    Form->ConnectClick(nullptr);
+    sessiontest::TypeAndConnect(*Form, "127.0.0.1", QString::fromStdString(gone.PortStr()));
     ASSERT_EQ(Count(), 1);
     ASSERT_TRUE(WaitFor([&] { return !S(0).IsConnected() && !S(0).Busy && gone.Idle(); }));
-    Form->Action("DontLogin")->setChecked(true);
+    Choose("DontLogin");
+    ASSERT_TRUE(Form->Action("DontLogin")->isChecked());
     TLoginPeer &a = Peer("kwA"), &b = Peer("kwB");
     Run(WriteScript("#alpha 127.0.0.1 " + a.Port() + " kwA\r\nua\r\n\r\n#beta 127.0.0.1 " +
                     b.Port() + " kwB\r\nub\r\n\r\n"));

@@ -5,6 +5,7 @@
 // program with a look-up still blocked.
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
+#include "UserInput.h"
 #include "support/ChildProcess.h"
 #include "support/SandboxHome.h"
 #include "support/ScriptedServer.h"
@@ -73,10 +74,31 @@ struct MainFormTest : ::testing::Test {
         return *Servers.back();
     }
 
+    // Types the host and port into the connection bar and clicks Connect.
     void Connect(const std::string& host, const std::string& port) {
-        Form->HostNameComboBox->setCurrentText(QString::fromStdString(host));
-        Form->PortEdit->setText(QString::fromStdString(port));
-        Form->ConnectClick(nullptr);
+        sessiontest::TypeAndConnect(*Form, QString::fromStdString(host),
+                                    QString::fromStdString(port));
+    }
+    // Chooses the command `name` from the menu bar with the mouse.
+    void Choose(const char* name) {
+        EXPECT_TRUE(sessiontest::ChooseMenuItem(*Form, Form->Action(QString::fromLatin1(name))))
+            << name;
+    }
+    // Drags row `from` of the session list onto row `onto` with the mouse.
+    void DragRow(int from, int onto) {
+        QListWidget* list = Form->BmpListBox;
+        const QPoint a = list->visualItemRect(list->item(from)).center();
+        const QPoint b = list->visualItemRect(list->item(onto)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, a);
+        QTest::mouseMove(list->viewport(), (a + b) / 2);
+        QTest::mouseMove(list->viewport(), b);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, b);
+    }
+    // Clicks row `row` of the session list.
+    void ClickRow(int row) {
+        QListWidget* list = Form->BmpListBox;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(row)).center());
     }
     // One step of the one-second timer, `ms` after the last.
     void Tick(int ms = 1000) {
@@ -222,7 +244,7 @@ TEST_F(MainFormTest, RefusedPortShowsTheLinesAndUserDisconnectThenClose) {
     EXPECT_EQ(Count(), 1);
     ASSERT_TRUE(WaitFor([&] { return S(0).Busy == 0; }));
     // Disconnect on an idle session closes its window.
-    Form->DisconnectClick(nullptr);
+    Choose("Disconnect");
     EXPECT_EQ(Count(), 0);
 }
 
@@ -231,7 +253,7 @@ TEST_F(MainFormTest, DisconnectKeepsTheWindowAndArmsNoReconnect) {
     Form->Settings.ReConnect = true;
     Connect("127.0.0.1", server.PortStr());
     ASSERT_TRUE(WaitFor([&] { return S(0).IsConnected(); }));
-    Form->DisconnectClick(nullptr);
+    Choose("Disconnect");
     EXPECT_EQ(Count(), 1);
     EXPECT_FALSE(S(0).IsConnected());
     EXPECT_EQ(Form->ConnectCount, 0);
@@ -241,15 +263,15 @@ TEST_F(MainFormTest, DisconnectKeepsTheWindowAndArmsNoReconnect) {
     WaitFor([] { return false; }, 100);
     EXPECT_EQ(server.Accepted(), 1) << "a session the user ended stays ended";
     // Reconnect-all takes it all the same.
-    Form->ReconnectAllClick(nullptr);
+    Choose("ReconnectAll");
     Tick();
     ASSERT_TRUE(WaitFor([&] { return S(0).IsConnected(); }));
     // The session is connected once the handshake is done; the server's
     // accept may come after.
     EXPECT_TRUE(WaitFor([&] { return server.Accepted() >= 2; }));
     EXPECT_EQ(server.Accepted(), 2);
-    Form->DisconnectClick(nullptr);
-    Form->DisconnectClick(nullptr);
+    Choose("Disconnect");
+    Choose("Disconnect");
     EXPECT_EQ(Count(), 0);
 }
 
@@ -278,17 +300,14 @@ TEST_F(MainFormTest, BlockedLookUpsSurviveCloseAndDragAndLandOnTheRightSession) 
     ASSERT_TRUE(WaitFor([&] { return resolver.Waiting() == 4; }));
     // Close "beta" while its look-up is blocked, then drag "alpha" below
     // "gamma".
-    Form->ActivateSession(Form->CurrentSession, 1, false);
-    Form->DisconnectClick(nullptr); // connecting: only disconnects
+    ClickRow(1);
+    ASSERT_EQ(Form->CurrentSession, 1);
+    Choose("Disconnect"); // connecting: only disconnects
     EXPECT_EQ(S(1).Busy, 0);
-    Form->DisconnectClick(nullptr); // idle now: closes
+    Choose("Disconnect"); // idle now: closes
     ASSERT_EQ(Count(), 3);
     EXPECT_EQ(Form->ConnectCount, 0) << "a session that never connected does not count down";
-    Form->ActivateSession(Form->CurrentSession, 0, false);
-    Form->BmpListBoxMouseDown();
-    const int rowHeight = std::max(1, Form->BmpListBox->sizeHintForRow(0));
-    Form->BmpListBoxDragOver(2 * rowHeight + rowHeight / 2, true);
-    Form->BmpListBoxDragDrop();
+    DragRow(0, 2);
     ASSERT_EQ(Form->CurrentSession, 1);
     EXPECT_EQ(S(0).SiteName, "gamma");
     EXPECT_EQ(S(1).SiteName, "alpha");
@@ -312,11 +331,7 @@ TEST_F(MainFormTest, LookUpSucceedingAfterAMoveConnectsEachSessionInItsRow) {
     for (const char* host : {"one", "two", "three"})
         Connect(host, server.PortStr());
     ASSERT_TRUE(WaitFor([&] { return resolver.Waiting() == 3; }));
-    Form->ActivateSession(Form->CurrentSession, 2, false);
-    Form->BmpListBoxMouseDown();
-    Form->BmpListBoxDragOver(2, true); // over the first row
-    Form->DragHoverIndex = 0;
-    Form->BmpListBoxDragDrop();
+    DragRow(2, 0);
     EXPECT_EQ(S(0).SiteName, "three");
     Form->CloseSessionWindow(1, true); // "one", still looking up
     ASSERT_EQ(Count(), 2);
@@ -371,20 +386,25 @@ TEST_F(MainFormTest, DragAtTheListEdgeScrollsRowByRow) {
     list->setFixedHeight(4 * list->sizeHintForRow(0) + 2 * list->frameWidth());
     WaitFor([] { return false; }, 50);
     list->verticalScrollBar()->setValue(0);
-    Form->BmpListBoxMouseDown();
-    Form->BmpListBoxDragOver(list->viewport()->height() - 2, true);
+    QWidget* view = list->viewport();
+    const QPoint row = list->visualItemRect(list->item(1)).center();
+    const QPoint low(row.x(), view->height() - 2);
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, row);
+    QTest::mouseMove(view, (row + low) / 2);
+    QTest::mouseMove(view, low);
     EXPECT_TRUE(Form->ListAutoScrollTimer->isActive());
     EXPECT_EQ(Form->DragScrollDown, 1);
     const int before = list->verticalScrollBar()->value();
     Form->ListAutoScroll();
     EXPECT_GT(list->verticalScrollBar()->value(), before);
-    Form->BmpListBoxDragOver(list->viewport()->height() / 2, true);
+    QTest::mouseMove(view, QPoint(row.x(), view->height() / 2));
     EXPECT_FALSE(Form->ListAutoScrollTimer->isActive()) << "away from the edge";
-    Form->BmpListBoxDragOver(2, true);
+    QTest::mouseMove(view, QPoint(row.x(), 2));
     EXPECT_TRUE(Form->ListAutoScrollTimer->isActive());
     EXPECT_EQ(Form->DragScrollDown, 0);
-    Form->BmpListBoxDragOver(-10, false);
+    QTest::mouseMove(view, QPoint(row.x(), -10));
     EXPECT_FALSE(Form->ListAutoScrollTimer->isActive()) << "left the list";
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(row.x(), -10));
     resolver.Release(true);
     ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
 }
@@ -397,12 +417,7 @@ TEST_F(MainFormTest, RowDraggedWithTheMouseMovesItsSession) {
         Connect(host, "23");
     QListWidget* list = Form->BmpListBox;
     QWidget* view = list->viewport();
-    const QPoint from = list->visualItemRect(list->item(0)).center();
-    const QPoint onto = list->visualItemRect(list->item(2)).center();
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(view, (from + onto) / 2);
-    QTest::mouseMove(view, onto);
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, onto);
+    DragRow(0, 2);
     EXPECT_EQ(S(0).SiteName, "east");
     EXPECT_EQ(S(1).SiteName, "north");
     EXPECT_EQ(S(2).SiteName, "south");

@@ -4,6 +4,7 @@
 #include "session/kvMainForm.h"
 
 #include "QuietEnvironment.h"
+#include "UserInput.h"
 
 #include "../support/FileAccess.h"
 #include "../support/ModalScript.h"
@@ -326,7 +327,7 @@ TEST_F(MainFormStart, ViewSettingsReachTheControlsBeforeTheFirstShow) {
 TEST_F(MainFormStart, ClosingSavesOnceAndAnUnbuiltWindowSavesNothing) {
     TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nPort=4000\r\n");
     Start();
-    Form->PortEdit->setText("2424");
+    sessiontest::TypeOver(Form->PortEdit, "2424");
     Form->close();
     EXPECT_TRUE(Form->LastSaveOk());
     EXPECT_EQ(ReadBack().Port, "2424");
@@ -353,7 +354,7 @@ TEST_F(MainFormStart, AFailedSaveKeepsTheOldFileAndShowsOneBox) {
     TModalScript modal;
     modal.Ok();
     Start({}, [](TTestEnvironment& e) { e.HandlerOpens = false; });
-    Form->PortEdit->setText("2525");
+    sessiontest::TypeOver(Form->PortEdit, "2525");
     {
         // The disk is full while the window closes.
         testsupport::TFileSizeLimit full(static_cast<rlim_t>(old.size()));

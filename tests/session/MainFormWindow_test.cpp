@@ -3,6 +3,7 @@
 // wheel over a session window, and the move and size handlers that keep
 // the transparent backgrounds right (passes that never nest, growth only).
 #include "SessionPeers.h"
+#include "UserInput.h"
 #include "WindowFixture.h"
 #include "support/SandboxHome.h"
 
@@ -52,6 +53,10 @@ struct WindowTest : sessiontest::TWindowTest {
     }
     TDetachedForm* W(TConnection& s) { return Form->FormOf(&s); }
     QAction* A(const char* name) { return Form->Action(QString::fromLatin1(name)); }
+    // Chooses the command `name` from the menu bar with the mouse.
+    void Choose(const char* name) {
+        EXPECT_TRUE(sessiontest::ChooseMenuItem(*Form, A(name))) << name;
+    }
 
     // A right click as the window system delivers it: to the widget under
     // the mouse, handed on to its parents until one takes it.
@@ -93,9 +98,13 @@ TEST_F(WindowTest, SessionPopupEnablesTheLinkCommandsOnlyOverALink) {
     EXPECT_TRUE(A("GotoHyperlink")->isEnabled());
     // The mouse leaves the screen for the menu: the record still holds.
     s.HoverLinkText.clear();
-    A("CopyHyperlink")->trigger();
+    EXPECT_TRUE(sessiontest::ClickMenuItem(Form->DetachedFormPopupMenu, A("CopyHyperlink")));
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://127.0.0.1/page"));
-    A("GotoHyperlink")->trigger();
+    Hover(s, CellCentre(s, 2, 5)); // off the link and back on it
+    Hover(s, CellCentre(s, 8, 0));
+    RightClick(&s, CellCentre(s, 8, 0));
+    s.HoverLinkText.clear();
+    EXPECT_TRUE(sessiontest::ClickMenuItem(Form->DetachedFormPopupMenu, A("GotoHyperlink")));
     EXPECT_NE(opened.find("127.0.0.1/page"), std::string::npos) << opened;
     Form->DetachedFormPopupMenu->hide();
 
@@ -166,25 +175,25 @@ TEST_F(WindowTest, MainPopupOpensOnlyOverTheDocumentArea) {
 TEST_F(WindowTest, TheDocumentAreaFollowsTheListsAndBars) {
     // With the vertical list shown, its place is no document area; hidden,
     // the area takes the room and a click there opens the pop-up.
-    if (!A("ConnectionForm2")->isChecked()) Form->ConnectionForm2Click(nullptr);
+    if (!A("ConnectionForm2")->isChecked()) Choose("ConnectionForm2");
     Settle();
     ASSERT_TRUE(Form->BmpListBox->isVisible());
     const QPoint onList = Form->BmpListBox->mapTo(
         Form.get(), QPoint(Form->BmpListBox->width() / 2, Form->BmpListBox->height() / 2));
     EXPECT_FALSE(Form->FormContextPopup(onList, QPoint()));
-    Form->ConnectionForm2Click(nullptr);
+    Choose("ConnectionForm2");
     Settle();
     ASSERT_FALSE(Form->BmpListBox->isVisible());
     EXPECT_TRUE(Form->FormContextPopup(onList, QPoint()));
     Form->PopupMenu->hide();
 
     // The same with the tab strip above the area.
-    if (!A("ConnectionForm1")->isChecked()) Form->ConnectionForm1Click(nullptr);
+    if (!A("ConnectionForm1")->isChecked()) Choose("ConnectionForm1");
     Settle();
     ASSERT_TRUE(Form->TabControl->isVisible());
     const QPoint onTabs = Form->TabControl->mapTo(Form.get(), QPoint(5, 5));
     EXPECT_FALSE(Form->FormContextPopup(onTabs, QPoint()));
-    Form->ConnectionForm1Click(nullptr);
+    Choose("ConnectionForm1");
     Settle();
     ASSERT_FALSE(Form->TabControl->isVisible());
     EXPECT_TRUE(Form->FormContextPopup(onTabs, QPoint()));
@@ -355,7 +364,7 @@ TEST_F(MoveTest, ASessionClosedDuringThePassIsSkipped) {
 struct SizeTest : WindowTest {
     void SetUp() override {
         WindowTest::SetUp();
-        if (!A("TransparentMenuItem")->isChecked()) A("TransparentMenuItem")->trigger();
+        if (!A("TransparentMenuItem")->isChecked()) Choose("TransparentMenuItem");
         ASSERT_TRUE(A("TransparentMenuItem")->isChecked());
         Settle();
     }
@@ -400,13 +409,13 @@ TEST_F(SizeTest, GrowingBackAfterAMoveRepaintedSmallCoversTheArea) {
 }
 
 TEST_F(SizeTest, TheAreaWideningInsideTheWindowPaintsANewCopy) {
-    if (!A("ConnectionForm2")->isChecked()) Form->ConnectionForm2Click(nullptr);
+    if (!A("ConnectionForm2")->isChecked()) Choose("ConnectionForm2");
     Settle();
     ASSERT_TRUE(Form->BmpListBox->isVisible());
-    A("TransparentMenuItem")->trigger();
-    A("TransparentMenuItem")->trigger(); // a fresh copy for this layout
+    Choose("TransparentMenuItem");
+    Choose("TransparentMenuItem"); // a fresh copy for this layout
     ASSERT_EQ(Painted(), Area());
-    Form->ConnectionForm2Click(nullptr); // the list hides, the area widens
+    Choose("ConnectionForm2"); // the list hides, the area widens
     Settle();
     EXPECT_TRUE(Covers());
 }
