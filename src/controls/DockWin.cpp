@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -397,6 +398,59 @@ TFloatingWindowParent::TFloatingWindowParent(QWidget* parentForm, bool onTopOfAl
     setAttribute(Qt::WA_ShowWithoutActivating);
     setObjectName(QStringLiteral("DockFloatingWindowParent"));
     SetOnTopOfAll(onTopOfAll);
+    // Presses reach the control under the pointer, a disabled one's its
+    // parents; the application's filter sees them all.
+    qApp->installEventFilter(this);
+}
+
+bool TakesTyping(const QWidget* w, const QWidget* top) {
+    for (; w && w != top; w = w->parentWidget()) {
+        if (qobject_cast<const TCustomToolWindow*>(w)) return false;
+        const QWidget* f = w->focusProxy() ? w->focusProxy() : w;
+        if (f->isEnabled() && f->testAttribute(Qt::WA_InputMethodEnabled) &&
+            (f->focusPolicy() & Qt::ClickFocus))
+            return true;
+    }
+    return false;
+}
+
+bool TFloatingWindowParent::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonRelease)
+        return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || w->window() != this) return false;
+    if (e->type() == QEvent::MouseButtonPress)
+        MousePressed(w, static_cast<QMouseEvent*>(e)->timestamp());
+    else if (FHandBack) // the click's own work (a command, a drag) is done by then
+        QTimer::singleShot(0, this, [this] { HandBackActivation(); });
+    return false;
+}
+
+void TFloatingWindowParent::MousePressed(QWidget* target, quint64 timestamp) {
+    // One press passes from the control under the pointer to its parents;
+    // the first of them decides.
+    if (timestamp == FLastPress) return;
+    FLastPress = timestamp;
+    auto* bar = findChild<TCustomToolWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    FHandBack = bar && bar->ActivateParent && !TakesTyping(target, this);
+    if (FHandBack) QTimer::singleShot(0, this, [this] { HandBackActivation(); });
+}
+
+void TFloatingWindowParent::HandBackActivation() {
+    // Only while this window holds the activation: a dialog the click
+    // opened keeps it, and the window manager may activate this window
+    // after the click was handled (see event()).
+    if (!FHandBack || !FParentForm || QApplication::activeWindow() != this) return;
+    if (QApplication::activeModalWidget()) return;
+    FHandBack = false;
+    FParentForm->activateWindow();
+}
+
+bool TFloatingWindowParent::event(QEvent* e) {
+    const bool done = QWidget::event(e);
+    if (e->type() == QEvent::WindowActivate && FHandBack)
+        QTimer::singleShot(0, this, [this] { HandBackActivation(); });
+    return done;
 }
 
 TFloatingWindowParent::~TFloatingWindowParent() {
