@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -398,8 +399,8 @@ TFloatingWindowParent::TFloatingWindowParent(QWidget* parentForm, bool onTopOfAl
     setAttribute(Qt::WA_ShowWithoutActivating);
     setObjectName(QStringLiteral("DockFloatingWindowParent"));
     SetOnTopOfAll(onTopOfAll);
-    // Presses reach the control under the pointer, a disabled one's its
-    // parents; the application's filter sees them all.
+    // The application's filter sees the presses on this window's native
+    // window before any control does.
     qApp->installEventFilter(this);
 }
 
@@ -415,35 +416,39 @@ bool TakesTyping(const QWidget* w, const QWidget* top) {
 }
 
 bool TFloatingWindowParent::eventFilter(QObject* watched, QEvent* e) {
+    // Every press on the window passes its native window first, also one
+    // on a disabled control, which no widget is given.
     if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonRelease)
         return false;
-    auto* w = qobject_cast<QWidget*>(watched);
-    if (!w || w->window() != this) return false;
-    if (e->type() == QEvent::MouseButtonPress)
-        MousePressed(w, static_cast<QMouseEvent*>(e)->timestamp());
-    else if (FHandBack) // the click's own work (a command, a drag) is done by then
+    if (!windowHandle() || watched != windowHandle()) return false;
+    if (e->type() == QEvent::MouseButtonPress) {
+        const QPoint at = static_cast<QMouseEvent*>(e)->position().toPoint();
+        QWidget* target = childAt(at);
+        MousePressed(target ? target : this);
+    } else if (FHandBack) { // the click's own work (a command, a drag) is done by then
         QTimer::singleShot(0, this, [this] { HandBackActivation(); });
+    }
     return false;
 }
 
-void TFloatingWindowParent::MousePressed(QWidget* target, quint64 timestamp) {
-    // One press passes from the control under the pointer to its parents;
-    // the first of them decides.
-    if (timestamp == FLastPress) return;
-    FLastPress = timestamp;
+void TFloatingWindowParent::MousePressed(QWidget* target) {
     auto* bar = findChild<TCustomToolWindow*>(QString(), Qt::FindDirectChildrenOnly);
     FHandBack = bar && bar->ActivateParent && !TakesTyping(target, this);
+    FHandBackTries = 0;
     if (FHandBack) QTimer::singleShot(0, this, [this] { HandBackActivation(); });
 }
 
 void TFloatingWindowParent::HandBackActivation() {
     // Only while this window holds the activation: a dialog the click
-    // opened keeps it, and the window manager may activate this window
-    // after the click was handled (see event()).
+    // opened keeps it. The window manager may activate this window after
+    // the click was handled, even once more after the form took over, so
+    // the wish stands until the next click (see event()).
     if (!FHandBack || !FParentForm || QApplication::activeWindow() != this) return;
     if (QApplication::activeModalWidget()) return;
-    FHandBack = false;
     FParentForm->activateWindow();
+    // A window manager still busy with the click may pass over the request;
+    // asked again a little later, a few times at most.
+    if (FHandBackTries++ < 3) QTimer::singleShot(150, this, [this] { HandBackActivation(); });
 }
 
 bool TFloatingWindowParent::event(QEvent* e) {

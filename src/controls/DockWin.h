@@ -198,13 +198,13 @@ private:
     // (the tool window's ActivateParent), unless it was on a control that
     // takes typing: the window manager gives the floating window the
     // keyboard on a click, and the keys belong to the form's focus.
-    void MousePressed(QWidget* target, quint64 timestamp);
+    void MousePressed(QWidget* target);
     void HandBackActivation();
 
     QPointer<QWidget> FParentForm;
     bool FDying = false;
     bool FHandBack = false;
-    quint64 FLastPress = ~quint64(0);
+    int FHandBackTries = 0;
 };
 
 // Whether a click on `w` (inside `top`) is one on a control that takes
