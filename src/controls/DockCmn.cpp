@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstring>
 
@@ -15,13 +16,19 @@ namespace {
 
 class THookFilter : public QObject {
 public:
-    explicit THookFilter(QObject* app) : QObject(app) {
+    explicit THookFilter(QObject* app) : QObject(app), WasActive(ApplicationIsActive()) {
         connect(qApp, &QGuiApplication::applicationStateChanged, this,
                 [this](Qt::ApplicationState state) {
+                    WasActive = ApplicationIsActive();
                     if (!HookRegistry().HookInstalled(controls::hiCallWndProc)) return;
                     HookRegistry().Dispatch(controls::hkActivateApp, QApplication::activeWindow(),
                                             state == Qt::ApplicationActive ? 1 : 0, 0);
                 });
+        // Activation passing between the program's own windows (a dialog
+        // closing, the main window taking over) goes through "no active
+        // window" without the application ever turning inactive; whatever
+        // was decided in that gap is decided again once a window is active.
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] { ActivityChanged(); });
         for (QWidget* w : QApplication::topLevelWidgets())
             Track(w);
     }
@@ -46,6 +53,10 @@ protected:
                 }
             }
             break;
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+            if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow()) ActivityChanged();
+            break;
         case QEvent::Polish:
         case QEvent::ParentChange:
             if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow()) Track(w);
@@ -57,6 +68,15 @@ protected:
     }
 
 private:
+    void ActivityChanged() {
+        const bool active = ApplicationIsActive();
+        if (active == WasActive) return;
+        WasActive = active;
+        if (!HookRegistry().HookInstalled(controls::hiCallWndProc)) return;
+        HookRegistry().Dispatch(controls::hkActivateApp, QApplication::activeWindow(),
+                                active ? 1 : 0, 0);
+    }
+
     // Top-level widgets whose destruction is reported.
     void Track(QWidget* w) {
         if (Tracked.contains(w)) return;
@@ -90,6 +110,7 @@ private:
     }
 
     QSet<QObject*> Tracked;
+    bool WasActive;
     quint64 LastTimestamp = ~quint64(0);
     QPointF LastGlobal;
 };

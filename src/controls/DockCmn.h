@@ -3,7 +3,8 @@
 // and whether the application is active.
 //
 // The four kinds come from Qt as follows: activate-app is the application's
-// state change (WParam 1 active, 0 not; Wnd the active window or null);
+// state change, or the program coming to have an active window or none
+// (WParam 1 active, 0 not; Wnd the active window or null);
 // window-pos-changed is a top-level widget shown, hidden, minimised or
 // restored (LParam SWP_SHOWWINDOW, SWP_HIDEWINDOW or SWP_FRAMECHANGED);
 // destroy-window is a top-level widget's destruction (Wnd only to compare);

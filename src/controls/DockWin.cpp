@@ -12,9 +12,11 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -397,6 +399,63 @@ TFloatingWindowParent::TFloatingWindowParent(QWidget* parentForm, bool onTopOfAl
     setAttribute(Qt::WA_ShowWithoutActivating);
     setObjectName(QStringLiteral("DockFloatingWindowParent"));
     SetOnTopOfAll(onTopOfAll);
+    // The application's filter sees the presses on this window's native
+    // window before any control does.
+    qApp->installEventFilter(this);
+}
+
+bool TakesTyping(const QWidget* w, const QWidget* top) {
+    for (; w && w != top; w = w->parentWidget()) {
+        if (qobject_cast<const TCustomToolWindow*>(w)) return false;
+        const QWidget* f = w->focusProxy() ? w->focusProxy() : w;
+        if (f->isEnabled() && f->testAttribute(Qt::WA_InputMethodEnabled) &&
+            (f->focusPolicy() & Qt::ClickFocus))
+            return true;
+    }
+    return false;
+}
+
+bool TFloatingWindowParent::eventFilter(QObject* watched, QEvent* e) {
+    // Every press on the window passes its native window first, also one
+    // on a disabled control, which no widget is given.
+    if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonRelease)
+        return false;
+    if (!windowHandle() || watched != windowHandle()) return false;
+    if (e->type() == QEvent::MouseButtonPress) {
+        const QPoint at = static_cast<QMouseEvent*>(e)->position().toPoint();
+        QWidget* target = childAt(at);
+        MousePressed(target ? target : this);
+    } else if (FHandBack) { // the click's own work (a command, a drag) is done by then
+        QTimer::singleShot(0, this, [this] { HandBackActivation(); });
+    }
+    return false;
+}
+
+void TFloatingWindowParent::MousePressed(QWidget* target) {
+    auto* bar = findChild<TCustomToolWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    FHandBack = bar && bar->ActivateParent && !TakesTyping(target, this);
+    FHandBackTries = 0;
+    if (FHandBack) QTimer::singleShot(0, this, [this] { HandBackActivation(); });
+}
+
+void TFloatingWindowParent::HandBackActivation() {
+    // Only while this window holds the activation: a dialog the click
+    // opened keeps it. The window manager may activate this window after
+    // the click was handled, even once more after the form took over, so
+    // the wish stands until the next click (see event()).
+    if (!FHandBack || !FParentForm || QApplication::activeWindow() != this) return;
+    if (QApplication::activeModalWidget()) return;
+    FParentForm->activateWindow();
+    // A window manager still busy with the click may pass over the request;
+    // asked again a little later, a few times at most.
+    if (FHandBackTries++ < 3) QTimer::singleShot(150, this, [this] { HandBackActivation(); });
+}
+
+bool TFloatingWindowParent::event(QEvent* e) {
+    const bool done = QWidget::event(e);
+    if (e->type() == QEvent::WindowActivate && FHandBack)
+        QTimer::singleShot(0, this, [this] { HandBackActivation(); });
+    return done;
 }
 
 TFloatingWindowParent::~TFloatingWindowParent() {

@@ -187,14 +187,29 @@ public:
     void SetOnTopOfAll(bool onTop);
 
 protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
 
 private:
+    // A click on the floating window hands activation back to the form
+    // (the tool window's ActivateParent), unless it was on a control that
+    // takes typing: the window manager gives the floating window the
+    // keyboard on a click, and the keys belong to the form's focus.
+    void MousePressed(QWidget* target);
+    void HandBackActivation();
+
     QPointer<QWidget> FParentForm;
     bool FDying = false;
+    bool FHandBack = false;
+    int FHandBackTries = 0;
 };
+
+// Whether a click on `w` (inside `top`) is one on a control that takes
+// typing (a text box, an editable combo box): it keeps the keyboard.
+bool TakesTyping(const QWidget* w, const QWidget* top);
 
 // ---- Tool window ------------------------------------------------------------------
 

@@ -24,7 +24,9 @@ controls::TPoint ToPoint(const QPoint& p) {
 
 // Docks a window may be dropped on, walking the form depth first: within
 // each container its docks first (top, bottom, left, right), then its other
-// children; a container holding the dragged window is skipped.
+// children. Only the dragged window itself is left out: the containers that
+// hold it (its own dock's parent, the form's central widget) hold the other
+// docks too, and its own dock is a target for a move along or across rows.
 void CollectDocks(QWidget* container, const TCustomToolWindow* dragged, TDockableTo dockable,
                   QList<TDock*>& out) {
     const auto children = container->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
@@ -35,8 +37,7 @@ void CollectDocks(QWidget* container, const TCustomToolWindow* dragged, TDockabl
                                                    (dockable & DockableBit(d->Position())))
                 out.append(d);
     for (QWidget* c : children) {
-        if (qobject_cast<TDock*>(c) || c->isWindow() || c == dragged || c->isAncestorOf(dragged))
-            continue;
+        if (qobject_cast<TDock*>(c) || c->isWindow() || c == dragged) continue;
         CollectDocks(c, dragged, dockable, out);
     }
 }

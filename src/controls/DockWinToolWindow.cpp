@@ -226,6 +226,14 @@ void TCustomToolWindow::SetParent(QWidget* parent) {
         if (!FUseLastDock) oldDock->ChangeDockList(false, this);
         oldDock->ToolbarVisibilityChanged(this, true);
     }
+    // Hidden between its old place and its new one, so nothing flashes
+    // half moved; the last word before it joins the new place.
+    if (parent) {
+        ++FReparenting;
+        QWidget::setVisible(false);
+        --FReparenting;
+        if (OnDockChangingHidden) OnDockChangingHidden(this, newDock);
+    }
 
     TFloatingWindowParent* oldFloat = FFloatParent;
     QWidget* real = parent;
@@ -351,7 +359,14 @@ void TCustomToolWindow::UpdateVisibility() {
     const bool show = Visible() && form && form->isVisible() && !form->isMinimized() &&
                       (!FHideWhenInactive || ApplicationIsActive());
     FFloatParent->ShouldBeVisible = show;
-    if (FFloatParent->isVisible() != show) FFloatParent->setVisible(show);
+    if (FFloatParent->isVisible() == show) return;
+    // A window manager that minimises the form takes its floating windows
+    // along and marks them minimised; shown again so marked, the window asks
+    // to start minimised and the manager minimises the whole family with it,
+    // the form that was just restored included.
+    if (show && FFloatParent->windowState().testFlag(Qt::WindowMinimized))
+        FFloatParent->setWindowState(FFloatParent->windowState() & ~Qt::WindowMinimized);
+    FFloatParent->setVisible(show);
 }
 
 void TCustomToolWindow::ScheduleVisibilityCheck() {

@@ -6,6 +6,7 @@
 #include "session/kvMainForm.h"
 
 #include "controls/DockTlbr.h"
+#include "controls/DockWin.h"
 #include "controls/HotBitBtn.h"
 #include "controls/LblEffct.h"
 #include "dialogs/AnsiColorDialog.h"
@@ -110,8 +111,23 @@ bool TkvMainForm::KeyPreview(QObject* watched, QEvent* e) {
     // parents, and those deliveries are not previewed again. Dialogs and
     // tool windows are windows of their own and keep their keys.
     QWidget* focus = QApplication::focusWidget();
-    if (!(w == focus || (!focus && w == this)) || w->window() != this) return false;
+    if (!(w == focus || (!focus && w == this))) return false;
     auto* ke = static_cast<QKeyEvent*>(e);
+    // The toolbar boxes' own keys (Enter connects from the host box, and so on).
+    auto boxKey = [&] {
+        if (w == LineComboBox) return LineComboBoxKey(ke);
+        if (w == HostNameComboBox) return HostNameComboBoxKey(ke);
+        if (w == PortEdit) return PortEditKey(ke);
+        if (w == ShortcutEdit) return ShortcutEditKeyPress(ke);
+        return false;
+    };
+    // On a floating toolbar the boxes keep those keys; the window's
+    // shortcuts stay with the window.
+    if (w->window() != this) {
+        auto* floating = qobject_cast<TFloatingWindowParent*>(w->window());
+        return floating && floating->ParentForm() == this && e->type() == QEvent::KeyPress &&
+               boxKey();
+    }
     const bool alt = ke->modifiers() & Qt::AltModifier;
     if (e->type() == QEvent::ShortcutOverride) {
         // Every Alt key is the shortcut handler's: no menu mnemonic or
@@ -137,11 +153,7 @@ bool TkvMainForm::KeyPreview(QObject* watched, QEvent* e) {
             return true;
         }
     }
-    if (w == LineComboBox) return LineComboBoxKey(ke);
-    if (w == HostNameComboBox) return HostNameComboBoxKey(ke);
-    if (w == PortEdit) return PortEditKey(ke);
-    if (w == ShortcutEdit) return ShortcutEditKeyPress(ke);
-    return false;
+    return boxKey();
 }
 
 bool TkvMainForm::TerminalFocused() const {

@@ -8,6 +8,7 @@
 #include <climits>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,16 @@ TEST(DockWin, ParentChangesFireTheirEventsInOrder) {
                       : to           ? "DockChangingEx(?)"
                                      : "DockChangingEx(none)");
     };
+    bar->OnDockChangingHidden = [&](TCustomToolWindow* sender, TDock* to) {
+        // Out of its old place, not yet in the new one, and not showing.
+        log.push_back(std::string("DockChangingHidden(") +
+                      (to == f.Bottom ? "Bottom"
+                       : to           ? "?"
+                                      : "none") +
+                      ")" + (sender->isVisible() ? " shown" : "") +
+                      (f.Top->VisibleToolbars().contains(sender) ? " on Top" : "") +
+                      (f.Bottom->VisibleToolbars().contains(sender) ? " on Bottom" : ""));
+    };
     bar->OnRecreating = note("Recreating");
     bar->OnMove = note("Move");
     bar->OnRecreated = note("Recreated");
@@ -96,18 +107,29 @@ TEST(DockWin, ParentChangesFireTheirEventsInOrder) {
         log.push_back(inserting ? "Top+" : "Top-");
     };
     bar->SetDockedTo(f.Bottom);
-    const std::vector<std::string> expected{"DockChanging", "DockChangingEx(Bottom)",
-                                            "Recreating",   "Top-",
-                                            "Bottom+",      "Move",
-                                            "Recreated",    "DockChanged"};
+    const std::vector<std::string> expected{"DockChanging",
+                                            "DockChangingEx(Bottom)",
+                                            "Recreating",
+                                            "Top-",
+                                            "DockChangingHidden(Bottom)",
+                                            "Bottom+",
+                                            "Move",
+                                            "Recreated",
+                                            "DockChanged"};
     EXPECT_EQ(log, expected);
+    EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->LastDock(), f.Bottom);
     EXPECT_TRUE(f.Top->DockList().isEmpty());
     log.clear();
     bar->SetDockedTo(nullptr);
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log[1], "DockChangingEx(none)");
+    EXPECT_NE(std::find(log.begin(), log.end(), "DockChangingHidden(none)"), log.end());
     EXPECT_EQ(log.back(), "DockChanged");
+    // Asked to stay where it is, nothing changes and nothing fires.
+    log.clear();
+    bar->SetDockedTo(nullptr);
+    EXPECT_TRUE(log.empty());
 }
 
 TEST(DockWin, FloatAndRedockKeepRowAndPosition) {

@@ -236,7 +236,8 @@ public:
     // ---- windows ---------------------------------------------------------
     // Visible top-level client windows of a process, newest last.
     std::vector<std::string> Windows(pid_t pid, const std::string& nameRegex = "") const {
-        std::string cmd = "xdotool search --onlyvisible --pid " + std::to_string(pid);
+        // --all: the process's windows whose title matches, not either.
+        std::string cmd = "xdotool search --all --onlyvisible --pid " + std::to_string(pid);
         if (!nameRegex.empty()) cmd += " --name " + Quote(nameRegex);
         std::vector<std::string> ids;
         std::istringstream lines(Run(cmd + " 2>/dev/null"));
@@ -339,38 +340,10 @@ public:
     }
 
     // ---- pixels ----------------------------------------------------------
-    TShot Screenshot() const {
-        TShot shot;
-        std::string path = Sandbox_.Path("tmp/shot.xwd");
-        Run("xwd -root -silent -out " + Quote(path));
-        std::ifstream f(path, std::ios::binary);
-        std::string d((std::istreambuf_iterator<char>(f)), {});
-        auto be32 = [&](std::size_t at) -> std::uint32_t {
-            if (at + 4 > d.size()) return 0;
-            auto b = reinterpret_cast<const unsigned char*>(d.data() + at);
-            return std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 |
-                   std::uint32_t(b[2]) << 8 | b[3];
-        };
-        // XWD header: 25 big-endian 32-bit words, then the window name,
-        // then the colour map, then ZPixmap rows.
-        const std::uint32_t headerSize = be32(0), depth = be32(12), width = be32(16),
-                            height = be32(20), byteOrder = be32(28), bitsPerPixel = be32(44),
-                            bytesPerLine = be32(48), ncolors = be32(76);
-        if (depth < 24 || bitsPerPixel != 32) return shot;
-        std::size_t at = headerSize + std::size_t(ncolors) * 12;
-        if (at + std::size_t(bytesPerLine) * height > d.size()) return shot;
-        shot.W = int(width), shot.H = int(height);
-        shot.Pixels.resize(std::size_t(width) * height);
-        for (std::uint32_t y = 0; y < height; ++y)
-            for (std::uint32_t x = 0; x < width; ++x) {
-                auto b = reinterpret_cast<const unsigned char*>(d.data() + at +
-                                                                 std::size_t(y) * bytesPerLine + x * 4);
-                std::uint32_t v = byteOrder == 0 ? (b[2] << 16 | b[1] << 8 | b[0])
-                                                 : (b[1] << 16 | b[2] << 8 | b[3]);
-                shot.Pixels[std::size_t(y) * width + x] = v;
-            }
-        return shot;
-    }
+    // The whole screen as the server shows it.
+    TShot Screenshot() const { return Dump("-root"); }
+    // One window's own contents (its client area), whatever lies above it.
+    TShot WindowShot(const std::string& id) const { return Dump("-id " + id); }
 
     // ---- programs --------------------------------------------------------
     // Starts a program on this display with the sandbox's environment plus
@@ -384,6 +357,45 @@ public:
     }
 
 private:
+    // An xwd dump of the root or one window, as 0xRRGGBB pixels. The server
+    // packs pixels in 3 or 4 bytes (a root dump of a 24-bit screen may use 3).
+    TShot Dump(const std::string& what) const {
+        TShot shot;
+        std::string path = Sandbox_.Path("tmp/shot.xwd");
+        Run("xwd " + what + " -silent -out " + Quote(path));
+        std::ifstream f(path, std::ios::binary);
+        std::string d((std::istreambuf_iterator<char>(f)), {});
+        auto be32 = [&](std::size_t at) -> std::uint32_t {
+            if (at + 4 > d.size()) return 0;
+            auto b = reinterpret_cast<const unsigned char*>(d.data() + at);
+            return std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 |
+                   std::uint32_t(b[2]) << 8 | b[3];
+        };
+        // XWD header: 25 big-endian 32-bit words, then the window name,
+        // then the colour map, then ZPixmap rows.
+        const std::uint32_t headerSize = be32(0), depth = be32(12), width = be32(16),
+                            height = be32(20), byteOrder = be32(28), bitsPerPixel = be32(44),
+                            bytesPerLine = be32(48), ncolors = be32(76);
+        if (depth < 24 || (bitsPerPixel != 32 && bitsPerPixel != 24)) return shot;
+        const std::size_t bytes = bitsPerPixel / 8;
+        std::size_t at = headerSize + std::size_t(ncolors) * 12;
+        if (std::size_t(width) * bytes > bytesPerLine ||
+            at + std::size_t(bytesPerLine) * height > d.size())
+            return shot;
+        shot.W = int(width), shot.H = int(height);
+        shot.Pixels.resize(std::size_t(width) * height);
+        for (std::uint32_t y = 0; y < height; ++y)
+            for (std::uint32_t x = 0; x < width; ++x) {
+                auto b = reinterpret_cast<const unsigned char*>(
+                    d.data() + at + std::size_t(y) * bytesPerLine + x * bytes);
+                // LSB first: blue, green, red; MSB first: (pad,) red, green, blue.
+                std::uint32_t v = byteOrder == 0 ? (b[2] << 16 | b[1] << 8 | b[0])
+                                  : bytes == 4   ? (b[1] << 16 | b[2] << 8 | b[3])
+                                                 : (b[0] << 16 | b[1] << 8 | b[2]);
+                shot.Pixels[std::size_t(y) * width + x] = v;
+            }
+        return shot;
+    }
     static int Field(const std::string& text, const std::string& key) {
         auto at = text.find(key);
         return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + key.size());
