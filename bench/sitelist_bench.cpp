@@ -1,6 +1,7 @@
 // Site list at 20,000 sites (100 folders of 200, each folder holding a
 // subfolder, and one folder of all 20,000): the model's load and save, and the window's start (load
-// and tree), selecting a folder (filling the list) and saving with its backup.
+// and tree), selecting a folder (filling the list) and saving with its backup;
+// and pasting thousands of copies of one site into its folder.
 #include "sitelist/QuillonForm.h"
 #include "sitelist/core/SiteFile.h"
 #include "sitelist/core/SiteList.h"
@@ -58,6 +59,22 @@ void BM_ModelText(benchmark::State& state) {
         benchmark::DoNotOptimize(list.Text());
 }
 BENCHMARK(BM_ModelText)->Unit(benchmark::kMillisecond);
+
+// Pasting n sites of one name into their own folder: every copy is numbered
+// past the copies before it.
+void BM_PasteCopiesOfOneName(benchmark::State& state) {
+    std::string file = "/A\r\n";
+    for (int i = 0; i < state.range(0); ++i)
+        file += "-//bbs;host;23;\r\n";
+    for (auto _ : state) {
+        sitelist::TSiteList list;
+        list.Assign(file);
+        list.CopySites(list.SiteLines(0));
+        list.Paste(0);
+        benchmark::DoNotOptimize(list.LineCount());
+    }
+}
+BENCHMARK(BM_PasteCopiesOfOneName)->Arg(500)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond);
 
 // The window over the file: load, tree, settings (no channel, no starter).
 void BM_WindowStart(benchmark::State& state) {

@@ -7,7 +7,9 @@
 // it has been shown, and the second start ends when its request was taken.
 // The time to that end is an upper bound of start-to-first-show (the
 // hand-over itself adds a few milliseconds). The request names a loopback
-// port nothing is expected to listen on.
+// port nothing is expected to listen on. The start is also timed with one
+// big settings file (address book, key maps, host history).
+#include "platform/core/IniFile.h"
 #include "platform/core/WindowChannel.h"
 
 #include <benchmark/benchmark.h>
@@ -74,11 +76,9 @@ pid_t Spawn(const std::vector<std::string>& argv) {
     return pid;
 }
 
-void BM_StartToFirstShow(benchmark::State& state) {
-    const std::string program = Program();
-    // The offer answered, a loopback history.
-    std::ofstream(Home() + "/prog/Brannoc.ini", std::ios::trunc)
-        << "[Windows]\r\nAsk=1\r\n[Hosts]\r\nh0=127.0.0.1\r\n";
+// Starts the program, times it to its first show, and ends it as the
+// desktop does.
+void TimeStarts(benchmark::State& state, const std::string& program) {
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
         pid_t first = Spawn({program});
@@ -94,11 +94,76 @@ void BM_StartToFirstShow(benchmark::State& state) {
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("unclean exit");
     }
 }
+
+void BM_StartToFirstShow(benchmark::State& state) {
+    const std::string program = Program();
+    // The offer answered, a loopback history.
+    std::ofstream(Home() + "/prog/Brannoc.ini", std::ios::trunc)
+        << "[Windows]\r\nAsk=1\r\n[Hosts]\r\nh0=127.0.0.1\r\n";
+    TimeStarts(state, program);
+}
 BENCHMARK(BM_StartToFirstShow)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// The file reading alone: parsing an address book of n sites and reading
+// every key of every site, as the book's loader does.
+void BM_ReadEveryKeyOfABook(benchmark::State& state) {
+    std::string bytes;
+    for (int i = 0; i < state.range(0); ++i)
+        bytes += "[site" + std::to_string(i) +
+                 "]\r\nHostname=127.0.0.1\r\nPort=23\r\nKeyType=Vt100\r\nLogin=0\r\n";
+    for (auto _ : state) {
+        win::TIniText text(bytes);
+        std::size_t found = 0;
+        for (const std::string& site : text.Sections())
+            for (const char* key : {"Hostname", "Port", "KeyType", "Login", "Row", "Column"})
+                found += text.Find(site, key, nullptr);
+        benchmark::DoNotOptimize(found);
+    }
+}
+BENCHMARK(BM_ReadEveryKeyOfABook)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The same start with one big settings file: an address book of n sites
+// (kind 0), a key-map file of n maps (1), or a host history of n keys (2).
+void BM_StartWithBigFile(benchmark::State& state) {
+    const std::string program = Program();
+    const int kind = static_cast<int>(state.range(0));
+    const int n = static_cast<int>(state.range(1));
+    const std::string dir = Home() + "/prog/";
+    std::string settings = "[Windows]\r\nAsk=1\r\n[Hosts]\r\nh0=127.0.0.1\r\n";
+    std::string big;
+    for (int i = 0; i < n; ++i) {
+        const std::string k = std::to_string(i);
+        if (kind == 0)
+            big += "[site" + k + "]\r\nHostname=127.0.0." + std::to_string(1 + i % 250) +
+                   "\r\nPort=23\r\nKeyType=map" + k + "\r\nLogin=0\r\n\r\n";
+        else if (kind == 1)
+            big += "[map" + k + "]\r\n072-0001(Up)=^[[A\r\n080-0001(Down)=^[[B\r\n\r\n";
+        else
+            settings +=
+                "h" + std::to_string(i + 1) + "=127.0.0." + std::to_string(1 + i % 250) + "\r\n";
+    }
+    std::ofstream(dir + "Brannoc.ini", std::ios::trunc) << settings;
+    const std::string file = kind == 0 ? "Directory.ini" : "Keys.ini";
+    if (kind != 2) std::ofstream(dir + file, std::ios::trunc) << big;
+    TimeStarts(state, program);
+    std::filesystem::remove(dir + "Directory.ini");
+    std::filesystem::remove(dir + "Keys.ini");
+    state.SetLabel(kind == 0 ? "sites" : kind == 1 ? "key maps" : "hosts");
+}
+BENCHMARK(BM_StartWithBigFile)
+    ->Args({0, 1000})
+    ->Args({0, 10000})
+    ->Args({1, 20000})
+    ->Args({2, 100000})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
 } // namespace

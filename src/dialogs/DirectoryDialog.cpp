@@ -83,7 +83,10 @@ TDirectoryDlg::TDirectoryDlg(TDirectoryHost& host, int screenWidth,
 
     // 2. The key maps, with the "Default" map completed.
     win::TIniText keys = session::ReadProfile(FKeysFile);
-    for (const auto& name : keys.Sections())
+    // Sorted first, so each sorted insert appends: a file of many maps or
+    // sites fills its list in n log n.
+    for (const auto& name : SortedForDisplay(
+             keys.Sections(), [](const std::string& n) { return win::Big5ToQString(n); }))
         InsertSortedComboItem(KeyTypeComboBox, name);
     try {
         win::TIniText edit = session::ReadProfileForEdit(FKeysFile);
@@ -96,7 +99,9 @@ TDirectoryDlg::TDirectoryDlg(TDirectoryHost& host, int screenWidth,
 
     // 3. The sites, and the default site when the book has none.
     win::TIniText book = FFile.Read();
-    for (const auto& alias : session::SiteAliases(book))
+    for (const auto& alias : SortedForDisplay(session::SiteAliases(book), [](const std::string& a) {
+             return Text(session::SiteDisplayName(a));
+         }))
         AddAlias(alias, session::ReadSite(book, alias, FDefaultFontSize).Check);
     if (IndexOfSite(session::DefaultSiteName()) < 0) {
         std::mt19937 random(std::random_device{}());

@@ -6,6 +6,8 @@
 #include <QCollator>
 #include <QComboBox>
 #include <QListWidget>
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -35,6 +37,20 @@ bool SiteNameLess(const QString& a, const QString& b) {
     return Collator().compare(a, b) < 0;
 }
 
+std::vector<std::string> SortedForDisplay(std::vector<std::string> names,
+                                          const std::function<QString(const std::string&)>& shown) {
+    std::vector<std::pair<QString, std::string>> keyed;
+    keyed.reserve(names.size());
+    for (std::string& n : names)
+        keyed.emplace_back(shown(n), std::move(n));
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return SiteNameLess(a.first, b.first); });
+    names.clear();
+    for (auto& k : keyed)
+        names.push_back(std::move(k.second));
+    return names;
+}
+
 std::string SiteItemBytes(const QListWidgetItem* item) {
     return item ? Bytes(item->data(kBytesRole)) : std::string();
 }
@@ -45,10 +61,26 @@ int FindSiteItem(const QListWidget* list, const std::string& name) {
     return -1;
 }
 
+namespace {
+
+// The first of count sorted rows that sorts after shown (a binary search, so
+// filling a list of n names costs n log n comparisons, not n^2).
+int RowAfter(int count, const QString& shown, const std::function<QString(int)>& textAt) {
+    int lo = 0, hi = count;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (SiteNameLess(shown, textAt(mid)))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+} // namespace
+
 int InsertSortedSiteItem(QListWidget* list, const std::string& name, const QString& shown) {
-    int row = 0;
-    while (row < list->count() && !SiteNameLess(shown, list->item(row)->text()))
-        ++row;
+    const int row = RowAfter(list->count(), shown, [list](int i) { return list->item(i)->text(); });
     auto* item = new QListWidgetItem(shown);
     item->setData(kBytesRole, ToBytes(name));
     list->insertItem(row, item);
@@ -68,9 +100,7 @@ int FindComboItem(const QComboBox* combo, const std::string& name) {
 
 int InsertSortedComboItem(QComboBox* combo, const std::string& name) {
     QString shown = win::Big5ToQString(name);
-    int row = 0;
-    while (row < combo->count() && !SiteNameLess(shown, combo->itemText(row)))
-        ++row;
+    const int row = RowAfter(combo->count(), shown, [combo](int i) { return combo->itemText(i); });
     combo->insertItem(row, shown);
     combo->setItemData(row, ToBytes(name), kBytesRole);
     return row;

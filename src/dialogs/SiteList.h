@@ -5,7 +5,9 @@
 #pragma once
 #include <QString>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QListWidget;
@@ -13,6 +15,10 @@ class QListWidgetItem;
 
 // True when a sorts before b.
 bool SiteNameLess(const QString& a, const QString& b);
+// The names in the order the sorted lists show them (by shown text, equal
+// ones in their given order), so a list filled in this order only appends.
+std::vector<std::string> SortedForDisplay(std::vector<std::string> names,
+                                          const std::function<QString(const std::string&)>& shown);
 
 std::string SiteItemBytes(const QListWidgetItem* item);
 // The row holding name, or -1.

@@ -29,9 +29,12 @@ public:
             this, [this] { Drain(); }, Qt::QueuedConnection);
     }
 
+    // One turn: the messages queued so far. What their handlers post (a
+    // socket's next read) has woken another turn, which Qt runs after the
+    // input, paint and timer events that arrived meanwhile.
     void Drain() {
         Pending = false;
-        ProcessMessages();
+        ProcessQueuedMessages();
         int due = NextTimerDueMs();
         if (due >= 0)
             Timer.start(due);

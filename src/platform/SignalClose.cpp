@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace win {
@@ -39,6 +40,12 @@ void CloseOnSignals(std::function<void()> onClose) {
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         QObject::connect(app, &QGuiApplication::commitDataRequest, app,
                          [onClose](QSessionManager&) { onClose(); });
+}
+
+bool CloseSignalPending() {
+    if (gPipe[0] < 0) return false;
+    pollfd p{gPipe[0], POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
 }
 
 } // namespace win

@@ -10,4 +10,9 @@ namespace win {
 // on the GUI thread for each request (a signal or a log-out).
 void CloseOnSignals(std::function<void()> onClose);
 
+// True when a signal came that the event loop has not yet acted on: for
+// steps before the loop runs (reading big settings files at start-up), which
+// check it between steps and end the start.
+bool CloseSignalPending();
+
 } // namespace win

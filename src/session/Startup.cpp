@@ -162,9 +162,13 @@ int RunTerminal(int argc, char** argv) {
     AnswerWindowRequests(form);
     classLock.reset();
     form->FormCreate();
+    // A signal that came while the settings were read ends the start here,
+    // before the next file is read and before the window shows.
+    if (win::CloseSignalPending()) closeRequested = true;
     // The address book after the main window (it reads Directory.ini and
     // Keys.ini when it is created).
     if (!closeRequested) EnsureDirectoryDlg(*form);
+    if (win::CloseSignalPending()) closeRequested = true;
     int rc = 0;
     if (!closeRequested) {
         form->show();

@@ -21,6 +21,7 @@
 #include "session/core/MainSettings.h"
 #include "session/core/ProgressPass.h"
 #include "session/core/Reconnect.h"
+#include "session/core/ScriptFile.h"
 #include "session/core/SpeedKeys.h"
 #include "session/core/WindowLayout.h"
 
@@ -382,6 +383,7 @@ public:
     // Test hooks: the dialog (true = OK), the boxes, the save-file name.
     std::function<bool(TScriptDlg&)> ScriptDialogExec;
     std::function<void(const QString&)> ScriptMessage;
+    int ScriptSessionLimit = session::kScriptMaxSessions; // sessions one run may open
     std::function<bool()> ScriptConfirm;
     std::function<std::string()> ScriptSaveName;
     // The reused idle session of a block's connect takes its login.

@@ -187,13 +187,28 @@ void TkvMainForm::RunScriptClick(QObject*) {
     session::TScriptReader reader;
     const std::vector<std::string> lines = session::ScriptFileLines(bytes);
     bytes.clear();
+    // Blocks that reuse an idle session open nothing; the others count
+    // towards the run's limit, and the first block past it ends the run.
+    int opened = 0;
+    const auto connect = [&](const session::TScriptBlock& block) {
+        if (opened >= ScriptSessionLimit) {
+            ScriptBox(
+                QString::fromStdString(session::ScriptSessionLimitMessage(ScriptSessionLimit)));
+            return false;
+        }
+        const std::size_t before = Sessions.size();
+        ConnectScriptBlock(block);
+        if (Sessions.size() > before) ++opened;
+        return true;
+    };
     for (const std::string& line : lines) {
         if (FClosed || QCoreApplication::closingDown()) return;
-        if (auto block = reader.Line(line)) ConnectScriptBlock(*block);
+        if (auto block = reader.Line(line))
+            if (!connect(*block)) return;
     }
     // 6.
     if (auto block = reader.Finish()) {
-        ConnectScriptBlock(*block);
+        if (!connect(*block)) return;
         QCoreApplication::processEvents();
     }
 }

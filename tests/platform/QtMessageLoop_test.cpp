@@ -40,3 +40,27 @@ TEST(QtMessageLoop, TimersFireFromTheQtLoop) {
     KillTimer(w, 1);
     DeallocateHWnd(w);
 }
+
+TEST(QtMessageLoop, AWindowThatKeepsPostingToItselfTakesTurnsWithQtEvents) {
+    InstallQtMessageLoop();
+    // As a socket with input always waiting does: each message it handles
+    // posts the next one.
+    long long handled = 0;
+    bool stop = false;
+    HWND w = 0;
+    w = AllocateHWnd([&](TMessage&) {
+        ++handled;
+        if (!stop) PostMessage(w, WM_USER, 0, 0);
+    });
+    PostMessage(w, WM_USER, 0, 0);
+    // A Qt event queued behind it (a paint, a key, a timer of Qt's own).
+    long long handledWhenQtRan = -1;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { handledWhenQtRan = handled; },
+        Qt::QueuedConnection);
+    EXPECT_TRUE(SpinUntil([&] { return handledWhenQtRan >= 0; }, 5000));
+    EXPECT_LE(handledWhenQtRan, 3) << "one message per turn of the Qt loop";
+    stop = true;
+    SpinUntil([] { return false; }, 20);
+    DeallocateHWnd(w);
+}

@@ -172,6 +172,24 @@ TEST_F(MainFormScript, ThreeBlocksOpenThreeSessionsThatLogInAtTheirPlaces) {
     EXPECT_FALSE(Form->CommandLineScript);
 }
 
+TEST_F(MainFormScript, ARunOpensNoMoreSessionsThanItsLimitAndSaysSo) {
+    TLoginPeer& a = Peer("kw");
+    std::string text;
+    for (int i = 0; i < 5; ++i)
+        text += "#s" + std::to_string(i) + " 127.0.0.1 " + a.Port() + "\r\nuser\r\n";
+    Form->ScriptSessionLimit = 2;
+    Run(WriteScript(text));
+    EXPECT_EQ(Count(), 2);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0], QString::fromUtf8("腳本一次最多開啟 2 個連線, 其餘的區塊不執行!"));
+    EXPECT_TRUE(Form->Action("RunScript")->isEnabled());
+    // The limit is per run: the next run opens its own two.
+    Messages.clear();
+    Run(WriteScript(text));
+    EXPECT_EQ(Count(), 4);
+    EXPECT_EQ(Messages.size(), 1u);
+}
+
 TEST_F(MainFormScript, BlockWithoutKeywordDoesNotWaitForTheOnesBefore) {
     TLoginPeer &a = Peer("kw"), &b = Peer("kw");
     const std::string file = WriteScript("#a 127.0.0.1 " + a.Port() +

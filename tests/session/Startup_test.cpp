@@ -242,6 +242,29 @@ TEST_F(Startup, AfterTheFirstIsKilledTheNextStartIsAFullOne) {
     EXPECT_EQ(Setting(folder, "Windows", "Port"), "2626");
 }
 
+TEST_F(Startup, BigSettingsFilesStartAndASignalDuringTheStartEndsItCleanly) {
+    // A 10,000-site address book whose sites name 10,000 key maps, in a
+    // key-map file of 50 MB: read once each, not once per key.
+    std::string folder = ProgramCopy("big");
+    std::string book, keys;
+    for (int i = 0; i < 10000; ++i)
+        book += "[site" + std::to_string(i) + "]\r\nHostname=127.0.0.1\r\nKeyType=map" +
+                std::to_string(i) + "\r\n";
+    for (int i = 0; keys.size() < (50u << 20); ++i)
+        keys += "[map" + std::to_string(i) +
+                "]\r\n072-0001(Up)=^[[A\r\n080-0001(Down)=^[[B\r\n075-0001(Left)=^[[D\r\n"
+                "077-0001(Right)=^[[C\r\n073-0001(PgUp)=^[[5~\r\n";
+    TScratchFolder::Write(folder + "Directory.ini", book);
+    TScratchFolder::Write(folder + "Keys.ini", keys);
+    auto p = Run(folder);
+    ASSERT_NE(WaitForWindow(), 0u);
+    // The window is findable before the files are read: the signal comes
+    // in the middle of the start, and ends it (the guard only catches a
+    // start that never ends).
+    EXPECT_EQ(Close(*p), 0);
+    EXPECT_EQ(Setting(folder, "Hosts", "h0"), "127.0.0.1") << "what was read is saved";
+}
+
 TEST_F(Startup, OddCommandLinesStartAndCloseCleanly) {
     const std::vector<std::vector<std::string>> lines = {
         {"telnet:;;;"},

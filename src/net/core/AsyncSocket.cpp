@@ -818,7 +818,7 @@ void TCustomAsyncSocket::HandleAsyncSelect(win::TMessage& Msg) {
             ChangeState(wsConnected);
             FireSessionConnected(Error);
         }
-        ReceiveLoop(Error, ComponentOptions);
+        ReceiveRound(Error);
     }
     if (Event & win::FD_WRITE) {
         TryToSend();
@@ -826,7 +826,20 @@ void TCustomAsyncSocket::HandleAsyncSelect(win::TMessage& Msg) {
     }
     if (Event & win::FD_ACCEPT) FireSessionAvailable(Error);
     if ((Event & win::FD_CLOSE) && FState != wsConnecting) {
-        ReceiveLoop(0, ComponentOptions & ~wsoNoReceiveLoop);
+        // What is still pending comes first, one round per turn of the
+        // message loop like any read: while a round takes bytes and more
+        // wait, the close is handled again later.
+        const auto readBefore = FReadCount;
+        ReceiveRound(0);
+        if (FHSocket != win::INVALID_SOCKET && FState != wsClosed && FLastError == 0 &&
+            FReadCount != readBefore) {
+            win::u_long n = 0;
+            if (WS(ioctlsocket)(FHSocket, FIONREAD, &n) == 0 && n > 0) {
+                win::PostMessage(FWindowHandle, Msg.Msg, Msg.WParam,
+                                 win::WSAMAKESELECTREPLY(win::FD_CLOSE, Error));
+                return;
+            }
+        }
         if (!FCloseInvoked) {
             FCloseInvoked = true;
             FireSessionClosed(Error);
@@ -835,32 +848,17 @@ void TCustomAsyncSocket::HandleAsyncSelect(win::TMessage& Msg) {
     }
 }
 
-void TCustomAsyncSocket::ReceiveLoop(WORD Error, TAsyncSocketOptions Options) {
-    for (;;) {
-        if (FHSocket == win::INVALID_SOCKET) return;
-        FLastError = 0;
-        // A handler that leaves the pending bytes where they are would
-        // otherwise keep this loop going forever: a round that consumed
-        // nothing ends it (the bytes stay for a later read).
-        const auto readBefore = FReadCount;
-        bool handled = FireDataAvailable(Error);
-        if (handled && FReadCount == readBefore) return;
-        if (!handled) {
-            char junk[1024];
-            if (Receive(junk, sizeof junk) < 0 && FLastError == win::WSAEWOULDBLOCK) {
-                FLastError = 0;
-                return;
-            }
-        }
-        if (Options & wsoNoReceiveLoop) return;
-        if (FLastError != 0 || FHSocket == win::INVALID_SOCKET) return;
-        win::u_long n = 0;
-        if (WS(ioctlsocket)(FHSocket, FIONREAD, &n) != 0) {
-            FLastError = WS(WSAGetLastError)();
-            return;
-        }
-        if (n == 0) return;
-    }
+void TCustomAsyncSocket::ReceiveRound(WORD Error) {
+    // One round per event, however much is waiting: the read that takes
+    // bytes re-arms FD_READ, so the rest comes with the next event, after
+    // everything else the owner thread has to do (paint, keys, timers, the
+    // other sessions). A peer that sends without pause can slow its own
+    // session, never stall the thread.
+    if (FHSocket == win::INVALID_SOCKET) return;
+    FLastError = 0;
+    if (FireDataAvailable(Error)) return;
+    char junk[1024];
+    if (Receive(junk, sizeof junk) < 0 && FLastError == win::WSAEWOULDBLOCK) FLastError = 0;
 }
 
 // ---- receiving -----------------------------------------------------------------------
@@ -1002,8 +1000,8 @@ int TCustomAsyncSocket::Send(const void* Data, int Len) {
     PutDataInSendQueue(Data, Len);
     TryToSend();
     if (bAllSent && FHSocket != win::INVALID_SOCKET)
-        win::PostMessage(FWindowHandle, WM_ASYNCSELECT, FHSocket,
-                         win::WSAMAKESELECTREPLY(win::FD_WRITE, 0));
+        win::PostMessageOnce(FWindowHandle, WM_ASYNCSELECT, FHSocket,
+                             win::WSAMAKESELECTREPLY(win::FD_WRITE, 0));
     return Len;
 }
 

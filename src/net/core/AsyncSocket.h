@@ -44,7 +44,9 @@ enum TSocketState {
     wsClosed
 };
 
-// Component options (a set): bits of TAsyncSocketOptions.
+// Component options (a set): bits of TAsyncSocketOptions. Every read event
+// runs the data handler once, so wsoNoReceiveLoop (one round per event) is
+// what every socket does; it is kept for owners that set it.
 using TAsyncSocketOptions = unsigned;
 constexpr TAsyncSocketOptions wsoNoReceiveLoop = 1;
 
@@ -216,7 +218,8 @@ protected:
     void ChangeState(TSocketState NewState);
     void SocketError(const std::string& FunctionName);
     void HandleAsyncSelect(win::TMessage& Msg);
-    void ReceiveLoop(WORD Error, TAsyncSocketOptions Options);
+    // One data-available round (or, without a handler, one discarding read).
+    void ReceiveRound(WORD Error);
     void TryToSend();
     void PutDataInSendQueue(const void* Data, int Len);
     void DeleteBufferedData();

@@ -60,6 +60,9 @@ public:
     void ResetProtocol();
 
     TAsyncSocket* Socket() const { return FSocket.get(); }
+    // Storage held for the sub-negotiation being read (bounded by
+    // MaxSubnegotiation however long the peer makes it).
+    std::size_t SubnegotiationCapacity() const { return FSubBuffer.capacity(); }
     win::HWND Handle() const { return FWindowHandle; }
 
     std::string Port = "23";

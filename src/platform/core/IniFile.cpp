@@ -2,9 +2,11 @@
 
 #include "platform/core/Big5.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <mutex>
+#include <unordered_map>
 
 namespace win {
 namespace {
@@ -125,10 +127,46 @@ int LeadingInt(std::string_view text) {
 
 // ---- TIniText ---------------------------------------------------------------
 
-TIniText::TLine TIniText::ParseLine(std::string_view raw) {
+namespace {
+
+// A name in the form two names that SameProfileName calls equal share:
+// trimmed, ASCII letters in lower case, Big5 pairs as they are.
+std::string FoldName(std::string_view name) {
+    name = Trim(name);
+    std::string out(name);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        auto c = static_cast<unsigned char>(out[i]);
+        if (IsBig5Lead(c) && i + 1 < out.size())
+            ++i;
+        else
+            out[i] = static_cast<char>(FoldAscii(c));
+    }
+    return out;
+}
+
+} // namespace
+
+struct TIniText::TIndex {
+    struct TSection {
+        std::size_t Header = 0;            // the first header line of the name
+        std::size_t End = 0;               // the line after that first section's block
+        bool Repeated = false;             // more sections of the name follow
+        std::vector<std::string> KeyNames; // each once, in file order
+        std::unordered_map<std::string, std::size_t> Keys; // folded name -> first line
+    };
+    std::vector<std::string> SectionNames;              // each once, in file order
+    std::unordered_map<std::string, TSection> Sections; // by folded name
+    std::size_t Last = 0;                               // the last line the index points at
+};
+
+TIniText::TLine TIniText::ParseLine(std::string raw) {
     TLine line;
-    line.Raw = std::string(raw);
-    std::string_view t = Trim(raw);
+    line.Raw = std::move(raw);
+    const std::string_view all(line.Raw);
+    const auto at = [&](std::string_view part) {
+        return static_cast<std::uint32_t>(part.data() - all.data());
+    };
+    std::string_view t = Trim(all);
     if (t.empty() || t.front() == ';') return line;
     if (t.front() == '[') {
         // The name ends at the last "]": a Big5 name may hold "]" as the
@@ -136,8 +174,10 @@ TIniText::TLine TIniText::ParseLine(std::string_view raw) {
         std::string_view body = t.substr(1);
         auto close = body.rfind(']');
         if (close != std::string_view::npos) body = body.substr(0, close);
+        body = Trim(body);
         line.Kind = TKind::Section;
-        line.Name = std::string(Trim(body));
+        line.NameAt = at(body);
+        line.NameLen = static_cast<std::uint32_t>(body.size());
         return line;
     }
     // "=" (0x3D) is never the second byte of a Big5 pair.
@@ -145,29 +185,37 @@ TIniText::TLine TIniText::ParseLine(std::string_view raw) {
     if (eq == std::string_view::npos) return line;
     std::string_view name = Trim(t.substr(0, eq));
     if (name.empty()) return line;
+    std::string_view value = Unquote(Trim(t.substr(eq + 1)));
     line.Kind = TKind::Key;
-    line.Name = std::string(name);
-    line.Value = std::string(Unquote(Trim(t.substr(eq + 1))));
+    line.NameAt = at(name);
+    line.NameLen = static_cast<std::uint32_t>(name.size());
+    line.ValueAt = value.empty() ? 0 : at(value);
+    line.ValueLen = static_cast<std::uint32_t>(value.size());
     return line;
 }
 
 void TIniText::Parse(std::string_view bytes) {
     Lines.clear();
+    Changed();
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t end = bytes.find_first_of("\r\n", start);
         if (end == std::string_view::npos) {
-            Lines.push_back(ParseLine(bytes.substr(start)));
+            Lines.push_back(ParseLine(std::string(bytes.substr(start))));
             break;
         }
-        Lines.push_back(ParseLine(bytes.substr(start, end - start)));
+        Lines.push_back(ParseLine(std::string(bytes.substr(start, end - start))));
         start = end + 1;
         if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
     }
 }
 
 std::string TIniText::Text() const {
+    std::size_t size = 0;
+    for (const auto& l : Lines)
+        size += l.Raw.size() + 2;
     std::string out;
+    out.reserve(size);
     for (const auto& l : Lines) {
         out += l.Raw;
         out += "\r\n";
@@ -175,51 +223,77 @@ std::string TIniText::Text() const {
     return out;
 }
 
-bool TIniText::Find(std::string_view section, std::string_view key, std::string* value) const {
-    bool in = false;
-    for (const auto& l : Lines) {
+const TIniText::TIndex& TIniText::Index() const {
+    if (FIndex) return *FIndex;
+    auto idx = std::make_shared<TIndex>();
+    ++FIndexBuilds;
+    TIndex::TSection* cur = nullptr;
+    TIndex::TSection* first = nullptr; // a first section whose end is not yet seen
+    for (std::size_t i = 0; i < Lines.size(); ++i) {
+        const TLine& l = Lines[i];
         if (l.Kind == TKind::Section) {
-            in = SameProfileName(l.Name, section);
-        } else if (in && l.Kind == TKind::Key && SameProfileName(l.Name, key)) {
-            if (value) *value = l.Value;
-            return true;
+            if (first) first->End = i;
+            first = nullptr;
+            auto [it, fresh] = idx->Sections.try_emplace(FoldName(l.Name()));
+            if (!fresh) it->second.Repeated = true;
+            if (fresh) {
+                it->second.Header = i;
+                idx->SectionNames.emplace_back(l.Name());
+                first = &it->second;
+            }
+            cur = &it->second;
+            idx->Last = i;
+        } else if (cur && l.Kind == TKind::Key) {
+            if (cur->Keys.try_emplace(FoldName(l.Name()), i).second) {
+                cur->KeyNames.emplace_back(l.Name());
+                idx->Last = i;
+            }
         }
     }
-    return false;
+    if (first) first->End = Lines.size();
+    FIndex = std::move(idx);
+    return *FIndex;
+}
+
+// A line was inserted at `at` inside the first section of `folded`: every
+// line number at or after it moves down by one.
+void TIniText::Inserted(std::size_t at, std::string_view folded) {
+    TIndex& idx = *FIndex;
+    auto& into = idx.Sections.find(std::string(folded))->second;
+    if (at <= idx.Last) {
+        for (auto& [name, sec] : idx.Sections) {
+            if (sec.Header >= at) ++sec.Header;
+            if (&sec != &into && sec.End > at) ++sec.End;
+            for (auto& [key, line] : sec.Keys)
+                if (line >= at) ++line;
+        }
+        ++idx.Last;
+    }
+    ++into.End;
+}
+
+bool TIniText::Find(std::string_view section, std::string_view key, std::string* value) const {
+    const TIndex& idx = Index();
+    auto sec = idx.Sections.find(FoldName(section));
+    if (sec == idx.Sections.end()) return false;
+    auto k = sec->second.Keys.find(FoldName(key));
+    if (k == sec->second.Keys.end()) return false;
+    if (value) *value = std::string(Lines[k->second].Value());
+    return true;
 }
 
 std::vector<std::string> TIniText::Sections() const {
-    std::vector<std::string> out;
-    for (const auto& l : Lines) {
-        if (l.Kind != TKind::Section) continue;
-        bool seen = false;
-        for (const auto& s : out)
-            seen = seen || SameProfileName(s, l.Name);
-        if (!seen) out.push_back(l.Name);
-    }
-    return out;
+    return Index().SectionNames;
 }
 
 std::vector<std::string> TIniText::Keys(std::string_view section) const {
-    std::vector<std::string> out;
-    bool in = false;
-    for (const auto& l : Lines) {
-        if (l.Kind == TKind::Section) {
-            in = SameProfileName(l.Name, section);
-        } else if (in && l.Kind == TKind::Key) {
-            bool seen = false;
-            for (const auto& k : out)
-                seen = seen || SameProfileName(k, l.Name);
-            if (!seen) out.push_back(l.Name);
-        }
-    }
-    return out;
+    const TIndex& idx = Index();
+    auto sec = idx.Sections.find(FoldName(section));
+    return sec == idx.Sections.end() ? std::vector<std::string>{} : sec->second.KeyNames;
 }
 
 bool TIniText::HasSection(std::string_view section) const {
-    for (const auto& l : Lines)
-        if (l.Kind == TKind::Section && SameProfileName(l.Name, section)) return true;
-    return false;
+    return Index().Sections.count(FoldName(section)) != 0;
 }
 
 void TIniText::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -229,61 +303,78 @@ void TIniText::Set(std::string_view section, std::string_view key, std::string_v
     std::string v = CleanValue(value);
     std::string s = CleanName(section);
 
-    bool in = false;
-    std::size_t insertAt = Lines.size();
-    bool sectionFound = false;
-    for (std::size_t i = 0; i < Lines.size(); ++i) {
-        TLine& l = Lines[i];
-        if (l.Kind == TKind::Section) {
-            in = SameProfileName(l.Name, s);
-            if (in && !sectionFound) {
-                sectionFound = true;
-                insertAt = i + 1;
-            }
-        } else if (in && l.Kind == TKind::Key && SameProfileName(l.Name, k)) {
-            l = ParseLine(l.Name + "=" + v);
+    Index();
+    // Copies of a text share their index until one of them changes.
+    if (FIndex.use_count() > 1) FIndex = std::make_shared<TIndex>(*FIndex);
+    const std::string fs = FoldName(s);
+    auto sec = FIndex->Sections.find(fs);
+    if (sec != FIndex->Sections.end()) {
+        auto& info = sec->second;
+        const std::string fk = FoldName(k);
+        auto it = info.Keys.find(fk);
+        if (it != info.Keys.end()) {
+            // Same name, same place: the index stays as it is.
+            TLine& l = Lines[it->second];
+            l = ParseLine(std::string(l.Name()) + "=" + v);
             return;
         }
-    }
-    // A new key goes after the last non-blank line of the first section of
-    // that name, ahead of the blank lines that separate it from the next.
-    if (sectionFound) {
-        std::size_t end = insertAt;
-        while (end < Lines.size() && Lines[end].Kind != TKind::Section)
-            ++end;
-        std::size_t pos = end;
-        while (pos > insertAt && Trim(Lines[pos - 1].Raw).empty())
+        // A new key goes after the last non-blank line of the first section
+        // of that name, ahead of the blank lines that separate it from the
+        // next.
+        std::size_t pos = info.End;
+        while (pos > info.Header + 1 && Trim(Lines[pos - 1].Raw).empty())
             --pos;
         Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(pos), ParseLine(k + "=" + v));
+        if (info.Repeated) {
+            // The key's place among those of the later sections of the name
+            // is for a fresh index to find.
+            Changed();
+            return;
+        }
+        Inserted(pos, fs);
+        info.Keys.emplace(fk, pos);
+        info.KeyNames.push_back(k);
+        FIndex->Last = std::max(FIndex->Last, pos);
         return;
     }
     if (!Lines.empty() && !Trim(Lines.back().Raw).empty()) Lines.push_back(ParseLine(""));
     Lines.push_back(ParseLine("[" + s + "]"));
     Lines.push_back(ParseLine(k + "=" + v));
+    Changed();
 }
 
 bool TIniText::DeleteKey(std::string_view section, std::string_view key) {
-    bool in = false, removed = false;
+    const std::string fk = FoldName(key);
+    return DeleteKeys(section, [&](std::string_view name) { return FoldName(name) == fk; }) > 0;
+}
+
+std::size_t TIniText::DeleteKeys(std::string_view section,
+                                 const std::function<bool(std::string_view)>& drop) {
+    const std::string fs = FoldName(section);
+    bool in = false;
+    std::size_t removed = 0;
     std::vector<TLine> kept;
     kept.reserve(Lines.size());
     for (auto& l : Lines) {
-        if (l.Kind == TKind::Section) in = SameProfileName(l.Name, section);
-        if (in && l.Kind == TKind::Key && SameProfileName(l.Name, key)) {
-            removed = true;
+        if (l.Kind == TKind::Section) in = FoldName(l.Name()) == fs;
+        if (in && l.Kind == TKind::Key && drop(l.Name())) {
+            ++removed;
             continue;
         }
         kept.push_back(std::move(l));
     }
     Lines = std::move(kept);
+    if (removed) Changed();
     return removed;
 }
 
 bool TIniText::EraseSection(std::string_view section) {
+    const std::string fs = FoldName(section);
     bool in = false, removed = false;
     std::vector<TLine> kept;
     kept.reserve(Lines.size());
     for (auto& l : Lines) {
-        if (l.Kind == TKind::Section) in = SameProfileName(l.Name, section);
+        if (l.Kind == TKind::Section) in = FoldName(l.Name()) == fs;
         if (in) {
             removed = true;
             continue;
@@ -291,6 +382,7 @@ bool TIniText::EraseSection(std::string_view section) {
         kept.push_back(std::move(l));
     }
     Lines = std::move(kept);
+    if (removed) Changed();
     return removed;
 }
 

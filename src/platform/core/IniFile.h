@@ -16,6 +16,9 @@
 #pragma once
 #include "platform/core/Files.h"
 
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -47,7 +50,9 @@ public:
     // The file's bytes, every line ended by CR LF.
     std::string Text() const;
 
-    // Finds a key; sections that share a name read as one.
+    // Look-ups go through an index of sections and keys that the first one
+    // builds, so reading every key of a file of N lines costs O(N), not
+    // O(N^2). Finds a key; sections that share a name read as one.
     bool Find(std::string_view section, std::string_view key, std::string* value) const;
     std::vector<std::string> Sections() const;
     std::vector<std::string> Keys(std::string_view section) const;
@@ -61,19 +66,35 @@ public:
     void Set(std::string_view section, std::string_view key, std::string_view value);
     // Removes every line of the key; false when it was not there.
     bool DeleteKey(std::string_view section, std::string_view key);
+    // Removes every line of every key of the section for which drop(name)
+    // is true, in one pass; returns how many lines went.
+    std::size_t DeleteKeys(std::string_view section,
+                           const std::function<bool(std::string_view)>& drop);
     // Removes every section of that name with its lines; false when none.
     bool EraseSection(std::string_view section);
 
+    // How many times the index was built (tests count the scans).
+    int IndexBuilds() const { return FIndexBuilds; }
+
 private:
     enum class TKind : unsigned char { Other, Section, Key };
+    // One line as it stands in the file; the trimmed name and the trimmed,
+    // unquoted value are spans of it.
     struct TLine {
+        std::string Raw;
+        std::uint32_t NameAt = 0, NameLen = 0, ValueAt = 0, ValueLen = 0;
         TKind Kind = TKind::Other;
-        std::string Raw;   // the line as it stands in the file
-        std::string Name;  // section or key name, trimmed
-        std::string Value; // key value, trimmed and unquoted
+        std::string_view Name() const { return std::string_view(Raw).substr(NameAt, NameLen); }
+        std::string_view Value() const { return std::string_view(Raw).substr(ValueAt, ValueLen); }
     };
-    static TLine ParseLine(std::string_view raw);
+    struct TIndex;
+    static TLine ParseLine(std::string raw);
+    const TIndex& Index() const;
+    void Changed() { FIndex.reset(); }
+    void Inserted(std::size_t at, std::string_view foldedSection);
     std::vector<TLine> Lines;
+    mutable std::shared_ptr<TIndex> FIndex;
+    mutable int FIndexBuilds = 0;
 };
 
 // A profile file by name, in the shape the forms use. Reading never fails

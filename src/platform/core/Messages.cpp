@@ -3,6 +3,7 @@
 #include "platform/core/Ticks.h"
 
 #include <algorithm>
+#include <climits>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -12,6 +13,7 @@
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace win {
@@ -30,7 +32,27 @@ struct TEntry {
     std::shared_ptr<TSyncSend> Sync;
     // Set for RunOnWindowThread: runs instead of the window's handler.
     std::function<void()> Call;
+    // Posted by PostMessageOnce: its key is in the queue's Once set.
+    bool Once = false;
+    std::uint64_t Seq = 0; // order of queueing, given by Enqueue
     bool IsSent() const { return Sync || Call; }
+};
+
+struct TMessageKey {
+    HWND Wnd;
+    UINT Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+    bool operator==(const TMessageKey&) const = default;
+};
+
+struct TMessageKeyHash {
+    std::size_t operator()(const TMessageKey& k) const {
+        std::size_t h = std::hash<HWND>()(k.Wnd);
+        h = h * 31 + k.Msg;
+        h = h * 31 + std::hash<WPARAM>()(k.WParam);
+        return h * 31 + std::hash<LPARAM>()(k.LParam);
+    }
 };
 
 struct TTimer {
@@ -47,6 +69,9 @@ struct TThreadQueue {
     std::mutex M;
     std::condition_variable Cv;
     std::deque<TEntry> Queue;
+    // The messages of PostMessageOnce that wait in Queue.
+    std::unordered_set<TMessageKey, TMessageKeyHash> Once;
+    std::uint64_t NextSeq = 1;
     std::function<void()> Waker;
     bool Quit = false;
     int QuitCode = 0;
@@ -88,11 +113,26 @@ void Enqueue(TThreadQueue& q, TEntry entry) {
     std::function<void()> waker;
     {
         std::lock_guard lock(q.M);
+        if (entry.Once) {
+            const TMessage& m = entry.Msg;
+            if (!q.Once.insert(TMessageKey{m.Hwnd, m.Msg, m.WParam, m.LParam}).second) return;
+        }
+        entry.Seq = q.NextSeq++;
         q.Queue.push_back(std::move(entry));
         waker = q.Waker;
     }
     q.Cv.notify_all();
     if (waker) waker();
+}
+
+// Takes the first queued entry; false when the queue is empty. Called with
+// the queue's lock held.
+bool PopLocked(TThreadQueue& q, TEntry& e) {
+    if (q.Queue.empty()) return false;
+    e = std::move(q.Queue.front());
+    q.Queue.pop_front();
+    if (e.Once) q.Once.erase(TMessageKey{e.Msg.Hwnd, e.Msg.Msg, e.Msg.WParam, e.Msg.LParam});
+    return true;
 }
 
 // The queue of the thread that owns wnd; null when there is no such window.
@@ -219,6 +259,26 @@ bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
+bool PostMessageOnce(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (RemoteHooksFor(wnd)) return PostMessage(wnd, msg, wParam, lParam);
+    std::shared_ptr<TThreadQueue> owner = OwnerOf(wnd);
+    if (!owner) return false;
+    TEntry e{TMessage{wnd, msg, wParam, lParam, 0}, nullptr, {}};
+    e.Once = true;
+    Enqueue(*owner, std::move(e));
+    return true;
+}
+
+int QueuedMessageCount(HWND wnd, UINT msg, LPARAM lParam) {
+    std::shared_ptr<TThreadQueue> owner = OwnerOf(wnd);
+    if (!owner) return 0;
+    std::lock_guard lock(owner->M);
+    return static_cast<int>(
+        std::count_if(owner->Queue.begin(), owner->Queue.end(), [&](const TEntry& e) {
+            return !e.IsSent() && e.Msg.Hwnd == wnd && e.Msg.Msg == msg && e.Msg.LParam == lParam;
+        }));
+}
+
 LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (auto hooks = RemoteHooksFor(wnd))
         return hooks->Send ? hooks->Send(wnd, msg, wParam, lParam) : 0;
@@ -308,25 +368,41 @@ bool TakeQuit(int* exitCode) {
     return true;
 }
 
-int ProcessMessages() {
-    auto& q = OwnQueue();
+namespace {
+
+// Handles queued entries older than `end` (in queueing order), at most max
+// of them, then the due timers.
+int HandleQueued(TThreadQueue& q, std::uint64_t end, int max) {
     int handled = 0;
-    // Bounded, so a handler that keeps posting to itself cannot hold the
-    // caller here forever; the rest waits for the next call.
-    constexpr int kMaxPerCall = 100000;
-    while (handled < kMaxPerCall) {
+    while (handled < max) {
         TEntry e;
         {
             std::lock_guard lock(q.M);
-            if (q.Queue.empty()) break;
-            e = std::move(q.Queue.front());
-            q.Queue.pop_front();
+            if (q.Queue.empty() || q.Queue.front().Seq >= end || !PopLocked(q, e)) break;
         }
         Dispatch(e);
         ++handled;
     }
-    handled += FireDueTimers(q);
-    return handled;
+    return handled + FireDueTimers(q);
+}
+
+} // namespace
+
+int ProcessMessages() {
+    // Bounded, so a handler that keeps posting to itself cannot hold the
+    // caller here forever; the rest waits for the next call.
+    constexpr int kMaxPerCall = 100000;
+    return HandleQueued(OwnQueue(), UINT64_MAX, kMaxPerCall);
+}
+
+int ProcessQueuedMessages() {
+    auto& q = OwnQueue();
+    std::uint64_t end;
+    {
+        std::lock_guard lock(q.M);
+        end = q.NextSeq;
+    }
+    return HandleQueued(q, end, INT_MAX);
 }
 
 int NextTimerDueMs() {

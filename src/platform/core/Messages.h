@@ -55,6 +55,14 @@ void SetWndMethod(HWND wnd, TWndMethod handler);
 // Queues a message for the window's owner thread; any thread may post.
 // Returns false when the window does not exist.
 bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The same, unless this very message (window, number and both parameters)
+// is still waiting in the queue: then nothing is queued and it returns true.
+// For notifications that say "look again", where a second copy in the queue
+// would only make the handler run twice for one reason.
+bool PostMessageOnce(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// How many messages with that number and lParam wait in the queue for the
+// window (for tests and tools that check what a component leaves queued).
+int QueuedMessageCount(HWND wnd, UINT msg, LPARAM lParam);
 // Calls the handler and returns its result. On the owner thread the call is
 // direct; from another thread the message is queued and the caller blocks
 // until the owner thread handled it. 0 when the window does not exist.
@@ -67,6 +75,11 @@ void PostQuitMessage(int exitCode);
 // is due; returns how many were handled. A WM_QUIT found in the queue is
 // left for WaitMessage's caller: ProcessMessages stops at it and returns.
 int ProcessMessages();
+// Handles the messages that were queued when it was called, and the timers
+// that are due; what handlers post meanwhile waits for the next call. An
+// event loop calls this once per turn, so a component that keeps posting
+// (a socket with input waiting) takes turns with the loop's other events.
+int ProcessQueuedMessages();
 // Blocks until a message is queued for the calling thread, a timer is due,
 // or timeoutMs passed (negative = no limit). True when something is ready.
 bool WaitMessage(int timeoutMs);

@@ -228,10 +228,14 @@ public:
     }
 
 private:
+    // A notification still waiting in the window's queue is not queued a
+    // second time: the owner handles it once and re-arms by reading (or
+    // sending), so each socket has at most one FD_READ waiting however
+    // often the owner reads meanwhile.
     void Post(SOCKET h, const TSock& s, long event, int error) {
         if (!(s.Mask & event) || !s.Wnd) return;
-        PostMessage(s.Wnd, s.Msg, static_cast<WPARAM>(h),
-                    WSAMAKESELECTREPLY(static_cast<WORD>(event), static_cast<WORD>(error)));
+        PostMessageOnce(s.Wnd, s.Msg, static_cast<WPARAM>(h),
+                        WSAMAKESELECTREPLY(static_cast<WORD>(event), static_cast<WORD>(error)));
     }
 
     // Brings the epoll registration in line with what the socket waits for.

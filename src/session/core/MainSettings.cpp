@@ -62,7 +62,7 @@ struct TWriter {
 
 // Host keys as the history writes them: "h" + a decimal number without
 // leading zeros. Returns -1 for any other key.
-long HostKeyIndex(const std::string& key) {
+long HostKeyIndex(std::string_view key) {
     if (key.size() < 2 || key.size() > 11 || (key[0] != 'h' && key[0] != 'H')) return -1;
     if (key[1] == '0' && key.size() > 2) return -1;
     long n = 0;
@@ -320,10 +320,10 @@ void TMainSettings::Save(win::TIniText& ini) const {
 
     for (std::size_t i = 0; i < Hosts.size(); ++i)
         w.Str("Hosts", Key("h", static_cast<int>(i)), Hosts[i]);
-    for (const std::string& key : ini.Keys("Hosts")) {
-        long n = HostKeyIndex(key);
-        if (n >= static_cast<long>(Hosts.size())) ini.DeleteKey("Hosts", key);
-    }
+    // One pass however many keys go.
+    ini.DeleteKeys("Hosts", [&](std::string_view key) {
+        return HostKeyIndex(key) >= static_cast<long>(Hosts.size());
+    });
     w.Str(W, "Port", Port);
 
     w.Str("Archie", "FTPFile", FTPFile);

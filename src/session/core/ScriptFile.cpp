@@ -151,4 +151,8 @@ void AddScriptHistory(std::vector<std::string>& history, const std::string& file
     MruAdd(history, fileName, kScriptHistoryMax);
 }
 
+std::string ScriptSessionLimitMessage(int limit) {
+    return "腳本一次最多開啟 " + std::to_string(limit) + " 個連線, 其餘的區塊不執行!";
+}
+
 } // namespace session

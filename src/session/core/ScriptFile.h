@@ -65,6 +65,13 @@ private:
     bool FOpen = false;
 };
 
+// One run of a script opens at most this many sessions (each holds a screen
+// with its scroll-back), so no file can take all memory; the blocks after
+// the limit are not run.
+constexpr int kScriptMaxSessions = 50;
+// What the run says when it stops there (UTF-8).
+std::string ScriptSessionLimitMessage(int limit);
+
 // Every block of a whole file, in order.
 std::vector<TScriptBlock> ReadScriptBlocks(std::string_view bytes);
 

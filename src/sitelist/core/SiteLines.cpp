@@ -108,6 +108,23 @@ std::string MakeCopyName(std::string_view name, std::string_view prefix) {
     return p + " - " + std::string(name);
 }
 
+TCopyNamer::TCopyNamer(const std::vector<std::string>& taken)
+    : FTaken(taken.begin(), taken.end()) {}
+
+std::string TCopyNamer::Take(const std::string& name) {
+    std::vector<std::string> walked;
+    std::string cur = name;
+    while (FTaken.count(cur)) {
+        walked.push_back(cur);
+        auto resume = FResume.find(cur);
+        cur = resume != FResume.end() ? resume->second : MakeCopyName(cur, CopyPrefix());
+    }
+    FTaken.insert(cur);
+    for (const std::string& w : walked)
+        FResume[w] = cur;
+    return cur;
+}
+
 int PortNumber(std::string_view text) {
     return win::StrToIntDef(text, 23);
 }

@@ -9,6 +9,8 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace sitelist {
@@ -50,6 +52,22 @@ std::string ShiftLineDepth(std::string_view line, int shift);
 // "X" -> prefix + " - X"; prefix + " - X" -> prefix + " (2) - X";
 // prefix + " (n) - X" -> prefix + " (n+1) - X".
 std::string MakeCopyName(std::string_view name, std::string_view prefix);
+
+// Names the copies pasted into a folder: a name taken is unique among the
+// names given at the start and those taken before, found by CopyPrefix()
+// steps of MakeCopyName. Where each walk along such a chain of names ended
+// is remembered, so pasting n copies of one name costs O(n) steps in all.
+class TCopyNamer {
+public:
+    explicit TCopyNamer(const std::vector<std::string>& taken);
+    std::string Take(const std::string& name);
+
+private:
+    std::unordered_set<std::string> FTaken;
+    // A taken name -> the name its last walk ended at; every name of the
+    // chain between them is taken.
+    std::unordered_map<std::string, std::string> FResume;
+};
 
 // The port a site's port text connects to: the text as a whole number,
 // 23 when it is not one.

@@ -359,16 +359,13 @@ std::string TSiteList::Paste(int node, std::vector<int>* pasted) {
         Insert(BlockEnd(node), std::move(lines));
         return {};
     }
-    std::vector<std::string> aliases = SiteAliases(node);
     std::vector<std::string> lines;
+    TCopyNamer namer(SiteAliases(node));
     for (const std::string& l : FCopied) {
         std::string line = ShiftLineDepth(l, Node(node).Depth - ParseLineDepth(l).Depth);
         std::string alias = ParseSiteLine(line).Alias;
-        std::string unique = alias;
-        while (std::find(aliases.begin(), aliases.end(), unique) != aliases.end())
-            unique = MakeCopyName(unique, CopyPrefix());
+        std::string unique = namer.Take(alias);
         if (unique != alias) line = ReplaceAlias(line, unique);
-        aliases.push_back(unique);
         lines.push_back(std::move(line));
     }
     int at = SiteInsertPoint(node);

@@ -471,3 +471,64 @@ TEST(AsyncSocket, ReadCountWrapsAfterTwoGigabytes) {
     ASSERT_TRUE(win::PumpUntil([&] { return log.Data == "abcd"; }, 5000));
     EXPECT_EQ(s.ReadCount(), -0x7FFFFFFF - 1 + 2);
 }
+
+namespace {
+
+// Sends random bytes without pause until the client goes away (or, as a
+// guard, 64 MB were sent).
+void Flood(int fd, int) {
+    std::string block(64 * 1024, '\0');
+    unsigned x = 12345;
+    for (char& c : block)
+        c = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+    for (std::size_t sent = 0; sent < (64u << 20); sent += block.size())
+        if (!bptest::SendAll(fd, block)) return;
+}
+
+} // namespace
+
+TEST(AsyncSocket, AFloodingPeerGetsOneBoundedReadPerTurnAndOneQueuedReadEvent) {
+    bptest::TScriptedServer server(Flood);
+    TAsyncSocket s;
+    long long total = 0;
+    int mostQueued = 0;
+    const auto queuedReads = [&] {
+        return win::QueuedMessageCount(s.Handle(), WM_ASYNCSELECT,
+                                       win::WSAMAKESELECTREPLY(win::FD_READ, 0));
+    };
+    // A handler that reads in several small pieces: each read re-arms the
+    // read event, which must still be queued only once.
+    s.OnDataAvailable = [&](TCustomAsyncSocket*, WORD) {
+        for (int i = 0; i < 4; ++i) {
+            char buf[512];
+            int n = s.Receive(buf, sizeof buf);
+            if (n <= 0) break;
+            total += n;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            mostQueued = std::max(mostQueued, queuedReads());
+        }
+    };
+    // Another window's timer, as the screen's refresh timer is.
+    int ticks = 0;
+    win::HWND other = win::AllocateHWnd([&](win::TMessage& m) {
+        if (m.Msg == win::WM_TIMER) ++ticks;
+    });
+    win::SetTimer(other, 1, 1);
+    Open(s, server.Port());
+    ASSERT_TRUE(win::PumpUntil([&] { return total > 0; }, 5000));
+    long long mostPerTurn = 0;
+    for (int turn = 0; turn < 300; ++turn) {
+        const long long before = total;
+        win::ProcessQueuedMessages();
+        mostPerTurn = std::max(mostPerTurn, total - before);
+        mostQueued = std::max(mostQueued, queuedReads());
+        win::WaitMessage(5);
+    }
+    EXPECT_LE(mostPerTurn, 2048) << "one read event per turn, one round per event";
+    EXPECT_LE(mostQueued, 1);
+    EXPECT_GT(ticks, 0) << "the timer had its turns during the flood";
+    EXPECT_GT(total, 100 * 512);
+    win::KillTimer(other, 1);
+    win::DeallocateHWnd(other);
+    s.Abort();
+}

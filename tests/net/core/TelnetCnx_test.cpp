@@ -307,3 +307,24 @@ TEST(TelnetCnx, OptionsToggledAroundDataAreAnsweredEveryTime) {
     ASSERT_TRUE(win::PumpUntil([&] { return server.Idle() && log.Data.size() > 3; }, 30000));
     EXPECT_EQ(replies.size(), 3u * kPrompts);
 }
+
+TEST(TelnetCnx, AnEndlessSubnegotiationKeepsABoundedBuffer) {
+    TCapture t;
+    t.Feed(B({'a', 255, 250, 24, 1}));
+    // 8 MB that never end the sub-negotiation (IAC included: inside a
+    // sub-negotiation it is just another byte), fed as socket reads come.
+    std::string read(TTelnetCnx::ReadSize, 'x');
+    for (std::size_t i = 0; i < read.size(); i += 7)
+        read[i] = static_cast<char>(255);
+    for (int i = 0; i < 4096; ++i)
+        t.Feed(read);
+    EXPECT_LE(t.SubnegotiationCapacity(), 2 * TTelnetCnx::MaxSubnegotiation);
+    EXPECT_EQ(t.Data, "a");
+    EXPECT_EQ(t.Sent, "");
+    t.Feed(B({240, 'b'}));
+    // The request is still recognised by its first bytes, answered once.
+    EXPECT_EQ(t.Sent, B({255, 250, 24, 0}) + "VT100" + B({255, 240}));
+    EXPECT_EQ(t.Data, "ab");
+    EXPECT_EQ(t.SubnegotiationCapacity(), std::string().capacity())
+        << "nothing of it is kept afterwards";
+}

@@ -169,3 +169,75 @@ TEST(TelnetSession, HeldLeadByteDoesNotSurviveReconnect) {
     ASSERT_TRUE(win::PumpUntil([&] { return server.Accepted() == 2 && server.Idle(); }, 5000));
     EXPECT_EQ(got[1], "!");
 }
+
+namespace {
+
+// What a hostile peer sends, over and over until the client goes away.
+std::string HostileBlock(int kind) {
+    std::string block;
+    if (kind == 0) { // random bytes
+        unsigned x = 99;
+        block.resize(64 * 1024);
+        for (char& c : block)
+            c = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+    } else if (kind == 1) { // a sub-negotiation that never ends
+        block.assign(64 * 1024, 'x');
+    } else { // escape sequences with 100,000 parameters each
+        block = "\x1b[";
+        for (int i = 0; i < 100000; ++i)
+            block += "1;";
+        block += "m";
+    }
+    return block;
+}
+
+} // namespace
+
+TEST(TelnetSession, HostilePeersNeitherStallAnotherSessionNorGrowWithoutBound) {
+    bptest::TScriptedServer server(
+        [](int fd, int index) {
+            if (index == 3) { // the well-behaved peer
+                bptest::SleepMs(100);
+                bptest::SendAll(fd, "hello");
+                bptest::ReadToEnd(fd, 20000);
+                return;
+            }
+            const std::string block = HostileBlock(index);
+            if (index == 1) bptest::SendAll(fd, "\xff\xfa\x18");
+            for (std::size_t sent = 0; sent < (256u << 20); sent += block.size())
+                if (!bptest::SendAll(fd, block)) return;
+        },
+        true);
+    std::vector<std::unique_ptr<TTerm>> terms;
+    for (int i = 0; i < 4; ++i) {
+        terms.push_back(std::make_unique<TTerm>());
+        terms.back()->ConnectTo(server.Port());
+        ASSERT_TRUE(win::PumpUntil([&] { return server.Accepted() == i + 1; }, 5000));
+    }
+    const auto floodBytes = [&] {
+        long long n = 0;
+        for (int i = 0; i < 3; ++i)
+            n += terms[static_cast<std::size_t>(i)]->Session.TelnetCnx().Socket()->ReadCount();
+        return n;
+    };
+    // The well-behaved session's greeting shows after a few turns of the
+    // loop, not after the floods ran out.
+    const auto start = bptest::detail::NowMs();
+    int mostQueued = 0;
+    while (!terms[3]->Shows("hello") && bptest::detail::NowMs() - start < 20000) {
+        win::ProcessQueuedMessages();
+        for (auto& t : terms)
+            mostQueued = std::max(
+                mostQueued,
+                win::QueuedMessageCount(t->Session.TelnetCnx().Socket()->Handle(), WM_ASYNCSELECT,
+                                        win::WSAMAKESELECTREPLY(win::FD_READ, 0)));
+        win::WaitMessage(5);
+    }
+    EXPECT_TRUE(terms[3]->Shows("hello"));
+    EXPECT_LT(floodBytes(), 64 << 20) << "the greeting waited for the floods";
+    EXPECT_LE(mostQueued, 1);
+    EXPECT_LE(terms[1]->Session.TelnetCnx().SubnegotiationCapacity(),
+              2 * TTelnetCnx::MaxSubnegotiation);
+    for (auto& t : terms)
+        t->Session.Disconnect();
+}

@@ -117,6 +117,74 @@ TEST(IniText, DeleteKeyAndEraseSectionRemoveEveryCopy) {
     EXPECT_FALSE(t.EraseSection("A"));
 }
 
+TEST(IniText, ReadingEveryKeyOfABigFileScansItOnce) {
+    // 10,000 sections of three keys, as a big address book has.
+    std::string bytes;
+    for (int i = 0; i < 10000; ++i)
+        bytes += "[Site" + std::to_string(i) + "]\r\nHostname=h" + std::to_string(i) +
+                 "\r\nPort=23\r\nKeyType=k\r\n";
+    const TIniText text(bytes);
+    const Strings sections = text.Sections();
+    ASSERT_EQ(sections.size(), 10000u);
+    std::size_t found = 0;
+    for (const auto& s : sections) {
+        found += text.Keys(s).size();
+        std::string v;
+        if (text.Find(s, "HOSTNAME", &v) && v == "h" + s.substr(4)) ++found;
+        found += text.HasSection(s);
+    }
+    EXPECT_EQ(found, 50000u);
+    EXPECT_EQ(text.IndexBuilds(), 1);
+}
+
+TEST(IniText, ChangesKeepLookUpsEqualToAFreshRead) {
+    // Random edits of a small text with shared and repeated names; after
+    // each, every look-up must agree with a fresh parse of the written text.
+    TIniText t("; head\r\n[A]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n[a]\r\nz=3\r\nx=9\r\n\r\n\r\n");
+    TIniText copy = t; // shares the index until one side changes
+    const Strings names = {"a", "B", "c", "\xA4\x40"};
+    const Strings keys = {"x", "Y", "z", "w"};
+    unsigned r = 7;
+    auto next = [&](std::size_t n) { return ((r = r * 1103515245 + 12345) >> 16) % n; };
+    for (int step = 0; step < 400; ++step) {
+        const std::string& s = names[next(names.size())];
+        const std::string& k = keys[next(keys.size())];
+        switch (next(6)) {
+        case 0:
+            t.DeleteKey(s, k);
+            break;
+        case 1:
+            if (next(4) == 0) t.EraseSection(s);
+            break;
+        default:
+            t.Set(s, k, std::to_string(step));
+            break;
+        }
+        const TIniText fresh(t.Text());
+        ASSERT_EQ(t.Sections(), fresh.Sections()) << step;
+        for (const auto& sec : names) {
+            ASSERT_EQ(t.Keys(sec), fresh.Keys(sec)) << step;
+            ASSERT_EQ(t.HasSection(sec), fresh.HasSection(sec)) << step;
+            for (const auto& key : keys) {
+                std::string a = "-", b = "-";
+                ASSERT_EQ(t.Find(sec, key, &a), fresh.Find(sec, key, &b)) << step;
+                ASSERT_EQ(a, b) << step << " " << sec << " " << key;
+            }
+        }
+    }
+    std::string v;
+    EXPECT_TRUE(copy.Find("a", "x", &v));
+    EXPECT_EQ(v, "1") << "the copy kept its own lines and index";
+    EXPECT_FALSE(copy.HasSection("c"));
+}
+
+TEST(IniText, DeleteKeysRemovesTheChosenKeysOfASectionInOnePass) {
+    TIniText t("[Hosts]\r\nh0=a\r\nh1=b\r\nH2=c\r\n[Other]\r\nh1=z\r\n[hosts]\r\nh1=d\r\n");
+    EXPECT_EQ(t.DeleteKeys("HOSTS", [](std::string_view k) { return k != "h0"; }), 3u);
+    EXPECT_EQ(t.Text(), "[Hosts]\r\nh0=a\r\n[Other]\r\nh1=z\r\n[hosts]\r\n");
+    EXPECT_EQ(t.Keys("hosts"), Strings{"h0"});
+}
+
 TEST(IniNumbers, WholeNumberReaderAndLeadingDigitReader) {
     EXPECT_EQ(StrToIntDef("42", 7), 42);
     EXPECT_EQ(StrToIntDef(" -2147483643 ", 7), -2147483643);

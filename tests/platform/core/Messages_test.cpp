@@ -164,3 +164,44 @@ TEST(Messages, ATimerKilledOrRestartedByAnotherTimersHandlerDoesNotFireThatRound
     DeallocateHWnd(w);
     SetTickSource({});
 }
+
+TEST(Messages, ATurnHandlesWhatWasQueuedAndAPostedOnceMessageWaitsOnlyOnce) {
+    std::vector<WPARAM> got;
+    HWND w = 0;
+    w = AllocateHWnd([&](TMessage& m) {
+        got.push_back(m.WParam);
+        // A handler that keeps posting to itself, as a socket with input
+        // waiting does: its follow-up belongs to the next turn.
+        if (m.WParam < 100) PostMessage(w, WM_USER, m.WParam + 1, 0);
+    });
+    PostMessage(w, WM_USER, 0, 0);
+    PostMessage(w, WM_USER, 50, 0);
+    EXPECT_EQ(ProcessQueuedMessages(), 2);
+    EXPECT_EQ(got, (std::vector<WPARAM>{0, 50}));
+    EXPECT_EQ(QueuedMessageCount(w, WM_USER, 0), 2);
+    ProcessQueuedMessages();
+    EXPECT_EQ(got, (std::vector<WPARAM>{0, 50, 1, 51}));
+    ProcessMessages(); // the unbounded drain still runs the chain out
+    EXPECT_EQ(got.back(), 100u);
+    got.clear();
+
+    // The same message posted again while it waits is queued once; a
+    // different parameter or number is a message of its own, and once the
+    // waiting one was handled the next post queues again.
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(PostMessageOnce(w, WM_USER + 1, 200, 7));
+    PostMessageOnce(w, WM_USER + 1, 200, 8);
+    PostMessageOnce(w, WM_USER + 2, 200, 7);
+    EXPECT_EQ(QueuedMessageCount(w, WM_USER + 1, 7), 1);
+    EXPECT_EQ(QueuedMessageCount(w, WM_USER + 1, 8), 1);
+    EXPECT_EQ(QueuedMessageCount(w, WM_USER + 2, 7), 1);
+    ProcessQueuedMessages();
+    EXPECT_EQ(got.size(), 3u);
+    EXPECT_TRUE(PostMessageOnce(w, WM_USER + 1, 200, 7));
+    EXPECT_EQ(QueuedMessageCount(w, WM_USER + 1, 7), 1);
+    DeallocateHWnd(w);
+    // A dead window's waiting message is dropped and forgets its key.
+    ProcessQueuedMessages();
+    EXPECT_EQ(got.size(), 3u);
+    EXPECT_FALSE(PostMessageOnce(w, WM_USER + 1, 200, 7));
+}

@@ -3,6 +3,7 @@
 #include "sitelist/core/SiteList.h"
 #include "sitelist/core/SiteSearch.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -255,6 +256,35 @@ TEST(SiteListEdits, PastedSitesIntoTheirFolderGetCopyNames) {
     // Into a deeper folder the dashes follow its depth.
     list.Paste(1);
     EXPECT_EQ(list.Line(list.LineCount() - 1), "--//s1;h1;23;r");
+}
+
+TEST(SiteListEdits, CopyNamesMatchAStepByStepSearchAndScaleToThousands) {
+    const std::string c = CopyPrefix();
+    // Names of the folder and copies that start inside one another's chains.
+    const std::vector<std::string> folder = {"a", c + " (3) - a", c + " - a", "b"};
+    const std::vector<std::string> copies = {c + " - a", "a", "a", "a", c + " (2) - a", "b", "a"};
+    std::vector<std::string> taken = folder;
+    TCopyNamer namer(folder);
+    for (const std::string& name : copies) {
+        std::string expected = name; // the plain search: one step at a time
+        while (std::find(taken.begin(), taken.end(), expected) != taken.end())
+            expected = MakeCopyName(expected, c);
+        taken.push_back(expected);
+        EXPECT_EQ(namer.Take(name), expected) << name;
+    }
+
+    // 2,000 sites of one name pasted into their own folder.
+    std::string file = "/A\r\n";
+    for (int i = 0; i < 2000; ++i)
+        file += "-//s;h;23;\r\n";
+    TSiteList list = Load(file);
+    list.CopySites(list.SiteLines(0));
+    ASSERT_TRUE(list.Paste(0).empty());
+    const std::vector<std::string> names = Aliases(list, 0);
+    ASSERT_EQ(names.size(), 4000u);
+    EXPECT_EQ(names[2000], c + " - s");
+    EXPECT_EQ(names[2001], c + " (2) - s");
+    EXPECT_EQ(names.back(), c + " (2000) - s");
 }
 
 TEST(SiteListEdits, FolderPasteRefusalsFollowTheCopiedFolder) {
