@@ -10,6 +10,39 @@ bp_missing_packages() {
     printf '%s\n' "${missing[@]}"
 }
 
+# The packages installed now, one a line, sorted.
+bp_installed_packages() {
+    dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' 2>/dev/null | awk '$1 == "ii" {print $2}' |
+        sort -u
+}
+
+# Services of the given packages (init scripts and systemd units) are
+# disabled at boot and stopped: on a developer's machine the packaged
+# daemons (danted, and the inetd and syslogd that come with telnetd) must
+# not start at every boot; the tests start their own on loopback.
+bp_disable_services() {
+    [ "$#" -eq 0 ] && return 0
+    local sudo="" f name systemd=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    [ -d /run/systemd/system ] && systemd=1
+    while read -r f; do
+        name=${f##*/}
+        case "$f" in
+        /etc/init.d/*)
+            $sudo update-rc.d "$name" disable >/dev/null 2>&1 || true
+            [ -z "$systemd" ] && { $sudo service "$name" stop >/dev/null 2>&1 || true; }
+            ;;
+        *)
+            [ -z "$systemd" ] && continue
+            $sudo systemctl disable --now "$name" >/dev/null 2>&1 || true
+            ;;
+        esac
+        echo "Disabled at boot: $name"
+    done < <(dpkg -L "$@" 2>/dev/null |
+        grep -E '^/etc/init\.d/[^/]+$|^(/usr)?/lib/systemd/system/[^/]+\.(service|socket)$' |
+        grep -v '/README$' | sort -u)
+}
+
 bp_install() {
     local missing
     mapfile -t missing < <(bp_missing_packages "$@")
@@ -18,6 +51,8 @@ bp_install() {
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     echo "Installing: ${missing[*]}"
+    local before
+    before=$(bp_installed_packages)
     # Packaged daemons (telnetd, danted) must not be started by the install:
     # the tests start their own instances on loopback.
     local guard=""
@@ -31,12 +66,20 @@ bp_install() {
         "${missing[@]}"
     local rc=$?
     [ -n "$guard" ] && $sudo rm -f "$guard"
+    # Every package this step brought, dependencies included.
+    local added
+    mapfile -t added < <(comm -13 <(printf '%s\n' "$before") <(bp_installed_packages))
+    [ "${#added[@]}" -gt 0 ] && [ -n "${added[0]}" ] && bp_disable_services "${added[@]}"
     return $rc
 }
 
 # What building and running the programs needs.
+# The toolkit's Chinese translation, its SVG support and Debian's default
+# icon theme give the programs their Chinese standard dialogs and their
+# pictures.
 BP_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools
-    qt6-qpa-plugins libgl-dev fonts-arphic-uming netbase)
+    qt6-qpa-plugins libgl-dev fonts-arphic-uming netbase qt6-translations-l10n
+    libqt6svg6 adwaita-icon-theme)
 # What the tests add: test frameworks, the sanitizer/fuzzer compiler, the
 # benchmark baseline, the real peers the integration tests start, and the
 # desktop tier's X server, window manager, input and screenshot tools.

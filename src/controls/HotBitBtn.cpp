@@ -59,6 +59,24 @@ void THotBitBtn::changeEvent(QEvent* e) {
     QPushButton::changeEvent(e);
 }
 
+namespace {
+
+// A disabled button's picture: grey and half faded; what the picture leaves
+// see-through stays so, and the face shows there.
+QImage DisabledGlyph(const QImage& glyph) {
+    QImage g = glyph.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < g.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(g.scanLine(y));
+        for (int x = 0; x < g.width(); ++x) {
+            const int grey = qGray(line[x]);
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) / 2);
+        }
+    }
+    return g;
+}
+
+} // namespace
+
 void THotBitBtn::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QRect r = rect();
@@ -73,7 +91,7 @@ void THotBitBtn::paintEvent(QPaintEvent*) {
     int x = (r.width() - total + 1) / 2;
     p.setClipRect(r.adjusted(2, 2, -2, -2));
     if (!FGlyph.isNull()) {
-        const QImage g = isEnabled() ? FGlyph : FGlyph.convertToFormat(QImage::Format_Grayscale8);
+        const QImage g = isEnabled() ? FGlyph : DisabledGlyph(FGlyph);
         p.drawImage(QPoint(x, (r.height() - FGlyph.height() + 1) / 2) + shift, g);
         x += FGlyph.width() + gap;
     }

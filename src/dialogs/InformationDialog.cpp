@@ -15,10 +15,10 @@ TInformationDlg::TInformationDlg(const QString& text, const QString& checkText, 
     Label->setObjectName(QStringLiteral("Label"));
     CheckBox = new QCheckBox(checkText);
     CheckBox->setObjectName(QStringLiteral("CheckBox"));
-    auto* yes = new QPushButton(QStringLiteral("&Yes"));
+    auto* yes = new QPushButton(QString::fromUtf8("是(&Y)"));
     yes->setObjectName(QStringLiteral("YesButton"));
     yes->setDefault(true);
-    auto* no = new QPushButton(QStringLiteral("&No"));
+    auto* no = new QPushButton(QString::fromUtf8("否(&N)"));
     no->setObjectName(QStringLiteral("NoButton"));
     connect(yes, &QPushButton::clicked, this, &QDialog::accept);
     connect(no, &QPushButton::clicked, this, &QDialog::reject);

@@ -213,6 +213,7 @@ public:
         THandler Handler;
         TCommandRule Enabled;
         bool Checkable;
+        const char* Icon = ""; // its picture's freedesktop icon name, "" = none
     };
     static const std::vector<TCommand>& Commands();
     // The action of a command by name; "Name2" gives the action of "Name".

@@ -4,6 +4,8 @@
 // and its button share one action and can never disagree.
 #include "session/kvMainForm.h"
 
+#include "platform/Artwork.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
@@ -16,15 +18,18 @@ using R = TCommandRule;
 const std::vector<TkvMainForm::TCommand>& TkvMainForm::Commands() {
     static const std::vector<TCommand> table = {
         // Connecting
-        {"Connect", "連線(&C)", "", &F::ConnectClick, R::Always, false},
-        {"Disconnect", "斷線(&D)", "", &F::DisconnectClick, R::CurrentSession, false},
+        {"Connect", "連線(&C)", "", &F::ConnectClick, R::Always, false, "bp-connect"},
+        {"Disconnect", "斷線(&D)", "", &F::DisconnectClick, R::CurrentSession, false,
+         "bp-disconnect"},
         {"DisconnectAll", "中斷所有連線(&K)", "", &F::DisconnectAllClick, R::HasSession, false},
         {"ReconnectAll", "重新連線所有站台(&L)", "", &F::ReconnectAllClick, R::HasSession, false},
-        {"SingleConnect", "連線...(&A)", "", &F::SingleConnectClick, R::Always, false},
-        {"Directory", "位址簿...(&N)", "", &F::DirectoryClick, R::Always, false},
+        {"SingleConnect", "連線...(&A)", "", &F::SingleConnectClick, R::Always, false,
+         "bp-connect-dialog"},
+        {"Directory", "位址簿...(&N)", "", &F::DirectoryClick, R::Always, false,
+         "x-office-address-book"},
         {"AddSite", "將此站台加入位址簿(&G)", "", &F::AddSiteClick, R::CurrentSession, false},
         {"Quillon", "站台列表...(&B)", "", &F::QuillonClick, R::Always, false},
-        {"RunScript", "執行腳本...(&R)", "", &F::RunScriptClick, R::Always, false},
+        {"RunScript", "執行腳本...(&R)", "", &F::RunScriptClick, R::Always, false, "system-run"},
         {"MakeScript", "製作腳本...(&M)", "", &F::MakeScriptClick, R::HasSession, false},
         {"LoadTrace", "讀入追蹤畫面...(&E)", "", &F::LoadTraceClick, R::Always, false},
         {"Upload", "上傳文字檔...(&U)", "", &F::UploadClick, R::CurrentSession, false},
@@ -35,9 +40,9 @@ const std::vector<TkvMainForm::TCommand>& TkvMainForm::Commands() {
         {"SetupPrinter", "印表機設定...(&T)", "", &F::SetupPrinterClick, R::Always, false},
         {"ExitProgram", "結束(&X)", "", &F::ExitProgramClick, R::Always, false},
         // Editing
-        {"Copy", "複製(&C)", "Ctrl+Ins", &F::CopyClick, R::CopyCommand, false},
+        {"Copy", "複製(&C)", "Ctrl+Ins", &F::CopyClick, R::CopyCommand, false, "edit-copy"},
         {"CopyAnsi", "彩色複製(&A)", "", &F::CopyAnsiClick, R::CopyCommand, false},
-        {"Paste", "貼上(&P)", "Shift+Ins", &F::PasteClick, R::CurrentSession, false},
+        {"Paste", "貼上(&P)", "Shift+Ins", &F::PasteClick, R::CurrentSession, false, "edit-paste"},
         {"PasteAnsi", "彩色貼上(&N)", "", &F::PasteAnsiClick, R::CurrentSession, false},
         {"CopyPaste", "複製並貼上(&Y)", "", &F::CopyPasteClick, R::CopyCommand, false},
         {"CopyScreen", "複製畫面(&S)", "", &F::CopyScreenClick, R::CurrentSession, false},
@@ -60,7 +65,8 @@ const std::vector<TkvMainForm::TCommand>& TkvMainForm::Commands() {
         {"LineToolBar", "整行輸入列(&L)", "", &F::LineToolBarClick, R::Always, true},
         {"StatusBarMenuItem", "狀態列(&B)", "", &F::StatusBarMenuItemClick, R::Always, true},
         {"ConnectionForm1", "橫式連線列表(&W)", "", &F::ConnectionForm1Click, R::Always, true},
-        {"ConnectionForm2", "直式連線列表(Alt-&S)", "", &F::ConnectionForm2Click, R::Always, true},
+        {"ConnectionForm2", "直式連線列表(Alt-&S)", "", &F::ConnectionForm2Click, R::Always, true,
+         "view-list"},
         {"ScrollBarVisible", "捲軸(&R)", "", &F::ScrollBarVisibleClick, R::Always, true},
         {"TransparentMenuItem", "透明(&T)", "", &F::TransparentMenuItemClick, R::Always, true},
         {"PictureMenuItem", "顯示圖片(&P)", "", &F::PictureMenuItemClick, R::Always, true},
@@ -88,14 +94,17 @@ const std::vector<TkvMainForm::TCommand>& TkvMainForm::Commands() {
         {"Screen800x600", "&800*600", "", &F::Screen800x600Click, R::Always, false},
         {"Screen1024x768", "&1024*768", "", &F::Screen1024x768Click, R::Always, false},
         {"Screen1280x1024", "1&280*1024", "", &F::Screen1280x1024Click, R::Always, false},
-        {"Previous", "上一個連線(&Z)", "", &F::PreviousClick, R::TwoSessions, false},
-        {"Next", "下一個連線(&X)", "", &F::NextClick, R::TwoSessions, false},
-        {"PreviousTalk", "上一個對話(&J)", "", &F::PreviousTalkClick, R::TwoSessions, false},
-        {"NextTalk", "下一個對話(&K)", "", &F::NextTalkClick, R::TwoSessions, false},
+        {"Previous", "上一個連線(&Z)", "", &F::PreviousClick, R::TwoSessions, false, "go-previous"},
+        {"Next", "下一個連線(&X)", "", &F::NextClick, R::TwoSessions, false, "go-next"},
+        {"PreviousTalk", "上一個對話(&J)", "", &F::PreviousTalkClick, R::TwoSessions, false,
+         "bp-talk-previous"},
+        {"NextTalk", "下一個對話(&K)", "", &F::NextTalkClick, R::TwoSessions, false,
+         "bp-talk-next"},
         // Options
-        {"SetPreference", "偏好設定...(&O)", "", &F::SetPreferenceClick, R::Always, false},
+        {"SetPreference", "偏好設定...(&O)", "", &F::SetPreferenceClick, R::Always, false,
+         "preferences-system"},
         {"KeyboardMapping", "鍵盤對應...(&K)", "", &F::KeyboardMappingClick, R::Always, false},
-        {"EditSpeedBtn", "快速鍵 ", "", &F::EditSpeedBtnClick, R::Always, false},
+        {"EditSpeedBtn", "快速鍵 ", "", &F::EditSpeedBtnClick, R::Always, false, "input-keyboard"},
         {"ApplyDefaultSettingMenuItem", "連線時套用預設值(&D)", "", &F::ToggleClick, R::Always,
          true},
         {"MaxWhenConnection", "連線時最大化(&X)", "", &F::ToggleClick, R::Always, true},
@@ -317,6 +326,7 @@ void TkvMainForm::BuildCommands() {
         a->setObjectName(QString::fromLatin1(c.Name));
         if (*c.Shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(c.Shortcut)));
         a->setCheckable(c.Checkable);
+        if (*c.Icon) a->setIcon(win::ToolbarIcon(QString::fromLatin1(c.Icon)));
         THandler h = c.Handler;
         connect(a, &QAction::triggered, this, [this, h, a] { (this->*h)(a); });
         FActions[a->objectName()] = a;

@@ -4,9 +4,11 @@
 // telnet-link handler command and the local address.
 #include "session/kvMainForm.h"
 
+#include "platform/Artwork.h"
 #include "platform/CodePage.h"
 #include "platform/core/Folders.h"
 #include "platform/core/LocalAddress.h"
+#include "platform/core/TelnetHandler.h"
 #include "session/Connection.h"
 #include "session/IPC.h"
 #include "session/ShellLink.h"
@@ -242,6 +244,7 @@ void TkvMainForm::CreateShortcut(const std::string& folderName) {
     link.Description = "Brannoc Pro: 多視窗 Telnet 終端機";
     link.HotKey = 0x064D; // Ctrl+Alt+M; a desktop entry has no place for it
     link.ProgramFile = FEnv->ProgramPath();
+    link.IconFile = win::DesktopIconName(win::ProgramIconName);
     link.LinkFile = win::IncludeTrailingPathDelimiter(folder) + "Brannoc.desktop";
     try {
         link.Write();

@@ -4,11 +4,13 @@
 #include "session/kvMainForm.h"
 
 #include "dialogs/InformationDialog.h"
+#include "platform/Artwork.h"
 #include "platform/CodePage.h"
 #include "platform/core/Files.h"
 #include "platform/core/Folders.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/Registry.h"
+#include "platform/core/TelnetHandler.h"
 #include "platform/core/WriteError.h"
 #include "session/core/HandlerCommand.h"
 
@@ -135,5 +137,6 @@ bool TMainFormEnvironment::ReadTelnetHandler(std::string* command) {
                                         *command) == win::ERROR_SUCCESS;
 }
 bool TMainFormEnvironment::WriteTelnetHandler(const std::string& command) {
+    win::DesktopIconName(win::ProgramIconName); // the entry's icon, findable by name
     return win::SetRegistryDefaultValue(win::HKEY_CLASSES_ROOT, win::TelnetOpenCommandKey, command);
 }

@@ -8,6 +8,7 @@
 #include "controls/DockWin.h"
 #include "controls/HotBitBtn.h"
 #include "controls/LblEffct.h"
+#include "platform/Artwork.h"
 #include "session/core/DockOrder.h"
 #include "session/core/WindowLayout.h"
 
@@ -73,15 +74,18 @@ QString CommandName(QString text) {
     return text.remove(QLatin1Char('&'));
 }
 
-// A command button shows the command's name followed by its caption, the
-// Alt letter in brackets; its hint is the name followed by what hiding the
-// caption moved there. The buttons have no pictures, so the name always
-// stays: hiding the captions only takes the letter off the face.
+// A command button shows its command's picture and, beside it, its
+// caption: the Alt letter (the speed-key button adds its group's digit);
+// its hint is the command's name followed by what hiding the caption moved
+// there. With the caption hidden the face is the picture alone.
 void ShowButtonText(QToolButton* b) {
     const QAction* a = b->property("Command").value<QAction*>();
     const QString name = a ? CommandName(a->text()) : QString();
-    const QString caption = b->property("Caption").toString();
-    b->setText(caption.isEmpty() ? name : name + QLatin1Char('(') + caption + QLatin1Char(')'));
+    QString caption = b->property("Caption").toString();
+    if (b->property("GroupDigit").toBool() && !name.isEmpty()) caption += name.back();
+    b->setText(caption);
+    b->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly
+                                            : Qt::ToolButtonTextBesideIcon);
     b->setToolTip(name + b->property("Hint").toString());
 }
 
@@ -94,14 +98,16 @@ QToolButton* TkvMainForm::CommandButton(const char* name, const QString& objectN
     auto* b = new QToolButton;
     b->setObjectName(objectName);
     b->setAutoRaise(true);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    b->setIconSize(QSize(16, 16));
     b->setProperty("Tag", -1);
+    b->setProperty("GroupDigit", objectName == QLatin1String("EditSpeedBtn"));
     for (auto [button, letter] : ButtonLetters)
         if (objectName == QLatin1String(button)) b->setProperty("Caption", QString(QChar(letter)));
     b->setProperty("Hint", QString());
     if (QAction* a = Action(QString::fromLatin1(name))) {
         b->setProperty("Command", QVariant::fromValue(a));
         b->setCheckable(a->isCheckable());
+        b->setIcon(a->icon());
         auto follow = [b, a] {
             b->setEnabled(a->isEnabled());
             if (a->isCheckable()) b->setChecked(a->isChecked());
@@ -247,6 +253,14 @@ void TkvMainForm::BuildToolbars() {
     SendLnHotBitBtn->setObjectName(QStringLiteral("SendLnHotBitBtn"));
     SendLnHotBitBtn->SetCaption(QString::fromUtf8("送出並換行"));
     SendLnHotBitBtn->OnClick = [this](THotBitBtn* b) { SendHotBitBtnClick(b); };
+    // Their pictures go beside the caption, so each is that much wider.
+    for (auto [button, icon] :
+         {std::pair{SendHotBitBtn, "mail-send"}, std::pair{SendLnHotBitBtn, "bp-send-line"}}) {
+        const QImage glyph = win::ToolbarIcon(QString::fromLatin1(icon)).pixmap(16, 16).toImage();
+        button->SetGlyph(glyph);
+        const QSize hint = button->sizeHint();
+        button->resize(hint.width() + glyph.width() + 4, hint.height());
+    }
 
     Toolbars = {ConnectionBar, FunctionBar, ShortcutBar, SpeedBtnBar, LineBar};
     ConnectionBar->OnClose = [this](TCustomToolWindow* s) { ConnectionBarClose(s); };

@@ -2,6 +2,7 @@
 #include "sitelist/QuillonForm.h"
 
 #include "dialogs/AboutDialog.h"
+#include "platform/Artwork.h"
 #include "platform/core/Files.h"
 #include "sitelist/FindSiteDialog.h"
 #include "sitelist/SetSiteDialog.h"
@@ -101,18 +102,22 @@ void TQuillonFrm::BuildCommands() {
         const char* Caption;
         QKeySequence Key;
         void (TQuillonFrm::*Handler)();
+        const char* Icon = ""; // its picture's freedesktop icon name, "" = none
     };
     const TCommand commands[] = {
-        {&ConnectAct, "連線", QKeySequence("Alt+C"), &TQuillonFrm::ConnectClick},
-        {&ConnectAllAct, "全部連線", {}, &TQuillonFrm::ConnectAllClick},
-        {&FindAct, "搜尋站台", QKeySequence("Ctrl+F"), &TQuillonFrm::FindClick},
-        {&CreateFolderAct, "新增資料匣", QKeySequence("Alt+R"), &TQuillonFrm::CreateFolderClick},
-        {&CreateSiteAct, "新增站台", QKeySequence("Alt+S"), &TQuillonFrm::CreateSiteClick},
-        {&ModifyAct, "修改", QKeySequence("Alt+M"), &TQuillonFrm::Modify1Click},
-        {&DeleteAct, "刪除", QKeySequence("Alt+D"), &TQuillonFrm::Delete1Click},
-        {&CutAct, "剪下", QKeySequence("Alt+T"), nullptr}, // Cut has no action
-        {&CopyAct, "複製", QKeySequence("Alt+Y"), &TQuillonFrm::Copy1Click},
-        {&PasteAct, "貼上", QKeySequence("Alt+U"), &TQuillonFrm::Paste1Click},
+        {&ConnectAct, "連線", QKeySequence("Alt+C"), &TQuillonFrm::ConnectClick, "bp-connect"},
+        {&ConnectAllAct, "全部連線", {}, &TQuillonFrm::ConnectAllClick, "bp-connect-all"},
+        {&FindAct, "搜尋站台", QKeySequence("Ctrl+F"), &TQuillonFrm::FindClick, "edit-find"},
+        {&CreateFolderAct, "新增資料匣", QKeySequence("Alt+R"), &TQuillonFrm::CreateFolderClick,
+         "folder-new"},
+        {&CreateSiteAct, "新增站台", QKeySequence("Alt+S"), &TQuillonFrm::CreateSiteClick,
+         "bp-site-new"},
+        {&ModifyAct, "修改", QKeySequence("Alt+M"), &TQuillonFrm::Modify1Click,
+         "document-properties"},
+        {&DeleteAct, "刪除", QKeySequence("Alt+D"), &TQuillonFrm::Delete1Click, "edit-delete"},
+        {&CutAct, "剪下", QKeySequence("Alt+T"), nullptr, "edit-cut"}, // Cut has no action
+        {&CopyAct, "複製", QKeySequence("Alt+Y"), &TQuillonFrm::Copy1Click, "edit-copy"},
+        {&PasteAct, "貼上", QKeySequence("Alt+U"), &TQuillonFrm::Paste1Click, "edit-paste"},
         {&ExpandSubDirectoryAct, "展開子目錄", {}, &TQuillonFrm::ExpandSubDirectoryClick},
         {&ExpandAllSubDirectoryAct, "展開全部目錄", {}, &TQuillonFrm::ExpandAllSubDirectoryClick},
         {&LoadSiteListAct, "插入站台列表...", {}, &TQuillonFrm::LoadSiteListClick},
@@ -123,6 +128,7 @@ void TQuillonFrm::BuildCommands() {
         QAction* a = new QAction(c.Caption, this);
         a->setShortcut(c.Key);
         a->setShortcutContext(Qt::WindowShortcut);
+        if (*c.Icon) a->setIcon(win::ToolbarIcon(QString::fromLatin1(c.Icon)));
         if (c.Handler) connect(a, &QAction::triggered, this, c.Handler);
         addAction(a);
         *c.Slot = a;

@@ -71,9 +71,13 @@ void TQuillonFrm::FillMainBar() {
         for (QAction* a : group) {
             auto* b = new TToolbarButton(MainBar);
             b->SetAction(a);
-            b->SetDisplayMode(dmTextOnly);
-            // Text buttons are as wide as their caption.
-            b->resize(b->fontMetrics().horizontalAdvance(a->text()) + 12, 22);
+            // The command's picture beside its caption, the button as wide
+            // as both.
+            const QImage glyph = a->icon().pixmap(16, 16).toImage();
+            b->SetGlyph(glyph);
+            b->resize(glyph.width() + b->Spacing() + b->fontMetrics().horizontalAdvance(a->text()) +
+                          12,
+                      22);
             b->show();
         }
     }

@@ -1,6 +1,24 @@
 // Quillon: the site-list program.
 #include "controls/DockCmn.h"
+#include "platform/Artwork.h"
+#include "platform/ToolkitTranslation.h"
 #include "sitelist/QuillonStart.h"
+
+#include <QGuiApplication>
+
+namespace {
+
+// Runs as the application object is made: the toolkit's own buttons and
+// dialogs speak Chinese like the rest of the program, and every window
+// carries the program's icon.
+void SetUpApplication() {
+    win::LoadToolkitTranslation();
+    QGuiApplication::setWindowIcon(win::ProgramIcon(QStringLiteral("quillon")));
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(SetUpApplication)
 
 int main(int argc, char** argv) {
     PreferX11Platform(argc, argv);

@@ -151,6 +151,34 @@ TEST(HotBitBtn, ColoursFollowTheMouseAndOnlyOnClickFires) {
     EXPECT_TRUE(guard.isNull());
 }
 
+// A picture with see-through parts: enabled it shows its colour, disabled
+// it turns grey, and its see-through parts show the face in both states.
+TEST(HotBitBtn, ADisabledPictureIsGreyAndKeepsItsSeeThroughParts) {
+    QWidget form;
+    auto* b = new THotBitBtn(&form);
+    b->setGeometry(10, 10, 40, 30);
+    QImage glyph(16, 16, QImage::Format_ARGB32);
+    glyph.fill(Qt::transparent);
+    for (int y = 4; y < 12; ++y)
+        for (int x = 4; x < 12; ++x)
+            glyph.setPixel(x, y, qRgb(0, 0, 255));
+    b->SetGlyph(glyph);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QRgb face = b->Color().rgb();
+    // The picture sits in the middle: (12, 7) to (28, 23).
+    QImage shot = b->grab().toImage();
+    EXPECT_EQ(shot.pixel(13, 8), face);
+    EXPECT_EQ(shot.pixel(20, 15), qRgb(0, 0, 255));
+    b->setEnabled(false);
+    shot = b->grab().toImage();
+    EXPECT_EQ(shot.pixel(13, 8), face);
+    const QRgb inside = shot.pixel(20, 15);
+    EXPECT_EQ(qRed(inside), qGreen(inside));
+    EXPECT_EQ(qGreen(inside), qBlue(inside));
+    EXPECT_NE(inside, face);
+}
+
 TEST(BmpListBox, PicturesBeyondTheStripAndCellWidthZeroShowOnlyText) {
     TBmpListBox box;
     box.resize(160, 120);

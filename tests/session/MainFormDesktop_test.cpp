@@ -499,6 +499,7 @@ TEST_F(MainFormDesktop, DesktopShortcutTwiceIsOneEntryForThisProgram) {
     EXPECT_NE(text.find("Exec=\"" + Dir.File("prog dir/Brannoc Pro") + "\"\n"), std::string::npos)
         << text;
     EXPECT_NE(text.find("Path=" + Dir.File("prog dir") + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Icon=brannocpro\n"), std::string::npos) << text;
 }
 
 TEST_F(MainFormDesktop, ProgramMenuShortcutGoesToTheMenuFolder) {

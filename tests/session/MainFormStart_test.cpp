@@ -519,6 +519,15 @@ TEST_F(MainFormStart, YesInTheOfferMakesThisProgramTheDesktopsHandler) {
     EXPECT_NE(mimeapps.find(std::string("x-scheme-handler/telnet=") + win::TelnetHandlerEntry),
               std::string::npos)
         << mimeapps;
+    // The link handler's entry shows the program's icon, found by name: the
+    // user's own copy unless the program is installed.
+    std::string entry =
+        TScratchFolder::Read(home.Root() + "/data/applications/" + win::TelnetHandlerEntry);
+    EXPECT_NE(entry.find("\nIcon=brannocpro\n"), std::string::npos) << entry;
+    const std::string icon = "/icons/hicolor/scalable/apps/brannocpro.svg";
+    EXPECT_TRUE(std::filesystem::exists(home.Root() + "/data" + icon) ||
+                std::filesystem::exists("/usr/local/share" + icon) ||
+                std::filesystem::exists("/usr/share" + icon));
     Build({}, [](TTestEnvironment& e) {
         e.RealHandler = true;
         e.RealDialog = true;

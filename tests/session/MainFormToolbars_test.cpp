@@ -313,43 +313,91 @@ TEST_F(MainFormToolbars, SessionListFlasherAndMagnetAreTheLibrarysComponents) {
     EXPECT_FALSE(Form->Magnetic->Margin().Enabled);
 }
 
-// The command buttons show the command's name with its Alt letter; with
-// [Windows] Caption on the letter leaves the face for the hint, and showing
-// the captions again puts it back. The name stays on the face throughout.
+// The command buttons are pictures with their Alt letter beside them and
+// the command's name as their hint; with [Windows] Caption on the letter
+// leaves the face for the hint and the picture stands alone, and showing the
+// captions again puts it back. The speed-key button's face also carries
+// its group's digit.
 TEST_F(MainFormToolbars, CaptionSettingMovesTheButtonLettersIntoTheirHints) {
     Start();
     auto* conn = Form->findChild<QToolButton*>(QStringLiteral("ConnectSpeedBtn"));
     auto* copy = Form->findChild<QToolButton*>(QStringLiteral("CopySpeedBtn"));
-    ASSERT_TRUE(conn && copy);
-    EXPECT_EQ(conn->text(), QString::fromUtf8("連線(C)"));
-    EXPECT_EQ(copy->text(), QString::fromUtf8("複製(Y)")); // the button's own Alt letter
+    auto* keys = Form->findChild<QToolButton*>(QStringLiteral("EditSpeedBtn"));
+    ASSERT_TRUE(conn && copy && keys);
+    EXPECT_EQ(conn->text(), QStringLiteral("C"));
+    EXPECT_EQ(copy->text(), QStringLiteral("Y")); // the button's own Alt letter
+    EXPECT_EQ(keys->text(), QStringLiteral("B1"));
+    EXPECT_EQ(conn->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+    EXPECT_FALSE(conn->icon().isNull());
     EXPECT_EQ(conn->toolTip(), QString::fromUtf8("連線"));
+    EXPECT_EQ(keys->toolTip(), QString::fromUtf8("快速鍵 1"));
     Stop();
 
     TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nCaption=1\r\n");
     Start();
     conn = Form->findChild<QToolButton*>(QStringLiteral("ConnectSpeedBtn"));
     auto* prefs = Form->findChild<QToolButton*>(QStringLiteral("PreferenceSpeedBtn"));
-    auto* keys = Form->findChild<QToolButton*>(QStringLiteral("EditSpeedBtn"));
+    keys = Form->findChild<QToolButton*>(QStringLiteral("EditSpeedBtn"));
     ASSERT_TRUE(conn && prefs && keys);
-    EXPECT_EQ(conn->text(), QString::fromUtf8("連線"));
+    EXPECT_EQ(conn->text(), QString());
+    EXPECT_EQ(conn->toolButtonStyle(), Qt::ToolButtonIconOnly);
     EXPECT_EQ(conn->toolTip(), QString::fromUtf8("連線(Alt + C)"));
     EXPECT_TRUE(prefs->toolTip().endsWith(QStringLiteral("(Alt + O)")));
-    // A button whose command text changes keeps its moved letter.
-    EXPECT_TRUE(keys->text().startsWith(QString::fromUtf8("快速鍵 ")))
-        << keys->text().toStdString();
-    EXPECT_TRUE(keys->toolTip().endsWith(QStringLiteral("(Alt + B)")));
+    // The digit of the speed-key group stays on the face, and follows the
+    // group when it changes.
+    EXPECT_EQ(keys->text(), QStringLiteral("1"));
+    EXPECT_EQ(keys->toolTip(), QString::fromUtf8("快速鍵 1(Alt + B)"));
+    QTest::mouseClick(Form->Spin->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(keys->text(), QString::number(Form->KeyGroup));
+    EXPECT_NE(Form->KeyGroup, 1);
     const QString speedKey = Form->SpeedButtons[0]->toolTip();
 
     Form->HideButtonCaptions(); // twice hidden is still hidden once
     EXPECT_EQ(conn->toolTip(), QString::fromUtf8("連線(Alt + C)"));
     Form->ShowButtonCaptions();
-    EXPECT_EQ(conn->text(), QString::fromUtf8("連線(C)"));
+    EXPECT_EQ(conn->text(), QStringLiteral("C"));
+    EXPECT_EQ(conn->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
     EXPECT_EQ(conn->toolTip(), QString::fromUtf8("連線"));
+    EXPECT_EQ(keys->text(), QStringLiteral("B") + QString::number(Form->KeyGroup));
     EXPECT_FALSE(prefs->toolTip().contains(QStringLiteral("(Alt + ")));
     EXPECT_EQ(Form->SpeedButtons[0]->toolTip(), speedKey);
     // The buttons still run and follow their commands.
     EXPECT_EQ(conn->isEnabled(), Form->Action(QStringLiteral("Connect"))->isEnabled());
+}
+
+// Every command button and the line bar's send buttons have a picture, and
+// the designed toolbars fit a 1280-pixel-wide window: the connection and
+// function bars side by side on the first row, every button whole.
+TEST_F(MainFormToolbars, EveryButtonHasAPictureAndTheDesignedBarsFit1280Pixels) {
+    WriteIni("");
+    Start();
+    TkvMainForm& f = *Form;
+    std::vector<QToolButton*> buttons;
+    for (QToolButton* b : f.findChildren<QToolButton*>())
+        if (b->property("Tag") == QVariant(-1)) buttons.push_back(b);
+    EXPECT_EQ(buttons.size(), 14u);
+    for (QToolButton* b : buttons)
+        EXPECT_FALSE(b->icon().pixmap(16, 16).isNull()) << b->objectName().toStdString();
+    for (THotBitBtn* b : {f.SendHotBitBtn, f.SendLnHotBitBtn}) {
+        EXPECT_FALSE(b->Glyph().isNull()) << b->objectName().toStdString();
+        // The picture and the caption both fit on the face.
+        EXPECT_GE(b->width(), b->Glyph().width() + b->fontMetrics().horizontalAdvance(b->text()))
+            << b->objectName().toStdString();
+    }
+
+    f.showNormal();
+    f.resize(1280, 1024);
+    Settle();
+    ASSERT_EQ(f.width(), 1280);
+    EXPECT_EQ(f.TopDock->RowSizes().size(), 2u);
+    EXPECT_EQ(f.FunctionBar->DockRow(), f.ConnectionBar->DockRow());
+    EXPECT_LE(f.FunctionBar->geometry().right(), f.TopDock->width() - 1)
+        << "function bar ends at " << f.FunctionBar->geometry().right();
+    for (TToolbar* bar : {f.ConnectionBar, f.FunctionBar, f.SpeedBtnBar, f.ShortcutBar})
+        for (QWidget* w : bar->OrderList()) {
+            const QRect inDock(bar->mapTo(f.TopDock, w->pos()), w->size());
+            EXPECT_TRUE(f.TopDock->rect().contains(inDock)) << w->objectName().toStdString();
+        }
 }
 
 // The session list's colour commands: the chosen colour becomes the list's

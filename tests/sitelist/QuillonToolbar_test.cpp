@@ -55,6 +55,25 @@ TEST_F(QuillonToolbar, DockedAboveTheListsWithThreeSeparatorsAndItsCommands) {
     EXPECT_TRUE(connect->isEnabled());
 }
 
+// Each button shows its command's picture beside its caption, whole: the
+// bar holds them all and its dock holds the bar.
+TEST_F(QuillonToolbar, EveryButtonShowsItsPictureAndItsWholeCaption) {
+    PutList("/A\r\n");
+    TQuillonFrm& form = Open();
+    Settle();
+    const auto buttons = form.MainBar->findChildren<TToolbarButton*>();
+    ASSERT_EQ(buttons.size(), 10);
+    for (TToolbarButton* b : buttons) {
+        SCOPED_TRACE(b->Caption().toStdString());
+        EXPECT_FALSE(b->Glyph().isNull());
+        EXPECT_EQ(b->DisplayMode(), dmBoth);
+        EXPECT_GE(b->width(), b->Glyph().width() + b->Spacing() +
+                                  b->fontMetrics().horizontalAdvance(b->Caption()));
+        EXPECT_TRUE(form.MainBar->rect().contains(b->geometry()));
+    }
+    EXPECT_LE(form.MainBar->geometry().right(), form.MainDock->width() - 1);
+}
+
 TEST_F(QuillonToolbar, AFileWithoutDockPosLoadsDockedAndRoundTripsToTheSameBytes) {
     PutList("/A\r\n");
     PutIni("Visible=1\r\nDock=1\r\nLeft=0\r\nTop=0\r\nFloatingWidth=0\r\n");

@@ -225,6 +225,7 @@ void WriteTelnetHandlerCommand(const TXdgFolders& xdg, const std::string& comman
     text = SetDesktopKey(text, "Desktop Entry", "Type", "Application");
     text = SetDesktopKey(text, "Desktop Entry", "Name", name);
     text = SetDesktopKey(text, "Desktop Entry", "Exec", command);
+    text = SetDesktopKey(text, "Desktop Entry", "Icon", ProgramIconName);
     text = SetDesktopKey(text, "Desktop Entry", "MimeType", std::string(TelnetScheme) + ";");
     text = SetDesktopKey(text, "Desktop Entry", "Terminal", "false");
     text = SetDesktopKey(text, "Desktop Entry", "NoDisplay", "true");

@@ -29,6 +29,8 @@ struct TXdgFolders {
 constexpr const char* TelnetScheme = "x-scheme-handler/telnet";
 // The file name of our desktop entry.
 constexpr const char* TelnetHandlerEntry = "brannocpro-telnet.desktop";
+// The terminal's icon by name, as its desktop entries give it (Icon=).
+constexpr const char* ProgramIconName = "brannocpro";
 
 // The value of a key in a group of a desktop-style file (mimeapps.list, a
 // desktop entry); false when absent. Keys compare exactly; string escapes
