@@ -4,6 +4,7 @@
 #include "session/kvMainForm.h"
 
 #include "platform/CodePage.h"
+#include "platform/WindowFrame.h"
 #include "platform/core/Files.h"
 #include "platform/core/WriteError.h"
 #include "session/SystemColors.h"
@@ -125,7 +126,8 @@ void TkvMainForm::ApplySettingsToForm() {
     }
     TRect place = PlaceMainWindow({s.Left, s.Top, s.Width, s.Height}, screens);
     setMinimumSize(kMinWindowWidth, kMinWindowHeight);
-    setGeometry(place.Left, place.Top, place.Width, place.Height);
+    // The stored place is the whole window's, frame included.
+    win::SetFrameRect(this, QRect(place.Left, place.Top, place.Width, place.Height));
 
     for (int t = 0; t < tbCount; ++t)
         Action(ToolbarItems[t])->setChecked(s.Toolbars[t].Visible);
@@ -167,7 +169,7 @@ void TkvMainForm::CollectSettingsFromForm() {
         if (Action(PictureStyleItems[i])->isChecked()) s.MdiPictureStyle = i;
     s.MdiPictureFilename =
         win::QStringToBig5(Action("LoadPictureMenuItem")->property("Hint").toString());
-    QRect g = geometry();
+    const QRect g = win::FrameRect(this);
     s.Left = g.x();
     s.Top = g.y();
     s.Width = g.width();

@@ -271,7 +271,8 @@ TEST_F(MainFormStart, AWindowSavedOffEveryScreenOrTooSmallComesBackUsable) {
     TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nLeft=-30000\r\nTop=40000\r\n"
                                      "Width=3\r\nHeight=-8\r\n");
     Start();
-    QRect g = Form->geometry();
+    // Places are the whole window's, frame included.
+    QRect g = Form->frameGeometry();
     EXPECT_TRUE(screen.intersects(g)) << g.x() << "," << g.y();
     EXPECT_GE(g.width(), kMinWindowWidth);
     EXPECT_GE(g.height(), kMinWindowHeight);
