@@ -78,7 +78,7 @@ bp_install() {
 # icon theme give the programs their Chinese standard dialogs and their
 # pictures.
 BP_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools
-    qt6-qpa-plugins libgl-dev fonts-arphic-uming netbase qt6-translations-l10n
+    qt6-qpa-plugins libgl-dev libxcb1-dev fonts-arphic-uming netbase qt6-translations-l10n
     libqt6svg6 adwaita-icon-theme)
 # What the tests add: test frameworks, the sanitizer/fuzzer compiler, the
 # benchmark baseline, the real peers the integration tests start, and the

@@ -4,6 +4,7 @@
 #include "controls/core/MoveOnScreen.h"
 #include "dialogs/PasswdDialog.h"
 #include "platform/CodePage.h"
+#include "platform/WindowFrame.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -81,7 +82,8 @@ void TFForm::Load(const findtext::TFindSettings& s, const QRect& ownerFrame) {
     (s.Direction == findtext::DirUp ? UpRadio : DownRadio)->setChecked(true);
     CaseCheckBox->setChecked(s.CaseSensitive);
     adjustSize();
-    const QSize size = frameGeometry().size();
+    // Places and sizes are the whole window's, frame included.
+    const QSize size = win::FrameRect(this).size();
     QPoint at = s.HasPlace ? QPoint(s.Left, s.Top)
                            : QPoint(ownerFrame.left() + ownerFrame.width() - size.width(),
                                     ownerFrame.top() + ownerFrame.height() - size.height());
@@ -91,7 +93,7 @@ void TFForm::Load(const findtext::TFindSettings& s, const QRect& ownerFrame) {
     at.setY(std::min(at.y(), INT_MAX - size.height()));
     const controls::TRect moved = controls::MoveOnScreen(
         controls::RectOfSize(at.x(), at.y(), size.width(), size.height()), ScreenWorkAreas(), true);
-    move(moved.Left, moved.Top);
+    win::MoveFrameTo(this, QPoint(moved.Left, moved.Top));
     FindComboBoxChange();
     State.LastDirection = Direction();
     ResetBtnClick();
@@ -102,8 +104,9 @@ findtext::TFindSettings TFForm::Settings() const {
     s.Str = SearchText();
     s.Direction = Direction();
     s.CaseSensitive = CaseCheckBox->isChecked();
-    s.Left = x();
-    s.Top = y();
+    const QRect frame = win::FrameRect(this);
+    s.Left = frame.x();
+    s.Top = frame.y();
     s.HasPlace = true;
     return s;
 }

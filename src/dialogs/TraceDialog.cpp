@@ -1,5 +1,6 @@
 #include "dialogs/TraceDialog.h"
 
+#include "platform/WindowFrame.h"
 #include "screen/VtEmul.h"
 #include "session/core/FramePlace.h"
 
@@ -79,26 +80,15 @@ void TTraceDlg::Stop() {
     }
 }
 
-namespace {
-session::TFrameMargins FrameOf(const QWidget* w) {
-    const QRect f = w->frameGeometry(), c = w->geometry();
-    return session::MarginsBetween({f.x(), f.y(), f.width(), f.height()},
-                                   {c.x(), c.y(), c.width(), c.height()});
-}
-} // namespace
-
 void TTraceDlg::PlaceInCorner() {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
-    // The frame is the window's own once the desktop has drawn one; before
-    // that the owner's is the best guess (the same desktop frames both).
-    session::TFrameMargins frame = FrameOf(this);
-    if (frame.Horizontal() + frame.Vertical() == 0 && parentWidget())
-        frame = FrameOf(parentWidget()->window());
+    const QMargins m = win::FrameMargins(this);
+    const session::TFrameMargins frame{m.left(), m.top(), m.right(), m.bottom()};
     const QRect r = screen->availableGeometry();
     const session::TLayoutRect outer =
         session::OuterInCorner({r.x(), r.y(), r.width(), r.height()}, {width(), height()}, frame);
-    move(outer.Left, outer.Top); // a top-level window's position is its frame's
+    win::MoveFrameTo(this, QPoint(outer.Left, outer.Top));
 }
 
 void TTraceDlg::showEvent(QShowEvent* e) {

@@ -18,4 +18,9 @@ std::string QStringToBig5(const QString& text) {
     return Utf8ToBig5(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
+std::string KeptBig5(const QString& shown, const std::string& loaded) {
+    if (!loaded.empty() && Big5ToQString(loaded) == shown) return loaded;
+    return QStringToBig5(shown);
+}
+
 } // namespace win

@@ -14,4 +14,10 @@ QString Big5ToQString(std::string_view big5);
 QString Big5ToQString(const QByteArray& big5);
 std::string QStringToBig5(const QString& text);
 
+// The bytes behind a text a widget shows that was filled from `loaded`:
+// the loaded bytes while the widget still shows what they read as (so a
+// pair without a character survives being shown and saved again), else
+// the shown text converted.
+std::string KeptBig5(const QString& shown, const std::string& loaded);
+
 } // namespace win

@@ -1,6 +1,7 @@
 #include "session/Startup.h"
 
 #include "net/core/SyncSocket.h"
+#include "platform/DisplayCheck.h"
 #include "platform/QtMessageLoop.h"
 #include "platform/SignalClose.h"
 #include "platform/WriteErrorBox.h"
@@ -14,6 +15,8 @@
 #include <QMessageBox>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <random>
@@ -120,11 +123,43 @@ int HandOver(const TArguments& args, win::HWND running, const std::string& tempF
     return answered ? 0 : 1;
 }
 
+int CheckStart(int argc, char** argv) {
+    const std::string program = "BrannocPro";
+    const std::vector<std::string> args = WithoutToolkitOptions({argv + 1, argv + argc});
+    std::string unknown;
+    switch (CheckOptions(args, &unknown)) {
+    case TOptionCheck::Help:
+        std::fputs(UsageText(program).c_str(), stdout);
+        return 0;
+    case TOptionCheck::Unknown:
+        std::fprintf(stderr, "%s: unknown option \"%s\" (see %s --help)\n", program.c_str(),
+                     unknown.c_str(), program.c_str());
+        return 2;
+    case TOptionCheck::Run:
+        break;
+    }
+    TDisplayEnvironment env;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (!std::strcmp(argv[i], "-platform") || !std::strcmp(argv[i], "--platform"))
+            env.Platform = argv[i + 1];
+    if (env.Platform.empty()) env.Platform = qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
+    env.Display = qEnvironmentVariable("DISPLAY").toStdString();
+    env.WaylandDisplay = qEnvironmentVariable("WAYLAND_DISPLAY").toStdString();
+    env.X11Opens = win::X11DisplayOpens(env.Display);
+    const std::string message = NoDisplayMessage(env, program);
+    if (message.empty()) return -1;
+    std::fputs(message.c_str(), stderr);
+    return 1;
+}
+
 int RunTerminal(int argc, char** argv) {
-    // The arguments as the bytes the process was given (a Big5 alias stays
-    // as it is), before Qt decodes them.
-    // The toolkit's own options are its, not a host or a port.
+    // The arguments as the bytes the process was given, before Qt decodes
+    // them: a Big5 alias stays as it is, one the desktop handed over in
+    // UTF-8 becomes Big5. The toolkit's own options are its, not a host or
+    // a port.
     std::vector<std::string> raw = WithoutToolkitOptions({argv + 1, argv + argc});
+    for (std::string& a : raw)
+        a = ArgumentToBig5(a);
     TArguments args = FirstThree(raw);
     std::optional<win::TWindowClassLock> classLock;
     classLock.emplace(MainFormClassName);

@@ -19,5 +19,10 @@ constexpr int kHandoverWaitMs = 10000;
 // (after the error box).
 int HandOver(const TArguments& args, win::HWND running, const std::string& tempFolder);
 
+// Before anything starts: the usage for "--help" (exit 0), an error for an
+// unknown option (exit 2), and a word when no graphical desktop can be had
+// (exit 1). -1 when the program goes on.
+int CheckStart(int argc, char** argv);
+
 // The whole program: decides, then runs the full instance's message loop.
 int RunTerminal(int argc, char** argv);

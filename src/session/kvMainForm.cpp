@@ -13,8 +13,11 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QCursor>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,10 +30,16 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <algorithm>
 #include <utility>
 
 TkvMainForm* kvMainForm = nullptr;
+
+namespace {
+// A shown hint goes after ten seconds.
+constexpr int kHintHideMs = 10000;
+} // namespace
 
 const char* const MainFormClassName = "TkvMainForm";
 const char* const ApplicationTitle = "Brannoc Pro 2.00b";
@@ -170,6 +179,7 @@ void TkvMainForm::FormCreate() {
     ListAutoScrollTimer->setInterval(60);
     connect(ListAutoScrollTimer, &QTimer::timeout, this, [this] { ListAutoScroll(); });
     UpdateCommands();
+    WireMenuHints();
     qApp->installEventFilter(this);
     FCreated = true;
 }
@@ -284,10 +294,67 @@ void TkvMainForm::WndProc(win::TMessage& m) {
 // Key preview: the key dispatcher (kvMainFormKeys.cpp) sees every key of
 // the window's controls and session windows first.
 bool TkvMainForm::eventFilter(QObject* watched, QEvent* e) {
+    if (HintEvent(watched, e)) return true;
     if (KeyPreview(watched, e)) return true;
     return QMainWindow::eventFilter(watched, e);
 }
 
 void TkvMainForm::FormKeyDown(int& key, Qt::KeyboardModifiers shift) {
     HandleShortcutKey(key, shift, ShortcutBtn);
+}
+
+// ---- Hints -------------------------------------------------------------------
+
+// Hints show at once and stay for ten seconds; the control the mouse rests
+// on (the innermost one with a hint) is the application's hint. Menu items
+// give theirs as they are highlighted.
+bool TkvMainForm::HintEvent(QObject* watched, QEvent* e) {
+    if (!watched->isWidgetType()) return false;
+    auto* w = static_cast<QWidget*>(watched);
+    switch (e->type()) {
+    case QEvent::Enter:
+        if (!w->toolTip().isEmpty()) {
+            FHint = w->toolTip();
+            AppHint(FHint);
+            QToolTip::showText(QCursor::pos(), FHint, w, QRect(), kHintHideMs);
+        }
+        return false;
+    case QEvent::Leave:
+        if (!FHint.isEmpty() && w->toolTip() == FHint) {
+            FHint.clear();
+            AppHint(FHint);
+        }
+        return false;
+    case QEvent::ToolTip:
+        if (w->toolTip().isEmpty()) return false;
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), w->toolTip(), w, QRect(),
+                           kHintHideMs);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TkvMainForm::WireMenuHints() {
+    for (QMenu* m : findChildren<QMenu*>()) {
+        connect(m, &QMenu::hovered, this, [this](QAction* a) {
+            FHint = a ? a->toolTip() : QString();
+            AppHint(FHint);
+        });
+        connect(m, &QMenu::aboutToHide, this, [this] {
+            FHint.clear();
+            AppHint(FHint);
+        });
+    }
+}
+
+void TkvMainForm::AppHint(const QString& hint) {
+    if (hint.startsWith(QString::fromUtf8("貼上"))) {
+        const QString text = QGuiApplication::clipboard()->text();
+        if (!text.isEmpty()) {
+            setWindowTitle(text);
+            return;
+        }
+    }
+    ShowCaption();
 }

@@ -145,6 +145,9 @@ public:
     int ConnectCount = 0;
     std::string PendingHost, SiteNameOverride, LastHost, LastHostText, CaptionSuffix;
     unsigned char FromDirectory = 0;
+    // The next connect's port was given by a link or the command line: it
+    // wins over the port of an address-book site of the same name.
+    bool PortGiven = false;
     bool FirstShowDone = false;
     bool CommandLineScript = false;
     std::string OpenDialogFileName; // the script file a command line names
@@ -587,6 +590,9 @@ public:
     void ToggleClick(QObject* sender);
     void FlashTimerTimer();
     void ListAutoScroll();
+    // The application's hint changed (the mouse rests on another control or
+    // menu item): the paste hint shows the clipboard's text in the caption.
+    void AppHint(const QString& hint);
     void WMCloseSession(win::WPARAM wParam, win::LPARAM lParam);
 
 protected:
@@ -598,6 +604,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    bool HintEvent(QObject* watched, QEvent* e);
+    void WireMenuHints();
+    QString FHint; // the application's hint now
     static TGlyphs::TOps GlyphOps();
     bool SiteChanged(TConnection* session) const;
     void SessionDropped(TConnection* session);

@@ -28,6 +28,14 @@ QString Q(const std::string& big5) {
     return win::Big5ToQString(big5);
 }
 
+// The bytes of a host-box text: those of the history entry that shows it
+// (kept byte for byte, pairs without a character included), else the text
+// converted.
+std::string HostBytes(const QComboBox* box, const QString& text) {
+    const int i = box->findText(text, Qt::MatchExactly);
+    return win::KeptBig5(text, i >= 0 ? box->itemData(i).toByteArray().toStdString() : "");
+}
+
 } // namespace
 
 // ---- Connect -------------------------------------------------------------------
@@ -52,14 +60,17 @@ void TkvMainForm::ConnectClick(QObject*) {
     // 2. Disabled for the length of the command, enabled again on every way out.
     QAction* connectAction = Action(QStringLiteral("Connect"));
     if (connectAction) connectAction->setEnabled(false);
+    // A port the command line gave is this connect's only.
     struct TReenable {
         QAction* A;
+        bool& PortGiven;
         ~TReenable() {
             if (A) A->setEnabled(true);
+            PortGiven = false;
         }
-    } reenable{connectAction};
+    } reenable{connectAction, PortGiven};
     // 3. and 4.
-    LastHost = win::QStringToBig5(hostText);
+    LastHost = HostBytes(HostNameComboBox, hostText);
     if (session::IsWebPort(win::QStringToBig5(PortEdit->text()))) {
         // Only a web address goes to the browser ("http://" before a text
         // without a scheme); anything else is not handed over.
@@ -72,14 +83,14 @@ void TkvMainForm::ConnectClick(QObject*) {
     // 6.
     std::vector<std::string> history;
     for (int i = 0; i < HostNameComboBox->count(); ++i)
-        history.push_back(win::QStringToBig5(HostNameComboBox->itemText(i)));
+        history.push_back(HostBytes(HostNameComboBox, HostNameComboBox->itemText(i)));
     session::AddToHistory(history, LastHost, Settings.MaxHostNumber);
     {
         const QSignalBlocker b(HostNameComboBox);
         const QString hint = HostNameComboBox->toolTip();
         HostNameComboBox->clear();
         for (const std::string& h : history)
-            HostNameComboBox->addItem(Q(h));
+            HostNameComboBox->addItem(Q(h), QByteArray::fromStdString(h));
         HostNameComboBox->setCurrentText(history.empty() ? hostText : Q(history.front()));
         HostNameComboBox->setToolTip(hint);
     }

@@ -8,6 +8,7 @@
 #include "dialogs/FindDialog.h"
 #include "dialogs/PasswdDialog.h"
 #include "dialogs/TraceDialog.h"
+#include "platform/WindowFrame.h"
 #include "platform/CodePage.h"
 #include "platform/FontDialog.h"
 #include "platform/core/Beep.h"
@@ -398,7 +399,7 @@ TFForm* TkvMainForm::EnsureFindForm() {
     };
     findtext::TFindSettings settings;
     settings.Load(session::ReadProfile(SettingsFileName));
-    FindForm->Load(settings, frameGeometry());
+    FindForm->Load(settings, win::FrameRect(this));
     return FindForm;
 }
 

@@ -376,6 +376,7 @@ void TkvMainForm::CloseSessionWindow(int index, bool activate) {
         CurrentSession = -1;
         CaptionSuffix.clear();
         ShowCaption();
+        SetStatusText(2, QString::fromUtf8("連線時間: "));
         ShortcutEdit->clear();
         ShortcutEdit->setEnabled(false);
         if (::DirectoryDlg && ::DirectoryDlg->JumpHotBitBtn)

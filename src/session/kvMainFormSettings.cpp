@@ -4,9 +4,12 @@
 #include "session/kvMainForm.h"
 
 #include "platform/CodePage.h"
+#include "platform/WindowFrame.h"
 #include "platform/core/Files.h"
 #include "platform/core/WriteError.h"
 #include "session/SystemColors.h"
+#include "session/core/WindowLayout.h"
+#include "session/uTiler.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -101,13 +104,14 @@ void TkvMainForm::ApplySettingsToForm() {
 
     Action(PictureStyleItems[s.MdiPictureStyle])->setChecked(true);
     Action("LoadPictureMenuItem")->setProperty("Hint", win::Big5ToQString(s.MdiPictureFilename));
+    // The picture goes to the tiler with its saved style, so the style
+    // commands later change the same picture's layout.
+    if (Tiler) Tiler->SetTileMode(session::StyleFromStored(s.MdiPictureStyle));
     if (s.MdiPicture) {
-        QImage picture;
-        if (!s.MdiPictureFilename.empty() &&
-            picture.load(win::Big5ToQString(s.MdiPictureFilename))) {
+        const QString file = win::Big5ToQString(s.MdiPictureFilename);
+        if (!file.isEmpty() && LoadBackgroundPicture(file.toStdString())) {
             Settings.MdiTransparent = false;
             Action("TransparentMenuItem")->setChecked(false);
-            MdiArea->setBackground(QBrush(picture));
             QString name = win::Big5ToQString(s.MdiPictureFilename).section('/', -1);
             QString base = QString::fromUtf8("顯示圖片(&P)");
             Action("PictureMenuItem")->setText(name.isEmpty() ? base : base + "(" + name + ")");
@@ -131,7 +135,8 @@ void TkvMainForm::ApplySettingsToForm() {
     }
     TRect place = PlaceMainWindow({s.Left, s.Top, s.Width, s.Height}, screens);
     setMinimumSize(kMinWindowWidth, kMinWindowHeight);
-    setGeometry(place.Left, place.Top, place.Width, place.Height);
+    // The stored place is the whole window's, frame included.
+    win::SetFrameRect(this, QRect(place.Left, place.Top, place.Width, place.Height));
 
     for (int t = 0; t < tbCount; ++t)
         Action(ToolbarItems[t])->setChecked(s.Toolbars[t].Visible);
@@ -147,7 +152,7 @@ void TkvMainForm::ApplySettingsToForm() {
 
     HostNameComboBox->clear();
     for (const std::string& host : s.Hosts)
-        HostNameComboBox->addItem(win::Big5ToQString(host));
+        HostNameComboBox->addItem(win::Big5ToQString(host), QByteArray::fromStdString(host));
     if (HostNameComboBox->count() > 0) {
         HostNameComboBox->setCurrentIndex(0);
         LastHostText = s.Hosts.front();
@@ -173,7 +178,7 @@ void TkvMainForm::CollectSettingsFromForm() {
         if (Action(PictureStyleItems[i])->isChecked()) s.MdiPictureStyle = i;
     s.MdiPictureFilename =
         win::QStringToBig5(Action("LoadPictureMenuItem")->property("Hint").toString());
-    QRect g = geometry();
+    const QRect g = win::FrameRect(this);
     s.Left = g.x();
     s.Top = g.y();
     s.Width = g.width();
@@ -189,12 +194,13 @@ void TkvMainForm::CollectSettingsFromForm() {
     s.KeyGroup = KeyGroup;
     s.SpeedKeys = SpeedKeys;
     for (int i = 0; i < 12; ++i)
-        s.SpeedLabels[i] = win::QStringToBig5(SpeedButtons[i]->text());
+        s.SpeedLabels[i] = win::KeptBig5(SpeedButtons[i]->text(), s.SpeedLabels[i]);
 
     s.Port = win::QStringToBig5(PortEdit->text());
     s.Hosts.clear();
     for (int i = 0; i < HostNameComboBox->count(); ++i)
-        s.Hosts.push_back(win::QStringToBig5(HostNameComboBox->itemText(i)));
+        s.Hosts.push_back(win::KeptBig5(HostNameComboBox->itemText(i),
+                                        HostNameComboBox->itemData(i).toByteArray().toStdString()));
     // The list colours live in Settings: the colour commands set them there.
 }
 

@@ -36,6 +36,7 @@ void TkvMainForm::ApplySiteSettings(TConnection* s) {
     in.FromDirectory = FromDirectory != 0;
     in.HostText = HostNameComboBox ? win::QStringToBig5(HostNameComboBox->currentText()) : "";
     in.PortText = PortEdit ? win::QStringToBig5(PortEdit->text()) : "";
+    in.PortGiven = PortGiven;
     in.PendingHost = PendingHost;
     in.Script = {ScriptLoginGiven, ScriptHost, ScriptPort, ScriptKeyWord, ScriptTrigger};
     in.Directory = DirectorySnapshot(::DirectoryDlg, SettingsDir + "Directory.ini");

@@ -57,9 +57,12 @@ void TkvMainForm::HandleCommandLine() {
         FCommandLinePending = win::PostMessage(FHandle, WM_RUN_SCRIPT, 0, 0);
         return;
     case TStartAction::Connect:
+        // The site is named by the host box now, not by an earlier choice.
+        SiteNameOverride.clear();
         HostNameComboBox->setEditText(win::Big5ToQString(r.Fields.HostBox));
         if (r.SetPendingHost) PendingHost = r.Fields.PendingHost;
         PortEdit->setText(win::Big5ToQString(r.Fields.PortBox));
+        PortGiven = r.Fields.PortGiven;
         FCommandLinePending = win::PostMessage(FHandle, WM_CONNECT_REQUEST, 0, 0);
         return;
     }
@@ -96,9 +99,13 @@ void TkvMainForm::WMRemoteConnect(win::WPARAM ticket) {
     }
     BringForward();
     if (!hasHost) return;
+    // The request names its own site: the name of the session that was
+    // current (kept while it was) must not title the new one.
+    SiteNameOverride.clear();
     HostNameComboBox->setEditText(win::Big5ToQString(h.Alias));
     PendingHost = h.Host;
     PortEdit->setText(win::Big5ToQString(h.Port));
+    PortGiven = h.PortGiven;
     ConnectClick(Action(QStringLiteral("Connect")));
 }
 

@@ -5,9 +5,9 @@
 
 #include "controls/DockTlbr.h"
 #include "platform/DesktopShot.h"
+#include "platform/WindowFrame.h"
 #include "screen/MyBitmap.h"
 #include "session/Connection.h"
-#include "session/core/FramePlace.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -87,12 +87,7 @@ namespace {
 // (0, 0) and is width x height; the client is what the frame leaves.
 void PlaceAt(QWidget* w, int width, int height) {
     w->showNormal();
-    const QRect f = w->frameGeometry(), c = w->geometry();
-    const session::TLayoutRect client = session::ClientForOuter(
-        {0, 0, width, height}, session::MarginsBetween({f.x(), f.y(), f.width(), f.height()},
-                                                       {c.x(), c.y(), c.width(), c.height()}));
-    w->move(0, 0); // a top-level window's position is its frame's
-    w->resize(client.Width, client.Height);
+    win::SetFrameRect(w, QRect(0, 0, width, height));
 }
 } // namespace
 
@@ -174,7 +169,7 @@ void TkvMainForm::CaptureDesktop() {
     // the same current session: showing it shows the session windows one by
     // one, and each takes the focus on its way.
     struct TMainState {
-        QPoint Place;
+        QRect Client;
         bool Active = false;
         QPointer<TConnection> Current;
         std::vector<QPointer<TConnection>> Order;
@@ -182,7 +177,9 @@ void TkvMainForm::CaptureDesktop() {
     auto state = std::make_shared<TMainState>();
     parts.push_back({[this, state] {
                          if (!isVisible()) return false;
-                         state->Place = pos();
+                         // The client's place: it is the same whether the
+                         // window manager has framed the window yet or not.
+                         state->Client = geometry();
                          state->Active = isActiveWindow();
                          if (CurrentSession >= 0 && CurrentSession < int(Sessions.size()))
                              state->Current = Sessions[std::size_t(CurrentSession)];
@@ -194,7 +191,7 @@ void TkvMainForm::CaptureDesktop() {
                      },
                      [this, state] {
                          show();
-                         if (pos() != state->Place) move(state->Place);
+                         setGeometry(state->Client);
                          if (state->Active) activateWindow();
                          RestoreCurrentSession(state->Current, state->Order);
                      }});

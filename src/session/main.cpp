@@ -21,6 +21,7 @@ void SetUpApplication() {
 Q_COREAPP_STARTUP_FUNCTION(SetUpApplication)
 
 int main(int argc, char** argv) {
+    if (int rc = CheckStart(argc, argv); rc >= 0) return rc;
     PreferX11Platform(argc, argv);
     return RunTerminal(argc, argv);
 }

@@ -280,7 +280,8 @@ TEST_F(MainFormStart, AWindowSavedOffEveryScreenOrTooSmallComesBackUsable) {
     TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\nLeft=-30000\r\nTop=40000\r\n"
                                      "Width=3\r\nHeight=-8\r\n");
     Start();
-    QRect g = Form->geometry();
+    // Places are the whole window's, frame included.
+    QRect g = Form->frameGeometry();
     EXPECT_TRUE(screen.intersects(g)) << g.x() << "," << g.y();
     EXPECT_GE(g.width(), kMinWindowWidth);
     EXPECT_GE(g.height(), kMinWindowHeight);
@@ -290,6 +291,18 @@ TEST_F(MainFormStart, AWindowSavedOffEveryScreenOrTooSmallComesBackUsable) {
     EXPECT_EQ(back.Left, g.x());
     EXPECT_EQ(back.Top, g.y());
     EXPECT_EQ(back.Width, g.width());
+}
+
+// Stored bytes that code page 950 has no character for (a user-defined
+// Big5 pair) are written back as they were, not as "?".
+TEST_F(MainFormStart, BytesWithoutACharacterSurviveASave) {
+    TScratchFolder::Write(IniPath(), "[Windows]\r\nAsk=1\r\n[Hosts]\r\nh0=127.0.0.1\r\n"
+                                     "h1=bbs\xFA\x40x\r\n[SpeedButton]\r\nKeyGroup=1\r\n"
+                                     "[SpeedButton1]\r\nLabel0=k\xFA\x41\r\n");
+    Start();
+    Stop();
+    EXPECT_NE(Ini().find("h1=bbs\xFA\x40x\r\n"), std::string::npos) << Ini();
+    EXPECT_NE(Ini().find("Label0=k\xFA\x41\r\n"), std::string::npos) << Ini();
 }
 
 TEST_F(MainFormStart, ViewSettingsReachTheControlsBeforeTheFirstShow) {
@@ -570,10 +583,11 @@ TEST_F(MainFormStart, CommandLineFillsTheBoxesAtTheFirstShowOnly) {
 TEST_F(MainFormStart, OddCommandLinesLeaveTheBoxesUsable) {
     TScratchFolder::Write(IniPath(),
                           "[Windows]\r\nAsk=1\r\nPort=4000\r\n[Hosts]\r\nh0=127.0.0.9\r\n");
-    // An empty URL body leaves the host box; the port is the default one.
+    // A link with nothing after the scheme asks for nothing: the boxes stay
+    // as the settings have them.
     Start({"telnet://"});
     EXPECT_EQ(HostBox(), "127.0.0.9");
-    EXPECT_EQ(PortBox(), "23");
+    EXPECT_EQ(PortBox(), "4000");
     Stop();
     // Letters where the port goes give an empty port.
     Start({"telnet:127.0.0.1:x1"});

@@ -284,4 +284,46 @@ TEST_F(Startup, OddCommandLinesStartAndCloseCleanly) {
     }
 }
 
+// Runs the program copy in folder with args (words without blanks) and
+// the given environment changes; what it printed (both streams) and its
+// exit code.
+std::string RunToEnd(const std::string& folder, const std::string& args, int* rc,
+                     const std::vector<std::string>& env = {}) {
+    const std::string out = folder + "printed.txt";
+    TPeerProcess p({"/bin/sh", "-c", "\"$0\" " + args + " >\"$1\" 2>&1",
+                    folder + "BrannocPro", out},
+                   env, false);
+    *rc = p.Wait(kWaitMs);
+    return TScratchFolder::Read(out);
+}
+
+TEST_F(Startup, HelpPrintsTheUsageAndUnknownOptionsAreRefused) {
+    std::string folder = ProgramCopy("help");
+    int rc = -1;
+    std::string out = RunToEnd(folder, "--help", &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_NE(out.find("Usage: BrannocPro"), std::string::npos) << out;
+    EXPECT_NE(out.find("alias host port"), std::string::npos) << out;
+
+    // Not a host: nothing is looked up and no window opens.
+    out = RunToEnd(folder, "--frobnicate", &rc);
+    EXPECT_EQ(rc, 2);
+    EXPECT_NE(out.find("--frobnicate"), std::string::npos) << out;
+    EXPECT_EQ(win::FindWindow(MainFormClassName), 0u);
+}
+
+TEST_F(Startup, WithoutAnyDisplayItSaysWhatItNeeds) {
+    std::string folder = ProgramCopy("nodisplay");
+    int rc = -1;
+    std::string out =
+        RunToEnd(folder, "", &rc, {"QT_QPA_PLATFORM=", "DISPLAY=", "WAYLAND_DISPLAY="});
+    EXPECT_EQ(rc, 1) << out;
+    EXPECT_NE(out.find("graphical desktop"), std::string::npos) << out;
+    EXPECT_NE(out.find("xvfb-run"), std::string::npos) << out;
+    // A display that is named but does not answer is no desktop either.
+    out = RunToEnd(folder, "", &rc, {"QT_QPA_PLATFORM=", "DISPLAY=:9876", "WAYLAND_DISPLAY="});
+    EXPECT_EQ(rc, 1) << out;
+    EXPECT_NE(out.find(":9876"), std::string::npos) << out;
+}
+
 } // namespace

@@ -56,6 +56,7 @@ void TTelnetSession::BeginConnect() {
 void TTelnetSession::ConnectTo(const std::string& Address) {
     try {
         FIsConnecting = true;
+        FWasUp = false;
         ResetInputState();
         FCnx.Port = Port;
         FCnx.Host = Address;
@@ -75,6 +76,7 @@ void TTelnetSession::HandleTelnetConnected(WORD Error) {
     FVt.ResetScrollState();
     FError = Error;
     FIsConnecting = false;
+    FWasUp = Error == 0;
     if (Error == 0) {
         WriteStatus("連線成功");
         if (OnSessionConnected) OnSessionConnected();
@@ -84,7 +86,8 @@ void TTelnetSession::HandleTelnetConnected(WORD Error) {
 }
 
 void TTelnetSession::HandleTelnetClosed(WORD Error) {
-    WriteStatus("\r*** 遠端主機已中斷連線 ***");
+    // After a failed connect the failure line says it all.
+    if (FWasUp.exchange(false)) WriteStatus("\r*** 遠端主機已中斷連線 ***");
     FError = Error;
     FIsConnecting = false;
     if (OnSessionClosed) OnSessionClosed();

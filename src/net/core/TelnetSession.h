@@ -102,6 +102,8 @@ private:
     // Written by Connect, possibly on a worker thread, read by the owner.
     std::atomic<bool> FIsConnecting{false};
     std::atomic<WORD> FError{0};
+    // The connection came up: only then does its end say the far end hung up.
+    std::atomic<bool> FWasUp{false};
     std::string FHeadString;
     // Quoted-printable decoder.
     bool FQpAfterEquals = false;

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "platform/core/Big5.h"
 #include "platform/core/IniFile.h"
 #include "session/core/MainSettings.h"
 #include "session/core/ProfileEdit.h"
@@ -47,6 +48,7 @@ bool ParseUrlBody(const std::string& body, TTelnetUrl& url) {
         while (k < body.size() && std::isdigit(static_cast<unsigned char>(body[k])))
             ++k;
         url.Port = body.substr(j + 1, k - j - 1);
+        url.PortGiven = !url.Port.empty();
     } else {
         url.Port = "23";
     }
@@ -81,6 +83,7 @@ void ParseTelnetUrl(const std::string& body, TConnectFields& fields) {
         fields.HostBox = url.Alias;
     }
     fields.PortBox = url.Port;
+    fields.PortGiven = url.PortGiven;
 }
 
 void ParseHandoverUrl(const std::string& body, THandover& handover) {
@@ -89,6 +92,7 @@ void ParseHandoverUrl(const std::string& body, THandover& handover) {
     handover.Alias = url.Alias.empty() ? url.Host : url.Alias;
     handover.Host = url.Host;
     handover.Port = url.Port;
+    handover.PortGiven = url.PortGiven;
 }
 
 std::string PortArgument(const std::string& p2) {
@@ -135,6 +139,99 @@ std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& a
     return out;
 }
 
+namespace {
+
+// Strict UTF-8: shortest forms only, no surrogates, nothing past U+10FFFF.
+bool ValidUtf8(const std::string& s, bool* nonAscii) {
+    *nonAscii = false;
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        *nonAscii = true;
+        std::size_t n = 0;
+        char32_t c = 0;
+        if (b >= 0xC2 && b <= 0xDF) n = 1, c = b & 0x1F;
+        else if (b >= 0xE0 && b <= 0xEF) n = 2, c = b & 0x0F;
+        else if (b >= 0xF0 && b <= 0xF4) n = 3, c = b & 0x07;
+        else return false;
+        for (std::size_t k = 1; k <= n; ++k) {
+            if (i + k >= s.size()) return false;
+            const auto t = static_cast<unsigned char>(s[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            c = (c << 6) | (t & 0x3F);
+        }
+        if ((n == 2 && c < 0x800) || (n == 3 && c < 0x10000) || c > 0x10FFFF ||
+            (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string ArgumentToBig5(const std::string& arg) {
+    bool nonAscii = false;
+    if (!ValidUtf8(arg, &nonAscii) || !nonAscii) return arg;
+    return win::Utf8ToBig5(arg);
+}
+
+TOptionCheck CheckOptions(const std::vector<std::string>& args, std::string* unknown) {
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") return TOptionCheck::Help;
+        if (a.size() > 1 && a[0] == '-') {
+            if (unknown) *unknown = a;
+            return TOptionCheck::Unknown;
+        }
+    }
+    return TOptionCheck::Run;
+}
+
+std::string UsageText(const std::string& program) {
+    return "Usage: " + program + " [telnet://][alias;]host[:port][/]\n"
+           "       " + program + " host [port]\n"
+           "       " + program + " alias host port\n"
+           "       " + program + " script://file\n"
+           "       " + program + " --help\n"
+           "\n"
+           "A multi-session telnet terminal for text BBSes (Big5).\n"
+           "Without arguments the window opens with the host history.\n"
+           "A host or link given while the program is running already is handed\n"
+           "to the running window, which connects it; script:// runs a script file.\n";
+}
+
+std::string NoDisplayMessage(const TDisplayEnvironment& env, const std::string& program) {
+    const bool x11 = !env.Display.empty() && env.X11Opens;
+    const bool wayland = !env.WaylandDisplay.empty();
+    std::vector<std::string> names;
+    std::size_t from = 0;
+    while (from <= env.Platform.size()) {
+        std::size_t semi = env.Platform.find(';', from);
+        if (semi == std::string::npos) semi = env.Platform.size();
+        std::string name = env.Platform.substr(from, semi - from);
+        name = name.substr(0, name.find(':'));
+        if (!name.empty()) names.push_back(name);
+        from = semi + 1;
+    }
+    if (names.empty()) names = {"xcb", "wayland"};
+    for (const std::string& n : names) {
+        if (n == "xcb" ? x11 : n.rfind("wayland", 0) == 0 ? wayland : true) return {};
+    }
+    std::string why;
+    if (!env.Display.empty())
+        why = "the X display \"" + env.Display + "\" cannot be opened";
+    else if (names.size() == 1 && names[0].rfind("wayland", 0) == 0)
+        why = "WAYLAND_DISPLAY is not set";
+    else
+        why = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    return program + " needs a graphical desktop (X11 or Wayland), and " + why +
+           ".\nTo try it without a desktop, run it on a virtual screen:\n    xvfb-run -a " +
+           program + "\n";
+}
+
 TArguments FirstThree(const std::vector<std::string>& args) {
     TArguments a;
     a.Count = args.size();
@@ -158,12 +255,15 @@ TStartRequest ReadCommandLine(const TArguments& args, const TConnectFields& boxe
         r.Fields.HostBox = args.P1;
         r.Fields.PendingHost = args.P2;
         r.Fields.PortBox = args.P3;
+        r.Fields.PortGiven = true;
         r.SetPendingHost = true;
         return r;
     }
     r.Fields.PortBox = PortArgument(args.P2);
+    r.Fields.PortGiven = !args.P2.empty();
     std::string body;
     if (TelnetUrlBody(args.P1, body)) {
+        if (body.empty()) return TStartRequest{TStartAction::None, {}, boxes, false};
         std::string pending = r.Fields.PendingHost;
         ParseTelnetUrl(body, r.Fields);
         r.SetPendingHost = r.Fields.PendingHost != pending;
@@ -183,9 +283,11 @@ THandover HandoverFromArguments(const TArguments& args) {
         h.Alias = args.P1;
         h.Host = args.P2;
         h.Port = args.P3;
+        h.PortGiven = true;
         return h;
     }
     h.Port = PortArgument(args.P2);
+    h.PortGiven = !args.P2.empty();
     std::string body;
     if (TelnetUrlBody(args.P1, body)) {
         ParseHandoverUrl(body, h);
@@ -203,6 +305,7 @@ std::string HandoverFileText(const THandover& h) {
     session::SetProfileValue(ini, "Para", "Alias", h.Alias);
     session::SetProfileValue(ini, "Para", "Host", h.Host);
     session::SetProfileValue(ini, "Para", "Port", h.Port);
+    if (h.PortGiven) session::SetProfileValue(ini, "Para", "PortGiven", "1");
     if (!h.Ticket.empty()) session::SetProfileValue(ini, "Para", "Ticket", h.Ticket);
     return ini.Text();
 }
@@ -216,6 +319,7 @@ THandover ReadHandoverFile(const std::string& bytes, bool* hasHost) {
     h.Host = found ? v : BuiltInHost;
     if (hasHost) *hasHost = found && !v.empty();
     h.Port = ini.Find("Para", "Port", &v) ? v : "23";
+    h.PortGiven = ini.Find("Para", "PortGiven", &v) && v == "1";
     if (ini.Find("Para", "Ticket", &v)) h.Ticket = v;
     return h;
 }

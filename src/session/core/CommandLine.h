@@ -14,6 +14,7 @@ struct TTelnetUrl {
     std::string Alias;
     std::string Host;
     std::string Port;
+    bool PortGiven = false; // digits followed a separator
     bool operator==(const TTelnetUrl&) const = default;
 };
 
@@ -32,6 +33,7 @@ struct TConnectFields {
     std::string HostBox;
     std::string PendingHost;
     std::string PortBox;
+    bool PortGiven = false; // the port box holds a port the command line gave
     bool operator==(const TConnectFields&) const = default;
 };
 
@@ -48,6 +50,9 @@ struct THandover {
     // Names one request: the running instance removes it from the file once
     // it has read the request, which tells the writer the file is free again.
     std::string Ticket;
+    // The port was given (not the default): it wins over an address-book
+    // site of the same name. Stored as "PortGiven=1".
+    bool PortGiven = false;
     bool operator==(const THandover&) const = default;
 };
 // Applies a URL body to the hand-over strings: the alias defaults to the
@@ -56,6 +61,11 @@ void ParseHandoverUrl(const std::string& body, THandover& handover);
 
 // P2 as a port: every trailing "/" removed, "23" when P2 is empty.
 std::string PortArgument(const std::string& p2);
+
+// An argument as the program's Big5 bytes. The desktop hands arguments
+// over as UTF-8: one that is valid UTF-8 and not plain ASCII is converted;
+// anything else (the site-list program passes Big5) stays as it is.
+std::string ArgumentToBig5(const std::string& arg);
 
 // The first three arguments (missing ones empty).
 struct TArguments {
@@ -70,6 +80,27 @@ TArguments FirstThree(const std::vector<std::string>& args);
 // neither a host nor a port.
 std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& args);
 
+// Options of the program itself, looked at before anything starts: the
+// usage for "--help" ("-h"), an error for any other argument that starts
+// with "-" (after the toolkit's own options were taken out).
+enum class TOptionCheck { Run, Help, Unknown };
+TOptionCheck CheckOptions(const std::vector<std::string>& args, std::string* unknown);
+// The usage text: the argument forms the program accepts.
+std::string UsageText(const std::string& program);
+
+// What a start finds of a graphical desktop, before the toolkit starts.
+struct TDisplayEnvironment {
+    std::string Platform;       // the -platform argument, else QT_QPA_PLATFORM
+    std::string Display;        // DISPLAY
+    std::string WaylandDisplay; // WAYLAND_DISPLAY
+    bool X11Opens = false;      // DISPLAY names a server that answers
+};
+// Empty when a platform can be had (any platform named explicitly other
+// than xcb or wayland, such as offscreen, is taken as it is); else the
+// message saying what is missing and how to try the program without a
+// desktop.
+std::string NoDisplayMessage(const TDisplayEnvironment& env, const std::string& program);
+
 // What the first show does with the command line.
 enum class TStartAction { None, RunScript, Connect };
 struct TStartRequest {
@@ -79,7 +110,8 @@ struct TStartRequest {
     bool SetPendingHost = false; // Connect: Fields.PendingHost is to be set
 };
 // boxes holds the boxes as they are (the host box from the history, the
-// port box from the settings); the result says what to set.
+// port box from the settings); the result says what to set. A link with
+// nothing after its scheme asks for nothing.
 TStartRequest ReadCommandLine(const TArguments& args, const TConnectFields& boxes);
 
 // True when a second start with these arguments hands over instead of

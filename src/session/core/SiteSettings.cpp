@@ -140,7 +140,9 @@ void DefaultPath(const TSiteSettingsInput& in, TSessionSiteValues& s, TSiteFormF
         const std::string& alias = in.Directory.Aliases[static_cast<std::size_t>(i)];
         std::string v;
         s.HostName = in.Directory.Book.Find(alias, "Hostname", &v) ? v : std::string();
-        s.Port = in.Directory.Book.Find(alias, "Port", &v) ? v : std::string("23");
+        s.Port = in.PortGiven                                   ? in.PortText
+                 : in.Directory.Book.Find(alias, "Port", &v) ? v
+                                                               : std::string("23");
     } else if (in.Script.Host.empty()) {
         s.HostName = in.PendingHost.empty() ? in.HostText : in.PendingHost;
         s.Port = in.PortText;
@@ -179,7 +181,7 @@ void SitePath(const TSiteSettingsInput& in, const std::string& section, TSession
     AutoSend(site, s);
     if (!in.Prefs.GlobalPicture) SitePicture(site, s);
     s.HostName = site.Hostname;
-    s.Port = site.Port;
+    s.Port = in.PortGiven ? in.PortText : site.Port;
     f.HostHint = s.HostName;
 }
 

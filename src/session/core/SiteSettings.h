@@ -79,6 +79,7 @@ struct TSiteSettingsInput {
     bool FromDirectory = false;       // the connect came from the address book dialog
     std::string HostText;             // the host box: a site alias or a host
     std::string PortText;             // the port box
+    bool PortGiven = false;           // a link or the command line gave the port: it wins
     std::string PendingHost;          // the address while the host box shows an alias
     TScriptHandOver Script;
     TDirectorySnapshot Directory;

@@ -132,7 +132,8 @@ TEST(TelnetSession, RefusedAndClosedLines) {
     t.ConnectTo(bptest::UnusedPort());
     ASSERT_TRUE(win::PumpUntil([&] { return closed == 1; }, 5000));
     EXPECT_TRUE(t.Shows("連線失敗!"));
-    EXPECT_TRUE(t.Shows("*** 遠端主機已中斷連線 ***"));
+    // Nothing was connected, so nobody hung up.
+    EXPECT_FALSE(t.Shows("*** 遠端主機已中斷連線 ***")) << t.Text();
     EXPECT_EQ(t.Session.Error(), 0);
     EXPECT_FALSE(t.Session.IsConnecting());
     // Typing on a closed session is refused by the socket.
@@ -148,6 +149,24 @@ TEST(TelnetSession, RefusedAndClosedLines) {
         EXPECT_STREQ(e.what(), "connect: SocketResolvePort: Invalid Port.");
     }
     EXPECT_FALSE(u.Session.IsConnecting());
+}
+
+TEST(TelnetSession, AConnectionThatWasUpSaysTheFarEndHungUp) {
+    bptest::TScriptedServer server([&](int fd, int) { bptest::SendAll(fd, "bye"); });
+    TTerm t;
+    int closed = 0;
+    t.Session.OnSessionClosed = [&] { ++closed; };
+    t.ConnectTo(server.Port());
+    ASSERT_TRUE(win::PumpUntil([&] { return closed == 1; }, 5000));
+    EXPECT_TRUE(t.Shows("*** 遠端主機已中斷連線 ***")) << t.Text();
+    EXPECT_FALSE(t.Shows("連線失敗!"));
+    // A refused reconnect of the same session shows only its failure.
+    t.Session.Disconnect();
+    t.Screen.ClearScreen();
+    t.ConnectTo(bptest::UnusedPort());
+    ASSERT_TRUE(win::PumpUntil([&] { return closed == 2; }, 5000));
+    EXPECT_TRUE(t.Shows("連線失敗!"));
+    EXPECT_FALSE(t.Shows("*** 遠端主機已中斷連線 ***")) << t.Text();
 }
 
 TEST(TelnetSession, HeldLeadByteDoesNotSurviveReconnect) {

@@ -16,17 +16,17 @@ TTelnetUrl Url(const std::string& body) {
 }
 
 TEST(TelnetUrl, BodyGrammar) {
-    EXPECT_EQ(Url("home;10.0.0.1;2323"), (TTelnetUrl{"home", "10.0.0.1", "2323"}));
-    EXPECT_EQ(Url("host.example:23/"), (TTelnetUrl{"", "host.example", "23"}));
+    EXPECT_EQ(Url("home;10.0.0.1;2323"), (TTelnetUrl{"home", "10.0.0.1", "2323", true}));
+    EXPECT_EQ(Url("host.example:23/"), (TTelnetUrl{"", "host.example", "23", true}));
     EXPECT_EQ(Url("host/"), (TTelnetUrl{"", "host", "23"}));
-    EXPECT_EQ(Url("a;b:99"), (TTelnetUrl{"a", "b", "99"}));
+    EXPECT_EQ(Url("a;b:99"), (TTelnetUrl{"a", "b", "99", true}));
     EXPECT_EQ(Url("b"), (TTelnetUrl{"", "b", "23"}));
     EXPECT_EQ(Url("host:"), (TTelnetUrl{"", "host", "23"}));
     EXPECT_EQ(Url("host:x1"), (TTelnetUrl{"", "host", ""}));
     EXPECT_EQ(Url("alias/;host/"), (TTelnetUrl{"alias", "host", "23"}));
     EXPECT_EQ(Url(";host"), (TTelnetUrl{"", "host", "23"}));
     EXPECT_EQ(Url("alias;"), (TTelnetUrl{"alias", "", "23"}));
-    EXPECT_EQ(Url(":23"), (TTelnetUrl{"", "", "23"}));
+    EXPECT_EQ(Url(":23"), (TTelnetUrl{"", "", "23", true}));
     EXPECT_EQ(Url("h//"), (TTelnetUrl{"", "h/", "23"}));
     // An empty body touches nothing.
     EXPECT_EQ(Url(""), (TTelnetUrl{"unset", "unset", "unset"}));
@@ -60,15 +60,15 @@ TEST(FirstInstance, CommandLineFillsTheBoxes) {
 
     r = Start({"name", "host", "2323"});
     EXPECT_EQ(r.Action, TStartAction::Connect);
-    EXPECT_EQ(r.Fields, (TConnectFields{"name", "host", "2323"}));
+    EXPECT_EQ(r.Fields, (TConnectFields{"name", "host", "2323", true}));
     EXPECT_TRUE(r.SetPendingHost);
 
     r = Start({"host", "23//"});
-    EXPECT_EQ(r.Fields, (TConnectFields{"host", "", "23"}));
+    EXPECT_EQ(r.Fields, (TConnectFields{"host", "", "23", true}));
     EXPECT_FALSE(r.SetPendingHost);
 
     r = Start({"telnet://a;b:99"});
-    EXPECT_EQ(r.Fields, (TConnectFields{"a", "b", "99"}));
+    EXPECT_EQ(r.Fields, (TConnectFields{"a", "b", "99", true}));
     EXPECT_TRUE(r.SetPendingHost);
 
     r = Start({"telnet://b"});
@@ -77,14 +77,47 @@ TEST(FirstInstance, CommandLineFillsTheBoxes) {
     // The port of the URL replaces the second argument's.
     r = Start({"telnet:h:77", "99"});
     EXPECT_EQ(r.Fields.PortBox, "77");
-    // An empty body leaves the host box as the history has it.
+    // A link with nothing after the scheme asks for nothing: no connect
+    // to the history's first host.
     r = Start({"telnet://", "99"});
-    EXPECT_EQ(r.Fields, (TConnectFields{"history", "", "99"}));
+    EXPECT_EQ(r.Action, TStartAction::None);
+    EXPECT_EQ(r.Fields, (TConnectFields{"history", "", "23"}));
+    EXPECT_EQ(Start({"TELNET:"}).Action, TStartAction::None);
 
     // A Big5 alias passes byte for byte.
     std::string alias = win::Utf8ToBig5("批踢踢");
     r = Start({"telnet://" + alias + ";127.0.0.1:2323"});
-    EXPECT_EQ(r.Fields, (TConnectFields{alias, "127.0.0.1", "2323"}));
+    EXPECT_EQ(r.Fields, (TConnectFields{alias, "127.0.0.1", "2323", true}));
+}
+
+// Links from the desktop arrive as UTF-8; the program's text is Big5.
+TEST(FirstInstance, UnicodeArgumentsBecomeBig5AndBig5StaysAsItIs) {
+    const std::string big5 = win::Utf8ToBig5("名稱");
+    ASSERT_EQ(big5.size(), 4u);
+    EXPECT_EQ(ArgumentToBig5("telnet://名稱;127.0.0.1:2324"),
+              "telnet://" + big5 + ";127.0.0.1:2324");
+    // Big5 (as the site-list program passes it) is not valid UTF-8 here.
+    EXPECT_EQ(ArgumentToBig5("telnet://" + big5 + ";h"), "telnet://" + big5 + ";h");
+    // A user-defined Big5 pair and stray high bytes pass byte for byte.
+    EXPECT_EQ(ArgumentToBig5("bbs\xFA\x40x"), "bbs\xFA\x40x");
+    EXPECT_EQ(ArgumentToBig5("\xC0\xAF"), "\xC0\xAF");         // overlong "/"
+    EXPECT_EQ(ArgumentToBig5("\xED\xA0\x80"), "\xED\xA0\x80"); // a surrogate
+    EXPECT_EQ(ArgumentToBig5("\xE5\x90"), "\xE5\x90");         // cut short
+    EXPECT_EQ(ArgumentToBig5("plain-ascii:23"), "plain-ascii:23");
+    EXPECT_EQ(ArgumentToBig5(""), "");
+}
+
+TEST(FirstInstance, HelpAndUnknownOptions) {
+    std::string unknown;
+    EXPECT_EQ(CheckOptions({}, &unknown), TOptionCheck::Run);
+    EXPECT_EQ(CheckOptions({"127.0.0.1", "23", "-"}, &unknown), TOptionCheck::Run);
+    EXPECT_EQ(CheckOptions({"--help"}, &unknown), TOptionCheck::Help);
+    EXPECT_EQ(CheckOptions({"host", "-h"}, &unknown), TOptionCheck::Help);
+    EXPECT_EQ(CheckOptions({"--version", "host"}, &unknown), TOptionCheck::Unknown);
+    EXPECT_EQ(unknown, "--version");
+    const std::string usage = UsageText("BrannocPro");
+    for (const char* form : {"telnet://", "alias;", "host [port]", "alias host port", "script://"})
+        EXPECT_NE(usage.find(form), std::string::npos) << form;
 }
 
 THandover Hand(std::vector<std::string> args) {
@@ -97,10 +130,10 @@ TEST(SecondStart, HandsOverAnythingButNothingOrAScript) {
     EXPECT_TRUE(IsHandover(FirstThree({"host"})));
     EXPECT_TRUE(IsHandover(FirstThree({""})));
 
-    EXPECT_EQ(Hand({"name", "host", "2323"}), (THandover{"name", "host", "2323", ""}));
-    EXPECT_EQ(Hand({"host", "23//"}), (THandover{"host", "host", "23", ""}));
+    EXPECT_EQ(Hand({"name", "host", "2323"}), (THandover{"name", "host", "2323", "", true}));
+    EXPECT_EQ(Hand({"host", "23//"}), (THandover{"host", "host", "23", "", true}));
     EXPECT_EQ(Hand({"host"}), (THandover{"host", "host", "23", ""}));
-    EXPECT_EQ(Hand({"telnet://a;b:99"}), (THandover{"a", "b", "99", ""}));
+    EXPECT_EQ(Hand({"telnet://a;b:99"}), (THandover{"a", "b", "99", "", true}));
     EXPECT_EQ(Hand({"TELNET:b/"}), (THandover{"b", "b", "23", ""}));
     EXPECT_EQ(Hand({"telnet://alias;"}), (THandover{"alias", "", "23", ""}));
     // An empty body leaves the host empty: the second start only brings
@@ -111,6 +144,8 @@ TEST(SecondStart, HandsOverAnythingButNothingOrAScript) {
 TEST(HandoverFile, RoundTripAndDefaults) {
     THandover h{win::Utf8ToBig5("站"), "127.0.0.1", "2323", "77"};
     bool hasHost = false;
+    EXPECT_EQ(ReadHandoverFile(HandoverFileText(h), &hasHost), h);
+    h.PortGiven = true;
     EXPECT_EQ(ReadHandoverFile(HandoverFileText(h), &hasHost), h);
     EXPECT_TRUE(hasHost);
     EXPECT_NE(HandoverFileText(h).find("[Para]\r\nAlias="), std::string::npos);

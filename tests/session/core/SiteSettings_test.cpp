@@ -120,6 +120,17 @@ TEST(SiteSettingsPath, ListSearchFoldsAsciiOnly) {
     EXPECT_EQ(FindAlias(pair, "\xA4\x41"), 0);
 }
 
+// A port the user gave in a link or on the command line wins over the
+// book site's of the same name; without one the site's port stands.
+TEST(SiteSettingsSite, AGivenPortWinsOverTheSitesPort) {
+    Fixture fx;
+    fx.in.PortText = "4444";
+    fx.in.PortGiven = true;
+    EXPECT_EQ(fx.Apply({}, nullptr).Port, "4444");
+    fx.in.PortGiven = false;
+    EXPECT_EQ(fx.Apply({}, nullptr).Port, "2323");
+}
+
 TEST(SiteSettingsSite, SectionValuesReachTheSession) {
     Fixture fx;
     TSiteFormFields f;

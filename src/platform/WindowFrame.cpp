@@ -1,0 +1,198 @@
+#include "platform/WindowFrame.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#ifdef BP_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
+namespace win {
+
+namespace {
+
+// The last frame a window manager told us of in this run: the best guess
+// for a window it has not answered for.
+QMargins gLastKnown;
+bool gHaveLastKnown = false;
+
+QMargins Remember(const QMargins& m) {
+    gLastKnown = m;
+    gHaveLastKnown = true;
+    return m;
+}
+
+#ifdef BP_HAVE_XCB
+
+// How long to wait for the manager's answer to a frame request.
+constexpr auto kRequestWait = std::chrono::milliseconds(500);
+
+struct TXcb {
+    xcb_connection_t* Connection = nullptr;
+    xcb_window_t Root = 0;
+    xcb_atom_t FrameExtents = 0, RequestFrameExtents = 0, Supported = 0, WmCheck = 0;
+};
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    xcb_atom_t a = r ? r->atom : 0;
+    free(r);
+    return a;
+}
+
+// The display's connection and the atoms, or none off X11.
+const TXcb* Xcb() {
+    static TXcb x;
+    static bool tried = false;
+    if (tried) return x.Connection ? &x : nullptr;
+    tried = true;
+    auto* app = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!app || !app->connection()) return nullptr;
+    x.Connection = app->connection();
+    const xcb_setup_t* setup = xcb_get_setup(x.Connection);
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
+    if (!it.rem) {
+        x.Connection = nullptr;
+        return nullptr;
+    }
+    x.Root = it.data->root;
+    x.FrameExtents = Atom(x.Connection, "_NET_FRAME_EXTENTS");
+    x.RequestFrameExtents = Atom(x.Connection, "_NET_REQUEST_FRAME_EXTENTS");
+    x.Supported = Atom(x.Connection, "_NET_SUPPORTED");
+    x.WmCheck = Atom(x.Connection, "_NET_SUPPORTING_WM_CHECK");
+    return &x;
+}
+
+// The 32-bit values of a property (empty when it is not set).
+std::vector<uint32_t> Property(const TXcb& x, xcb_window_t w, xcb_atom_t prop, xcb_atom_t type,
+                               uint32_t count) {
+    std::vector<uint32_t> v;
+    xcb_get_property_reply_t* r = xcb_get_property_reply(
+        x.Connection, xcb_get_property(x.Connection, 0, w, prop, type, 0, count), nullptr);
+    if (r && r->format == 32 && r->type == type) {
+        const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(r));
+        v.assign(data, data + xcb_get_property_value_length(r) / 4);
+    }
+    free(r);
+    return v;
+}
+
+// _NET_FRAME_EXTENTS of the window: left, right, top, bottom.
+bool ReadExtents(const TXcb& x, xcb_window_t w, QMargins* m) {
+    std::vector<uint32_t> e = Property(x, w, x.FrameExtents, XCB_ATOM_CARDINAL, 4);
+    if (e.size() != 4) return false;
+    auto clamp = [](uint32_t v) { return static_cast<int>(std::min<uint32_t>(v, 4096)); };
+    *m = QMargins(clamp(e[0]), clamp(e[2]), clamp(e[1]), clamp(e[3]));
+    return true;
+}
+
+bool WindowManagerRuns(const TXcb& x) {
+    return !Property(x, x.Root, x.WmCheck, XCB_ATOM_WINDOW, 1).empty();
+}
+
+bool ManagerAnswersRequests(const TXcb& x) {
+    std::vector<uint32_t> atoms = Property(x, x.Root, x.Supported, XCB_ATOM_ATOM, 4096);
+    return std::find(atoms.begin(), atoms.end(), x.RequestFrameExtents) != atoms.end();
+}
+
+// Asks the manager to announce the frame it will give the window, then
+// waits a little for the answer.
+bool RequestExtents(const TXcb& x, xcb_window_t w, QMargins* m) {
+    xcb_client_message_event_t ev;
+    std::memset(&ev, 0, sizeof ev);
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = w;
+    ev.type = x.RequestFrameExtents;
+    xcb_send_event(x.Connection, 0, x.Root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&ev));
+    xcb_flush(x.Connection);
+    const auto until = std::chrono::steady_clock::now() + kRequestWait;
+    for (;;) {
+        if (ReadExtents(x, w, m)) return true;
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// The frame on X11; false when this is not an X11 display.
+bool X11Margins(const QWidget* window, QMargins* m) {
+    const TXcb* x = Xcb();
+    if (!x) return false;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    if (ReadExtents(*x, id, m)) {
+        Remember(*m);
+        return true;
+    }
+    if (!WindowManagerRuns(*x)) {
+        *m = QMargins(); // nobody draws a frame
+        return true;
+    }
+    if (ManagerAnswersRequests(*x) && RequestExtents(*x, id, m)) {
+        Remember(*m);
+        return true;
+    }
+    // A manager that tells nothing: what the toolkit measured once the
+    // window is framed, else the last frame seen.
+    const QMargins measured = window->windowHandle() ? window->windowHandle()->frameMargins()
+                                                     : QMargins();
+    if (!measured.isNull()) {
+        *m = Remember(measured);
+        return true;
+    }
+    *m = gHaveLastKnown ? gLastKnown : QMargins();
+    return true;
+}
+
+#endif
+
+} // namespace
+
+QMargins FrameMargins(const QWidget* window) {
+    if (!window) return {};
+    window = window->window();
+    (void)window->winId(); // the native window the frame belongs to
+#ifdef BP_HAVE_XCB
+    QMargins m;
+    if (X11Margins(window, &m)) return m;
+#endif
+    // Other platforms: what the toolkit knows (empty where windows have no
+    // frame, such as offscreen), else the last frame seen.
+    const QMargins measured =
+        window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
+    if (!measured.isNull() || !gHaveLastKnown) return measured;
+    return gLastKnown;
+}
+
+QRect FrameRect(const QWidget* window) {
+    if (!window) return {};
+    window = window->window();
+    return window->geometry().marginsAdded(FrameMargins(window));
+}
+
+void SetFrameRect(QWidget* window, const QRect& outer) {
+    if (!window) return;
+    window = window->window();
+    const QMargins m = FrameMargins(window);
+    window->setGeometry(outer.x() + m.left(), outer.y() + m.top(),
+                        std::max(1, outer.width() - m.left() - m.right()),
+                        std::max(1, outer.height() - m.top() - m.bottom()));
+}
+
+void MoveFrameTo(QWidget* window, const QPoint& topLeft) {
+    if (!window) return;
+    window = window->window();
+    const QMargins m = FrameMargins(window);
+    window->setGeometry(QRect(topLeft + QPoint(m.left(), m.top()), window->size()));
+}
+
+} // namespace win

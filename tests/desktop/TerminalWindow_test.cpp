@@ -1,0 +1,147 @@
+// The terminal's main window on a real desktop under a window manager:
+// where it is placed and how big it is are its frame's, as the user sees
+// them, and the place the user left is the place the next start shows.
+#include "../support/Desktop.h"
+
+#include "../support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <regex>
+#include <thread>
+
+namespace {
+
+using desk::TDesktopTest;
+using desk::TRect;
+
+class TerminalWindow : public TDesktopTest {
+protected:
+    void SetUp() override {
+        TDesktopTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        Box.CopyProgram("BrannocPro");
+    }
+    // Starts the program (with no site to connect unless args name one),
+    // waits for its window.
+    std::string Start(TPeerProcess*& program, std::vector<std::string> args = {}) {
+        program = &StartProgram("BrannocPro", std::move(args));
+        return Display->WaitWindow(program->Pid, "Brannoc");
+    }
+    // Starts the program with a session on the peer (the find and trace
+    // commands need one); its window once the session is connected.
+    std::string StartConnected(TPeerProcess*& program, const desk::TRecordingPeer& peer) {
+        Box.Write("bin/Brannoc.ini", "[Windows]\r\nAsk=1\r\n[Hosts]\r\nh0=127.0.0.1\r\n");
+        std::string w = Start(program, {"127.0.0.1", peer.PortStr()});
+        return !w.empty() && peer.WaitAccepted() ? w : std::string();
+    }
+    // Picks a menu item as the user does: a click on the menu bar's first
+    // menu (檔案), Right to the wanted one (menu 0 is 檔案), then the items'
+    // keys. Each step waits for the menu it opens, which takes the keys
+    // once it is up.
+    void Menu(const std::string& window, int menu, const std::string& keys) {
+        Display->SettledFrame(window);
+        Display->Activate(window);
+        desk::WaitFor([&] { return Display->ActiveWindow() == window; }, 5000);
+        const TRect c = Display->Client(window);
+        const pid_t pid = Pid(window);
+        // The start's desktop shot hides and shows the window once.
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        const std::vector<std::string> before = Display->Windows(pid);
+        auto popup = [&] {
+            for (const std::string& id : Display->Windows(pid))
+                if (std::find(before.begin(), before.end(), id) == before.end()) return id;
+            return std::string();
+        };
+        Display->Click(c.X + 15, c.Y + 10);
+        std::string open;
+        desk::WaitFor([&] { return !(open = popup()).empty(); }, 5000);
+        for (int moved = 0, tries = 0; moved < menu && tries < 4 * menu; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            Display->Key("Right");
+            // The first Right may only pick the open menu's first item.
+            std::string now;
+            if (desk::WaitFor([&] { return (now = popup()) != open && !now.empty(); }, 700))
+                open = now, ++moved;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Display->Key(keys, 300);
+    }
+    pid_t Pid(const std::string& window) {
+        return pid_t(std::atoi(Display->Run("xdotool getwindowpid " + window).c_str()));
+    }
+    // Closes the window as the user does (the window manager's Alt+F4).
+    void CloseByUser(TPeerProcess& program, const std::string& window) {
+        Display->Activate(window);
+        Display->Key("alt+F4");
+        EXPECT_EQ(program.Wait(15000), 0) << "the program did not end on Alt+F4";
+    }
+    int IniValue(const std::string& key) {
+        std::smatch m;
+        const std::string ini = Box.Read("bin/Brannoc.ini");
+        std::regex re("\r\n" + key + "=(-?[0-9]+)\r\n");
+        return std::regex_search(ini, m, re) ? std::stoi(m[1]) : -99999;
+    }
+};
+
+TEST_F(TerminalWindow, FrameStaysWhereItWasAcrossRestarts) {
+    Box.Write("bin/Brannoc.ini", "[Windows]\r\nAsk=1\r\nTop=100\r\nLeft=100\r\nWidth=900\r\n"
+                                 "Height=700\r\n[Hosts]\r\nh0=127.0.0.1\r\n");
+    const TRect expected{100, 100, 900, 700};
+    for (int round = 0; round < 10; ++round) {
+        TPeerProcess* program = nullptr;
+        std::string w = Start(program);
+        ASSERT_FALSE(w.empty()) << "round " << round << ": no window";
+        EXPECT_EQ(Display->SettledFrame(w), expected) << "round " << round;
+        CloseByUser(*program, w);
+        EXPECT_EQ(IniValue("Left"), 100) << "round " << round;
+        EXPECT_EQ(IniValue("Top"), 100) << "round " << round;
+        EXPECT_EQ(IniValue("Width"), 900) << "round " << round;
+        EXPECT_EQ(IniValue("Height"), 700) << "round " << round;
+    }
+}
+
+TEST_F(TerminalWindow, FirstStartsWholeWindowLiesOnTheScreen) {
+    Box.Write("bin/Brannoc.ini", "[Windows]\r\nAsk=1\r\n[Hosts]\r\nh0=127.0.0.1\r\n");
+    TPeerProcess* program = nullptr;
+    std::string w = Start(program);
+    ASSERT_FALSE(w.empty());
+    const TRect frame = Display->SettledFrame(w);
+    EXPECT_TRUE(frame.Inside(Display->Screen())) << "frame " << frame;
+}
+
+// The find window's frame sits in the main window's bottom-right corner,
+// which for a window as large as the screen is the screen's: all of it is
+// on the screen.
+TEST_F(TerminalWindow, FindWindowLiesOnTheScreenInTheMainWindowsCorner) {
+    desk::TRecordingPeer peer;
+    TPeerProcess* program = nullptr;
+    std::string w = StartConnected(program, peer);
+    ASSERT_FALSE(w.empty()) << "no window or no session";
+    const TRect main = Display->SettledFrame(w);
+    Menu(w, 1, "f"); // 編輯 > 尋找...
+    std::string find = Display->WaitWindow(program->Pid, "尋找字串");
+    ASSERT_FALSE(find.empty()) << "no find window";
+    const TRect frame = Display->SettledFrame(find);
+    EXPECT_TRUE(frame.Inside(Display->Screen())) << "frame " << frame;
+    EXPECT_EQ(frame.Right(), main.Right()) << "frame " << frame << " main " << main;
+    EXPECT_EQ(frame.Bottom(), main.Bottom()) << "frame " << frame << " main " << main;
+}
+
+// The trace window's frame sits in the screen's bottom-right corner.
+TEST_F(TerminalWindow, TraceWindowSitsInTheScreensCorner) {
+    desk::TRecordingPeer peer;
+    TPeerProcess* program = nullptr;
+    std::string w = StartConnected(program, peer);
+    ASSERT_FALSE(w.empty()) << "no window or no session";
+    Menu(w, 0, "e"); // 檔案 > 讀入追蹤畫面...
+    std::string trace = Display->WaitWindow(program->Pid, "追蹤對話框");
+    ASSERT_FALSE(trace.empty()) << "no trace window";
+    const TRect frame = Display->SettledFrame(trace);
+    EXPECT_EQ(frame.Right(), Display->Width()) << "frame " << frame;
+    EXPECT_EQ(frame.Bottom(), Display->Height()) << "frame " << frame;
+}
+
+} // namespace
