@@ -174,6 +174,8 @@ bool ValidUtf8(const std::string& s, bool* nonAscii) {
 } // namespace
 
 std::string ArgumentToBig5(const std::string& arg) {
+    // A script's file name is the file system's own bytes, never text.
+    if (IsScriptArgument(arg)) return arg;
     bool nonAscii = false;
     if (!ValidUtf8(arg, &nonAscii) || !nonAscii) return arg;
     return win::Utf8ToBig5(arg);

@@ -64,7 +64,8 @@ std::string PortArgument(const std::string& p2);
 
 // An argument as the program's Big5 bytes. The desktop hands arguments
 // over as UTF-8: one that is valid UTF-8 and not plain ASCII is converted;
-// anything else (the site-list program passes Big5) stays as it is.
+// anything else (the site-list program passes Big5) stays as it is, and so
+// does a "SCRIPT://" argument, whose file name is the file system's bytes.
 std::string ArgumentToBig5(const std::string& arg);
 
 // The first three arguments (missing ones empty).

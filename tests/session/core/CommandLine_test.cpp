@@ -105,6 +105,8 @@ TEST(FirstInstance, UnicodeArgumentsBecomeBig5AndBig5StaysAsItIs) {
     EXPECT_EQ(ArgumentToBig5("\xE5\x90"), "\xE5\x90");         // cut short
     EXPECT_EQ(ArgumentToBig5("plain-ascii:23"), "plain-ascii:23");
     EXPECT_EQ(ArgumentToBig5(""), "");
+    // A script's file name is opened as the file system spells it.
+    EXPECT_EQ(ArgumentToBig5("script:///tmp/腳本.txt"), "script:///tmp/腳本.txt");
 }
 
 TEST(FirstInstance, HelpAndUnknownOptions) {
