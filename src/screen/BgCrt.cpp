@@ -2,6 +2,8 @@
 
 #include "screen/ScreenExport.h"
 
+#include "screen/core/RefreshSchedule.h"
+
 #include "platform/core/Big5.h"
 #include "platform/core/Ticks.h"
 
@@ -9,6 +11,7 @@
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
@@ -17,6 +20,10 @@
 #include <climits>
 #include <mutex>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 const std::array<TColor, 16> DefaultFgColors = {
     0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA, 0xAAAA00, 0xAAAAAA,
     0x555555, 0x5555FF, 0x55FF55, 0x55FFFF, 0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF};
@@ -24,8 +31,7 @@ const std::array<TColor, 16> DefaultBgColors = DefaultFgColors;
 
 namespace {
 
-constexpr int IdleRefreshMs = 100;
-constexpr int BusyRefreshMs = 3;
+constexpr int BusyRefreshMs = screen::RefreshBusyMs;
 
 bool Elapsed(std::uint32_t now, std::uint32_t since, unsigned ms) {
     return std::uint32_t(now - since) > ms;
@@ -51,10 +57,9 @@ TBgCrt::TBgCrt(QWidget* parent)
     const std::uint32_t now = win::GetTickCount();
     FLastBlink = now;
     FTimerLast = {now, now, now};
+    // Started when there is something to look at: output, a blink, a timer.
     FRefreshTimer.setTimerType(Qt::PreciseTimer);
-    FRefreshTimer.setInterval(IdleRefreshMs);
     connect(&FRefreshTimer, &QTimer::timeout, this, [this] { RefreshTimerTick(); });
-    FRefreshTimer.start();
     FCaretTimer.setInterval(int(FCursorBlinkInterval));
     connect(&FCaretTimer, &QTimer::timeout, this, [this] { CaretBlinkTick(); });
 
@@ -79,16 +84,38 @@ void TBgCrt::OnGuiThread(std::function<void()> fn) {
 }
 
 void TBgCrt::WriteMarked() {
-    // Called for every write, on any thread: only the first write after a
-    // render reaches Qt, to switch the refresh timer to its short period.
+    // Called for every write, on any thread: only the first write after the
+    // timer last went quiet reaches Qt, to start its short period.
     if (FFastPending.exchange(true)) return;
     QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (!FRefreshStopped && FRefreshTimer.interval() != BusyRefreshMs)
-                FRefreshTimer.setInterval(BusyRefreshMs);
-        },
-        Qt::QueuedConnection);
+        this, [this] { ScheduleTick(); }, Qt::QueuedConnection);
+}
+
+bool TBgCrt::CanRender() const {
+    return FLoaded && FDisplayOn && isVisible();
+}
+
+void TBgCrt::ScheduleTick() {
+    if (FRefreshStopped) return;
+    screen::TRefreshState st;
+    {
+        std::lock_guard<TRenderGuard> g(FScreen.Rendering);
+        st.RenderPending = FScreen.NeedRender && CanRender();
+        // Quiet from here on: the next write starts the timer again.
+        if (!st.RenderPending) FFastPending = false;
+    }
+    st.Now = win::GetTickCount();
+    st.Blinking = FViewHasBlink && CanRender() && !FPicturesReleased;
+    st.LastBlink = FLastBlink;
+    st.BlinkInterval = FBlinkInterval;
+    st.TimerInterval = FTimerInterval;
+    st.TimerLast = FTimerLast;
+    const int delay = screen::NextRefreshDelay(st);
+    if (delay < 0)
+        FRefreshTimer.stop();
+    else if (!(delay == BusyRefreshMs && FRefreshTimer.isActive() &&
+               FRefreshTimer.interval() == BusyRefreshMs))
+        FRefreshTimer.start(delay);
 }
 
 void TBgCrt::ScheduleRender() {
@@ -247,6 +274,7 @@ void TBgCrt::RefreshLayout() {
     FNeedRefreshLater = false;
     CalcCellMetrics();
     CheckFullRepaint();
+    if (FPicturesReleased) return; // built again, whole, when shown
     if (FLoaded && FScreenBack && FMirror) {
         UpdateBackground();
         return;
@@ -351,7 +379,7 @@ void TBgCrt::SetScreenShoot(TMyBitmap* bitmap) {
 }
 
 void TBgCrt::UpdateBackground() {
-    if (!FScreenBack || !FMirror || !FLoaded) return;
+    if (!FScreenBack || !FMirror || !FLoaded || FPicturesReleased) return;
     int W = width(), H = height();
     const TSizeCheck check = CheckBackgroundSize(W, H);
     if (!check.Accept) {
@@ -423,13 +451,30 @@ QRect TBgCrt::RenderDirty() {
                              (right + 2 - start) * FGeometry.CellWidth, FGeometry.CellHeight);
         }
     }
+    ScanViewBlink();
     AfterRender();
     s.ResetDirty();
     return changed & rect();
 }
 
+void TBgCrt::ScanViewBlink() {
+    const int cols = FScreen.Columns();
+    FViewHasBlink = false;
+    for (int r = 0; r < FScreen.Rows() && !FViewHasBlink; ++r) {
+        const int index = FScreen.ViewRow() + r;
+        if (index < 0 || index >= FScreen.RowCount()) break;
+        FViewHasBlink = RowHasBlink(FScreen.Row(index), cols);
+    }
+}
+
 void TBgCrt::RefreshTimerTick() {
-    if (FInTick || DisplayBitmap().Width() == 0 || !FLoaded) return;
+    if (FInTick) return;
+    if (!FLoaded || (DisplayBitmap().Width() == 0 && !FPicturesReleased)) {
+        // Nothing to draw on yet: loading or a new size starts it again.
+        FRefreshTimer.stop();
+        FFastPending = false;
+        return;
+    }
     FInTick = true;
     const std::uint32_t now = win::GetTickCount();
     if (FDisplayOn && isVisible()) {
@@ -438,28 +483,35 @@ void TBgCrt::RefreshTimerTick() {
             if (FScreen.NeedRender) {
                 FScreen.NeedRender = false;
                 FFastPending = false;
-                FRefreshTimer.setInterval(IdleRefreshMs);
-                const QRect changed = RenderDirty();
-                if (FFullRepaint) {
-                    FFullRepaint = false;
-                    update();
-                } else if (!changed.isEmpty()) {
-                    update(changed);
-                }
                 g.unlock();
-                UpdateCaretPos();
-                ShowCursor();
+                if (FPicturesReleased) {
+                    // Drawn whole by the paint that builds the pictures
+                    // again, if any of the screen is seen at all.
+                    update();
+                } else {
+                    g.lock();
+                    const QRect changed = RenderDirty();
+                    if (FFullRepaint) {
+                        FFullRepaint = false;
+                        update();
+                    } else if (!changed.isEmpty()) {
+                        update(changed);
+                    }
+                    g.unlock();
+                    UpdateCaretPos();
+                    ShowCursor();
+                }
                 g.lock();
             }
             FScreen.LastWriteTick = now;
         }
-        if (!FScreen.NeedRender && FRefreshTimer.interval() != IdleRefreshMs) {
-            // A timer switch queued by a write that was rendered meanwhile.
-            FFastPending = false;
-            FRefreshTimer.setInterval(IdleRefreshMs);
-        }
     }
-    if (Elapsed(now, FLastBlink, FBlinkInterval) && !SelectionShown) BlinkStep();
+    if (Elapsed(now, FLastBlink, FBlinkInterval)) {
+        if (SelectionShown)
+            FLastBlink = now; // paused while a selection is shown
+        else
+            BlinkStep();
+    }
     const TNotifyEvent* events[3] = {&OnTimer1, &OnTimer2, &OnTimer3};
     for (int n = 0; n < 3; ++n) {
         if (FTimerInterval[n] == 0 || std::uint32_t(now - FTimerLast[n]) < FTimerInterval[n])
@@ -468,6 +520,7 @@ void TBgCrt::RefreshTimerTick() {
         if (*events[n]) (*events[n])(this);
     }
     FInTick = false;
+    ScheduleTick();
 }
 
 void TBgCrt::BlinkStep() {
@@ -477,15 +530,32 @@ void TBgCrt::BlinkStep() {
     std::lock_guard<TRenderGuard> g(FScreen.Rendering);
     const TRenderContext ctx = RenderContext();
     const int cols = FScreen.Columns();
+    bool blinking = false;
     for (int r = 0; r < FScreen.Rows(); ++r) {
         const int index = FScreen.ViewRow() + r;
         if (index >= FScreen.RowCount()) break;
         const TRow& row = FScreen.Row(index);
         if (!RowHasBlink(row, cols)) continue;
+        blinking = true;
         DrawBlinkingCells(ctx, row, r);
-        update(QRect(FGeometry.MarginX, FGeometry.MarginY + r * FGeometry.CellHeight,
-                     (cols + 1) * FGeometry.CellWidth, FGeometry.CellHeight));
+        // Only the span of the blinking cells is shown again (one cell more
+        // on the right for the second half of a two-cell character).
+        int first = cols, last = -1;
+        for (int c = 0; c < cols && c < RowCells; ++c)
+            if (row.Cells[c].Blink) {
+                first = std::min(first, c);
+                last = c;
+            }
+        update(QRect(FGeometry.MarginX + first * FGeometry.CellWidth,
+                     FGeometry.MarginY + r * FGeometry.CellHeight,
+                     (last + 2 - first) * FGeometry.CellWidth, FGeometry.CellHeight));
     }
+    FViewHasBlink = blinking;
+}
+
+void TBgCrt::SetBlinkInterval(unsigned v) {
+    FBlinkInterval = v;
+    ScheduleTick();
 }
 
 void TBgCrt::RedrawScreen() {
@@ -502,7 +572,10 @@ void TBgCrt::RedrawScreen() {
 
 void TBgCrt::DoRedraw() {
     FRedrawPending = false;
-    if (!FLoaded || !FDisplayOn || !isVisible() || DisplayBitmap().Empty()) return;
+    if (!FLoaded || !FDisplayOn || !isVisible() || DisplayBitmap().Empty()) {
+        ScheduleTick(); // the refresh timer takes it once it can
+        return;
+    }
     {
         std::lock_guard<TRenderGuard> g(FScreen.Rendering);
         FScreen.NeedRender = false;
@@ -511,6 +584,7 @@ void TBgCrt::DoRedraw() {
     FFullRepaint = false;
     update();
     UpdateCaretPos();
+    ScheduleTick();
 }
 
 void TBgCrt::StopRefresh() {
@@ -672,6 +746,7 @@ void TBgCrt::SetTimerInterval(int n, unsigned v) {
     if (n < 1 || n > 3) return;
     FTimerInterval[n - 1] = v;
     FTimerLast[n - 1] = win::GetTickCount();
+    ScheduleTick();
 }
 
 // ---- Qt events -----------------------------------------------------------------------
@@ -697,6 +772,8 @@ void TBgCrt::Paste() {
 }
 
 void TBgCrt::paintEvent(QPaintEvent* event) {
+    FPaintedSinceSweep = true;
+    if (FPicturesReleased && FDisplayOn) RestorePictures();
     QPainter p(this);
     const QRect dirty = event->rect();
     const QImage image = DisplayBitmap().Image();
@@ -741,6 +818,82 @@ void TBgCrt::resizeEvent(QResizeEvent* event) {
 void TBgCrt::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!FLoaded) Loaded();
+    ScheduleTick(); // output that came while hidden, blinking cells
+}
+
+// ---- Pictures of an unseen screen ----------------------------------------------------
+
+namespace {
+
+// A widget that hides what lies under it: a session window, or a widget
+// that paints all of its area.
+bool Hides(const QWidget* w) {
+    return qobject_cast<const QMdiSubWindow*>(w) || w->testAttribute(Qt::WA_OpaquePaintEvent) ||
+           w->autoFillBackground();
+}
+
+} // namespace
+
+bool TBgCrt::Unseen() const {
+    if (!isVisible()) return true;
+    if (window()->isMinimized()) return true;
+    // What is left of the screen after each ancestor's clip and the shown
+    // siblings stacked above it, in that ancestor's coordinates.
+    QRegion seen(rect());
+    const QWidget* w = this;
+    while (!w->isWindow() && w->parentWidget()) {
+        const QWidget* parent = w->parentWidget();
+        seen.translate(w->pos());
+        seen &= parent->rect();
+        const QObjectList& kids = parent->children();
+        for (qsizetype i = kids.indexOf(const_cast<QWidget*>(w)) + 1; i < kids.size(); ++i) {
+            const auto* sibling = qobject_cast<const QWidget*>(kids.at(i));
+            if (sibling && !sibling->isWindow() && sibling->isVisible() && Hides(sibling))
+                seen -= sibling->geometry();
+        }
+        if (seen.isEmpty()) return true;
+        w = parent;
+    }
+    return seen.isEmpty();
+}
+
+bool TBgCrt::ReleasePictures() {
+    if (FPicturesReleased || !FLoaded || DisplayBitmap().Empty()) return false;
+    // A display the owner gave without a background cannot be built again.
+    if (FMirror && !FScreenBack) return false;
+    FPicturesReleased = true;
+    if (FMirror) {
+        FMirror->Bitmap() = TPixelBuffer();
+        FScreenBack->Bitmap() = TPixelBuffer();
+    } else {
+        FOwnDisplay.Bitmap() = TPixelBuffer();
+    }
+    FGlyphCache.Clear();
+    ScheduleTick(); // no blink steps while nothing shows them
+#if defined(__GLIBC__)
+    // Big freed blocks in the middle of the heap go back to the system.
+    malloc_trim(0);
+#endif
+    return true;
+}
+
+bool TBgCrt::ReleasePicturesIfUnseen() {
+    // A paint since the last call says the screen is seen, whatever the
+    // geometry says.
+    if (std::exchange(FPaintedSinceSweep, false)) return false;
+    return !FPicturesReleased && Unseen() && ReleasePictures();
+}
+
+void TBgCrt::RestorePictures() {
+    FPicturesReleased = false;
+    RefreshLayout(); // the background composed again, every cell marked
+    {
+        std::lock_guard<TRenderGuard> g(FScreen.Rendering);
+        FScreen.NeedRender = false;
+        RenderDirty();
+    }
+    FFullRepaint = false;
+    ScheduleTick();
 }
 
 void TBgCrt::focusInEvent(QFocusEvent* event) {

@@ -179,7 +179,7 @@ public:
     unsigned Interval() const { return FInterval; }
     void SetInterval(unsigned v) { FInterval = v; }
     unsigned BlinkInterval() const { return FBlinkInterval; }
-    void SetBlinkInterval(unsigned v) { FBlinkInterval = v; }
+    void SetBlinkInterval(unsigned v);
     unsigned TimerInterval(int n) const; // n = 1..3
     void SetTimerInterval(int n, unsigned v);
     unsigned Timer1Interval() const { return TimerInterval(1); }
@@ -240,7 +240,24 @@ public:
     bool IsLoaded() const { return FLoaded; }
 
     // The refresh timer's work: render after a pause, blink, user timers.
+    // The timer runs only while one of them waits (see RefreshSchedule).
     void RefreshTimerTick();
+
+    // ---- Off-screen pictures of a screen nobody sees ---------------------------------
+    // True when the screen cannot be seen: hidden, its window minimized, or
+    // covered whole by windows above it (sibling session windows or opaque
+    // widgets).
+    bool Unseen() const;
+    // Frees the display and composed background bitmaps and the glyph cache;
+    // the next paint builds them again and draws every cell. Output that
+    // arrives meanwhile is kept in the buffer only. False when there was
+    // nothing to free or they could not be rebuilt.
+    bool ReleasePictures();
+    // Frees the pictures when the screen is unseen and was not painted since
+    // the last call: the owner calls it now and then (the main window does
+    // once a second).
+    bool ReleasePicturesIfUnseen();
+    bool PicturesReleased() const { return FPicturesReleased; }
 
     // State for tests and the selection code.
     bool BlinkPhase() const { return FBlinkPhase; }
@@ -357,6 +374,13 @@ private:
     void BlinkStep();
     void DoRedraw();
     void EnsureOwnDisplaySize();
+    // Starts, moves or stops the refresh timer for what waits next.
+    void ScheduleTick();
+    // Output can be rendered now: loaded, display on, shown.
+    bool CanRender() const;
+    // Notes whether the view shows blinking cells; call with the guard held.
+    void ScanViewBlink();
+    void RestorePictures();
 
     void SelectionMousePress(QMouseEvent* event);
     void SelectionMouseMove(QMouseEvent* event);
@@ -427,6 +451,9 @@ private:
     bool FLazyRefresh = false;
     bool FNeedRefreshLater = false;
     bool FLazyChangeFont = false;
+    bool FViewHasBlink = false;
+    bool FPicturesReleased = false;
+    bool FPaintedSinceSweep = false;
 
     std::atomic<bool> FFastPending{false};
     std::atomic<bool> FSyncPending{false};

@@ -16,6 +16,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -212,6 +214,28 @@ void TkvMainForm::ReconnectAllClick(QObject*) {
 
 // ---- Housekeeping ----------------------------------------------------------------------
 
+namespace {
+
+// The clock panel keeps one size, wide enough for any time of day, so a new
+// time repaints the panel alone instead of laying the status bar out again.
+void ShowTimeOfDay(QLabel* panel, const QString& text) {
+    if (!panel) return;
+    if (panel->minimumSize() != panel->maximumSize()) {
+        const QFontMetrics fm(panel->font());
+        const int m = panel->margin() * 2 + panel->contentsMargins().left() +
+                      panel->contentsMargins().right() + 2 * panel->frameWidth();
+        int widest = 0;
+        for (const char* t : {"00:00:00", "22:22:22", "88:88:88"})
+            widest = std::max(widest, fm.horizontalAdvance(QString::fromUtf8("現在時間: ") +
+                                                           QString::fromLatin1(t)));
+        panel->setFixedSize(std::max(panel->minimumWidth(), widest + m + fm.averageCharWidth()),
+                            panel->sizeHint().height());
+    }
+    panel->setText(text);
+}
+
+} // namespace
+
 void TkvMainForm::FlashTimerTimer() {
     if (InTimer || QCoreApplication::closingDown()) return;
     InTimer = true;
@@ -220,8 +244,11 @@ void TkvMainForm::FlashTimerTimer() {
         ~TLeave() { F = false; }
     } leave{InTimer};
 
-    // 1.
-    SetStatusText(3, QString::fromUtf8("現在時間: ") + QTime::currentTime().toString("HH:mm:ss"));
+    // 1. Not while the window is minimized or hidden: nobody reads it, and
+    // the next tick after it is back sets it again.
+    if (isVisible() && !isMinimized())
+        ShowTimeOfDay(StatusPanels[3],
+                      QString::fromUtf8("現在時間: ") + QTime::currentTime().toString("HH:mm:ss"));
     // 2.
     if (session::BeepFlashStep(FlashCounter, Settings.ClearBeepInterval) && OnBeepFlashEnd)
         OnBeepFlashEnd();
@@ -234,6 +261,10 @@ void TkvMainForm::FlashTimerTimer() {
         RemoveIdleSessions();
     else if (pass == session::THousekeepingPass::ReconnectIdle)
         ReconnectIdleSessions(all);
+    // Sessions nobody sees (covered, minimized, hidden) give their window-
+    // sized pictures back; the next paint of one builds them again.
+    for (TConnection* s : Sessions)
+        s->ReleasePicturesIfUnseen();
 }
 
 void TkvMainForm::RemoveIdleSessions() {

@@ -111,7 +111,7 @@ TEST_F(TScreenFixture, DefaultsOfAScreenAndAnEmulator) {
     EXPECT_EQ(s.OnHyperlinkBackColor, 0x0000FFu);
     EXPECT_TRUE(s.BlinkPhase());
     EXPECT_FALSE(s.LazyRefresh() || s.NeedRefreshLater() || s.LazyChangeFont());
-    EXPECT_EQ(s.RefreshIntervalMs(), 100);
+    EXPECT_FALSE(s.RefreshActive()) << "nothing to look at before anything is shown";
     EXPECT_EQ(s.ScrollBar(), nullptr);
 
     TVtEmul v;
@@ -166,7 +166,7 @@ TEST_F(TScreenFixture, RenderingWaitsForAPauseInTheOutput) {
     s.RefreshTimerTick(); // 21 ms of quiet
     EXPECT_EQ(s.Renders, before + 1);
     EXPECT_FALSE(s.Screen().NeedRender);
-    EXPECT_EQ(s.RefreshIntervalMs(), 100);
+    EXPECT_FALSE(s.RefreshActive()) << "rendered, nothing blinks, no timers: quiet";
     EXPECT_EQ(Px(s, s.MarginX() + 9 * s.CellWidth(), s.MarginY()), Bg(s, 0));
     EXPECT_NE(Colours(s, 9, 0).size(), 1u); // the tenth x is drawn
 

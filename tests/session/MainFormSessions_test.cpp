@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -154,6 +155,53 @@ TEST_F(MainFormTest, ThreeTelnetdSessionsEachShowOnlyTheirOwnOutput) {
     })) << sessiontest::ScreenText(S(1));
     EXPECT_EQ(sessiontest::ScreenText(S(0)).find("hello"), std::string::npos);
     EXPECT_EQ(sessiontest::ScreenText(S(2)).find("hello"), std::string::npos);
+}
+
+// Full-size session windows lie on each other: the housekeeping timer takes
+// the pictures of the covered one back, and a click on its tab brings it to
+// the front drawn whole, text and background.
+TEST_F(MainFormTest, ACoveredSessionGivesItsPicturesBackAndIsDrawnWholeWhenBroughtBack) {
+    bptest::TScriptedServer& server = Serve([](int fd, int index) {
+        bptest::SendAll(fd, "\x1b[1;33msession " + std::to_string(index) + "\x1b[0m\r\n");
+        bptest::ReadToEnd(fd, 60000);
+    });
+    Form->Settings.Max = true;
+    Connect("127.0.0.1", server.PortStr());
+    ASSERT_TRUE(WaitFor([&] { return ScreenHas(S(0), "session 0"); }));
+    Connect("127.0.0.1", server.PortStr());
+    ASSERT_EQ(Count(), 2);
+    ASSERT_TRUE(WaitFor([&] { return ScreenHas(S(1), "session 1"); }));
+    // The screens render after a pause in the output, on the test's clock.
+    auto rendered = [&](int i) {
+        gNow += 30;
+        std::lock_guard<TRenderGuard> g(S(i).Screen().Rendering);
+        return !S(i).Screen().NeedRender;
+    };
+    ASSERT_TRUE(WaitFor([&] { return rendered(0) && rendered(1); }));
+    WaitFor([] { return false; }, 100);
+    const QImage before = S(0).DisplayBitmap().ToImage();
+    ASSERT_FALSE(before.isNull());
+    ASSERT_TRUE(S(0).Unseen()) << "the second window lies over the first";
+    ASSERT_FALSE(S(1).Unseen());
+
+    Tick();
+    Tick(); // a paint before the first look holds it back once
+    EXPECT_TRUE(S(0).PicturesReleased());
+    EXPECT_TRUE(Form->FormOf(&S(0))->MirrorBitmap->Empty());
+    EXPECT_TRUE(Form->FormOf(&S(0))->BackBitmap->Empty());
+    EXPECT_FALSE(S(1).PicturesReleased()) << "the one in front keeps them";
+    EXPECT_FALSE(Form->FormOf(&S(1))->MirrorBitmap->Empty());
+
+    QTest::mouseClick(Form->TabControl, Qt::LeftButton, Qt::NoModifier,
+                      Form->TabControl->tabRect(0).center());
+    ASSERT_EQ(Form->CurrentSession, 0);
+    ASSERT_TRUE(WaitFor([&] { return !S(0).PicturesReleased() && rendered(0); }))
+        << "shown again, it is painted and built again";
+    EXPECT_EQ(S(0).DisplayBitmap().ToImage(), before);
+    Tick();
+    Tick();
+    EXPECT_TRUE(S(1).PicturesReleased()) << "now the second one is covered";
+    EXPECT_FALSE(S(0).PicturesReleased());
 }
 
 TEST_F(MainFormTest, DroppedSessionIsStartedAgainWithReconnect) {

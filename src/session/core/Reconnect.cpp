@@ -38,11 +38,14 @@ THousekeepingPass HousekeepingStep(THandshake& h, const TDropSettings& s, bool h
         reconnectAll = true;
     } else {
         if (Since(now, h.LastReconnectTick) <= ReconnectDelayMs) return THousekeepingPass::None;
-        if (networkUp && !networkUp()) return THousekeepingPass::None;
+        // Nothing waits: the network is not looked at (that costs a socket
+        // and a walk of the interfaces every second). A drop sets the tick
+        // again when it arms the pass, so moving it here changes nothing.
         if (!h.PendingReconnect) {
             h.LastReconnectTick = now;
             return THousekeepingPass::None;
         }
+        if (networkUp && !networkUp()) return THousekeepingPass::None;
         h.PendingReconnect = false;
     }
     h.LastReconnectTick = now;

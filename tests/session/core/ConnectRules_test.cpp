@@ -111,9 +111,12 @@ TEST_F(THousekeeping, ReconnectWaitsMoreThan500MsAndForANetwork) {
     EXPECT_EQ(Step(12000), P::ReconnectIdle);
     EXPECT_FALSE(All);
     EXPECT_EQ(H.LastReconnectTick, 12000u);
-    // Nothing pending: only the tick moves.
-    EXPECT_EQ(Step(13000), P::None);
-    EXPECT_EQ(H.LastReconnectTick, 13000u);
+    // Nothing pending: only the tick moves, and the network is not probed.
+    const int asked = NetworkAsked;
+    for (win::DWORD t = 13000; t <= 20000; t += 1000)
+        EXPECT_EQ(Step(t), P::None);
+    EXPECT_EQ(H.LastReconnectTick, 20000u);
+    EXPECT_EQ(NetworkAsked, asked);
 }
 
 TEST_F(THousekeeping, TickDifferencesWrapAround) {
