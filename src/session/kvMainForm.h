@@ -635,6 +635,7 @@ private:
     bool ConnectOnEnter(QKeyEvent* e);
     bool HostNameComboBoxKey(QKeyEvent* e);
     bool PortEditKey(QKeyEvent* e);
+    bool ShortcutEditKeyDown(QKeyEvent* e);
     bool ShortcutEditKeyPress(QKeyEvent* e);
     bool FShortcutSent = false; // the last shortcut sent bytes itself
     void BuildLayout();
