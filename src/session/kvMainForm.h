@@ -265,7 +265,8 @@ public:
     void IPCClientData(const void* record);
     void RunQueuedSites();
     void QuillonTimerTimer();
-    void OpenUrl(const std::string& url);
+    // False when nothing could open it (no browser set, no opener found).
+    bool OpenUrl(const std::string& url);
     void CreateShortcut(const std::string& folderName);
 
     // ---- Sessions and connecting (bodies in the sessions files) ----------
