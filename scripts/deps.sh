@@ -85,5 +85,5 @@ BP_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-to
 # desktop tier's X server, window manager, input and screenshot tools.
 BP_TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang
     libclang-rt-14-dev libvterm-dev busybox-static inetutils-telnetd socat
-    microsocks dante-server python3 iproute2 util-linux
+    microsocks dante-server python3 iproute2 util-linux libglib2.0-bin
     xvfb openbox xdotool x11-utils x11-apps)

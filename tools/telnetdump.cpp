@@ -152,12 +152,16 @@ int main(int argc, char** argv) {
     session.OnSessionConnected = [&] { connected = true; };
     session.OnSessionClosed = [&] { closed = true; };
     // Every byte received counts, negotiation included: a peer that takes
-    // its time over the options is still talking.
-    net::TAsyncSocket* socket = session.TelnetCnx().Socket();
-    socket->OnDataAvailable = [&lastRx, read = socket->OnDataAvailable](net::TCustomAsyncSocket* s,
-                                                                        net::WORD e) {
+    // its time over the options is still talking. The socket counts what it
+    // reads, whichever handler its events have by then (the session's own
+    // handlers may be set anew as it connects), so the count is watched.
+    const net::TAsyncSocket* socket = session.TelnetCnx().Socket();
+    int readSeen = socket->ReadCount();
+    auto heard = [&] {
+        const int n = socket->ReadCount();
+        if (n == readSeen) return;
+        readSeen = n;
         lastRx = win::GetTickCount();
-        if (read) read(s, e);
     };
 
     try {
@@ -167,7 +171,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    win::PumpUntil([&] { return connected || closed; }, 30000);
+    win::PumpUntil(
+        [&] {
+            heard();
+            return connected || closed;
+        },
+        30000);
     if (!connected) {
         std::string text = ScreenText(screen);
         std::fprintf(stderr, "%s", text.c_str());
@@ -189,6 +198,7 @@ int main(int argc, char** argv) {
         win::DWORD start = win::GetTickCount();
         win::PumpUntil(
             [&] {
+                heard();
                 win::DWORD now = win::GetTickCount();
                 return closed || static_cast<long>(now - lastRx) >= waitMs ||
                        static_cast<long>(now - start) >= cap;

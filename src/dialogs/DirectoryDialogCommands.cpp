@@ -44,20 +44,28 @@ bool TDirectoryDlg::ActOnChecked() const {
 
 void TDirectoryDlg::NewClick() {
     QString shown = AliasEdit->text().trimmed();
+    // A typed alias is the typed bytes. Only an entry whose bytes do not
+    // convert (shown as typed, stored otherwise) lends its own bytes; the
+    // default site's hidden 0xFF never goes into a new name.
     std::string alias = shown.isEmpty() ? std::string() : win::QStringToBig5(shown);
     for (int i = 0; i < Count(); ++i)
-        if (CheckListBox->item(i)->text() == shown) alias = ItemAlias(i);
+        if (CheckListBox->item(i)->text() == shown && !session::IsDefaultSiteName(ItemAlias(i)))
+            alias = ItemAlias(i);
     // The settings section is no site: its name would mix the two.
     if (alias.empty() || session::IsSettingSection(alias)) {
         ShowErrorBox(this, "別名欄位必須有輸入!");
         AliasEdit->setFocus();
         return;
     }
-    for (int counter = 1; IndexOfSite(alias) >= 0; ++counter) {
-        while (!alias.empty() && alias.back() >= '0' && alias.back() <= '9')
-            alias.pop_back();
-        alias += std::to_string(counter);
-    }
+    // A name the list already shows is taken too: two entries that read
+    // alike could not be told apart.
+    alias = session::NumberedAlias(alias, [this](const std::string& a) {
+        if (IndexOfSite(a) >= 0) return true;
+        const QString text = Text(a);
+        for (int i = 0; i < Count(); ++i)
+            if (CheckListBox->item(i)->text() == text) return true;
+        return false;
+    });
     int row = AddAlias(alias, false);
     AliasEdit->setText(CheckListBox->item(row)->text());
     if (!SaveSite()) {

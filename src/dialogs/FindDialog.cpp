@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -32,6 +33,10 @@ TFForm::TFForm(QWidget* owner) : QDialog(owner, Qt::Tool | Qt::WindowStaysOnTopH
     FindComboBox->setObjectName("FindComboBox");
     FindComboBox->setEditable(true);
     FindComboBox->setInsertPolicy(QComboBox::NoInsert);
+    // The box searches for what was typed: its completion and the match of
+    // the typed text against the history (on Enter) respect letter case, so
+    // "needle" never turns into a "NEEDLE" of the history.
+    FindComboBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
     FindComboBox->setMinimumWidth(220);
     FindLabel->setBuddy(FindComboBox);
 

@@ -50,16 +50,22 @@ void TPasswdDlgPrompt::Error(const std::string& text) {
     ShowErrorBox(FParent, QString::fromStdString(text));
 }
 
-void ShowErrorBox(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QString(), text, QMessageBox::Ok, parent);
+static void ShowOkBox(QMessageBox::Icon icon, QWidget* parent, const QString& text) {
+    QMessageBox box(icon, QString(), text, QMessageBox::Ok, parent);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }
 
+void ShowErrorBox(QWidget* parent, const QString& text) {
+    ShowOkBox(QMessageBox::Critical, parent, text);
+}
+
 void ShowWarningBox(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Ok, parent);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.exec();
+    ShowOkBox(QMessageBox::Warning, parent, text);
+}
+
+void ShowInfoBox(QWidget* parent, const QString& text) {
+    ShowOkBox(QMessageBox::Information, parent, text);
 }
 
 bool ConfirmBox(QWidget* parent, const QString& text) {

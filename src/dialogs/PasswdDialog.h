@@ -35,5 +35,6 @@ private:
 // An error box with one OK button (UTF-8 text), above stay-on-top windows.
 void ShowErrorBox(QWidget* parent, const QString& text);
 void ShowWarningBox(QWidget* parent, const QString& text);
+void ShowInfoBox(QWidget* parent, const QString& text);
 // A confirmation with OK and Cancel; true for OK.
 bool ConfirmBox(QWidget* parent, const QString& text);

@@ -29,11 +29,14 @@ QColor ToQColor(TColor c) {
                   static_cast<int>((c >> 16) & 0xFF));
 }
 
+// The text colour of a live control. Its children inherit the palette, so
+// the disabled colours stay the system's: a disabled child still looks
+// disabled inside a group given a colour.
 void SetTextColor(QWidget* w, TColor c) {
     QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, ToQColor(c));
-    p.setColor(QPalette::Text, ToQColor(c));
-    p.setColor(QPalette::ButtonText, ToQColor(c));
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+        for (QPalette::ColorRole r : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            p.setColor(g, r, ToQColor(c));
     w->setPalette(p);
 }
 
@@ -134,8 +137,10 @@ void TPreferenceDlg::BuildGeneral() {
     MaxHostNoSpinEdit = Spin(page, "MaxHostNoSpinEdit", 0, 100);
     MaxBufferRowsSpinEdit = Spin(page, "MaxBufferRowsSpinEdit", 25, 100000);
     DelayIntervalSpinEdit = Spin(page, "DelayIntervalSpinEdit", 0, 10000);
-    CRLFRadioGroup = new TRadioGroup(QString::fromUtf8("Enter 鍵送出"),
-                                     {QStringLiteral("CR"), QStringLiteral("CR LF")}, 1, page);
+    // Item i is the stored value i: 0 CR, 1 LF, 2 CR LF.
+    CRLFRadioGroup = new TRadioGroup(
+        QString::fromUtf8("Enter 鍵送出"),
+        {QStringLiteral("CR"), QStringLiteral("LF"), QStringLiteral("CR LF")}, 1, page);
     CRLFRadioGroup->setObjectName("CRLFRadioGroup");
     ClearCaptionCheckBox = Check(page, "ClearCaptionCheckBox", "工具列按鈕不顯示文字");
     ShowIDCheckBox = Check(page, "ShowIDCheckBox", "顯示連線編號");

@@ -119,8 +119,26 @@ void TCustomVtEmul::keyPressEvent(QKeyEvent* event) {
     // to the window's shortcuts; keys without text (the scroll keys among
     // them) leave the view where it is.
     const QString text = event->text();
-    if ((event->modifiers() & Qt::AltModifier) || text.isEmpty() ||
-        event->key() == Qt::Key_Delete) {
+    const Qt::KeyboardModifiers m = event->modifiers();
+    if ((m & Qt::AltModifier) || event->key() == Qt::Key_Delete) {
+        event->ignore();
+        return;
+    }
+    if (m & Qt::ControlModifier) {
+        // With Ctrl a key types its control character or nothing, whatever
+        // text the desktop made of it: Ctrl+. is not ".".
+        const screen::TKeyDown key = screen::KeyDownFromEvent(*event, ScrollLockOn);
+        const int c = screen::CtrlCharacter(key.VK, key.Shift);
+        if (c < 0) {
+            event->ignore();
+            return;
+        }
+        char ch = static_cast<char>(c);
+        KeyPress(ch);
+        event->accept();
+        return;
+    }
+    if (text.isEmpty()) {
         event->ignore();
         return;
     }

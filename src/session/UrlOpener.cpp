@@ -34,7 +34,7 @@ int UrlShowCommandValue(TUrlShowCmd cmd) {
     return 1;
 }
 
-void TUrlOpener::Execute() {
+bool TUrlOpener::Execute() {
     const std::string url = UrlForOpener(Url);
     const std::string opener = url.empty() ? std::string() : win::FindProgramOnPath("xdg-open");
     std::string exec;
@@ -42,6 +42,7 @@ void TUrlOpener::Execute() {
         exec = DefaultExecFor(TXdgPaths::FromEnvironment(),
                               {"x-scheme-handler/http", "x-scheme-handler/https", "text/html"});
     std::vector<std::string> argv = UrlOpenCommand(url, opener, exec);
-    if (argv.empty()) return;
+    if (argv.empty()) return false;
     if (win::SpawnProcess(argv).Error != 0) throw EUrlOpener("Couldn't launch default browser");
+    return true;
 }

@@ -4,7 +4,8 @@
 // argument; without it, or without an address, the default browser's
 // desktop entry (the mimeapps.list default for http links, else for HTML
 // files) is run with its field codes replaced. No browser known: nothing
-// happens. A browser that cannot be started raises EUrlOpener.
+// happens, and Execute says so by returning false. A browser that cannot be
+// started raises EUrlOpener.
 #pragma once
 #include <stdexcept>
 #include <string>
@@ -38,5 +39,6 @@ public:
     // Kept for callers: the browser's window is the browser's business.
     TUrlShowCmd UrlShowCommand = TUrlShowCmd::ssShowNormal;
 
-    void Execute();
+    // True when an opener or browser was started.
+    bool Execute();
 };

@@ -265,7 +265,8 @@ public:
     void IPCClientData(const void* record);
     void RunQueuedSites();
     void QuillonTimerTimer();
-    void OpenUrl(const std::string& url);
+    // False when nothing could open it (no browser set, no opener found).
+    bool OpenUrl(const std::string& url);
     void CreateShortcut(const std::string& folderName);
 
     // ---- Sessions and connecting (bodies in the sessions files) ----------
@@ -635,6 +636,7 @@ private:
     bool ConnectOnEnter(QKeyEvent* e);
     bool HostNameComboBoxKey(QKeyEvent* e);
     bool PortEditKey(QKeyEvent* e);
+    bool ShortcutEditKeyDown(QKeyEvent* e);
     bool ShortcutEditKeyPress(QKeyEvent* e);
     bool FShortcutSent = false; // the last shortcut sent bytes itself
     void BuildLayout();

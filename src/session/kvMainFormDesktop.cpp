@@ -184,7 +184,7 @@ void TkvMainForm::QuillonTimerTimer() {
 
 // The configured browser with the address as its one argument (none when
 // empty), else the desktop's way of opening web addresses.
-void TkvMainForm::OpenUrl(const std::string& link) {
+bool TkvMainForm::OpenUrl(const std::string& link) {
     // A host without a scheme is a web address, never a file or an option.
     const std::string url = UrlForOpener(link);
     try {
@@ -193,15 +193,16 @@ void TkvMainForm::OpenUrl(const std::string& link) {
             AppExec->ExeName = Settings.BrowserFilename;
             if (!url.empty()) AppExec->ExeParams.push_back(url);
             AppExec->Execute();
-        } else {
-            TUrlOpener opener;
-            opener.Url = url;
-            opener.Execute();
+            return true;
         }
+        TUrlOpener opener;
+        opener.Url = url;
+        return opener.Execute();
     } catch (const std::exception& e) {
         QMessageBox::critical(this, QString::fromUtf8(ApplicationTitle),
                               win::Big5ToQString(std::string_view(e.what())));
     }
+    return true; // tried, and the failure was told
 }
 
 void TkvMainForm::GotoBrowserClick(QObject*) {
@@ -209,7 +210,10 @@ void TkvMainForm::GotoBrowserClick(QObject*) {
 }
 
 void TkvMainForm::Brannoconline1Click(QObject*) {
-    OpenUrl(kHomePage);
+    if (!OpenUrl(kHomePage))
+        QMessageBox::critical(this, QString::fromUtf8(ApplicationTitle),
+                              QString::fromUtf8("找不到可以開啟網頁的程式，無法開啟 ") +
+                                  QString::fromLatin1(kHomePage));
 }
 
 // Becomes the telnet-link handler only where a handler is set up already.

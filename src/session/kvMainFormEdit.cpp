@@ -292,10 +292,11 @@ void TkvMainForm::SaveBufferClick(QObject*) {
     }
 }
 
-// The print-font choice: fixed-pitch faces, starting from the session's.
+// The print-font choice, starting from the session's printer font. Every
+// face is offered: the screen's CJK faces are not marked fixed-pitch.
 static bool PickPrintFont(TkvMainForm& f, QFont& font) {
     if (f.ChoosePrintFont) return f.ChoosePrintFont(font);
-    return win::ChooseFont(&f, font, true);
+    return win::ChooseFont(&f, font);
 }
 
 // The printer a printout goes to: the program's printer when its set-up

@@ -118,7 +118,7 @@ bool TkvMainForm::KeyPreview(QObject* watched, QEvent* e) {
         if (w == LineComboBox) return LineComboBoxKey(ke);
         if (w == HostNameComboBox) return HostNameComboBoxKey(ke);
         if (w == PortEdit) return PortEditKey(ke);
-        if (w == ShortcutEdit) return ShortcutEditKeyPress(ke);
+        if (w == ShortcutEdit) return ShortcutEditKeyDown(ke) || ShortcutEditKeyPress(ke);
         return false;
     };
     // On a floating toolbar the boxes keep those keys; the window's
@@ -130,9 +130,17 @@ bool TkvMainForm::KeyPreview(QObject* watched, QEvent* e) {
     }
     const bool alt = ke->modifiers() & Qt::AltModifier;
     if (e->type() == QEvent::ShortcutOverride) {
-        // Every Alt key is the shortcut handler's: no menu mnemonic or
-        // accelerator may take it first.
+        // An Alt key with a command of its own is the shortcut handler's: no
+        // menu mnemonic or accelerator may take it first. Alt alone and the
+        // letters without a command go on to the menu bar (its mnemonics,
+        // and Alt pressed and released opens it); what no menu takes comes
+        // back as a key-down and is consumed below.
         if (!alt) return false;
+        const Qt::KeyboardModifiers m = ke->modifiers();
+        const int vk =
+            ke->key() == Qt::Key_Alt ? session::vk::Menu : screen::KeyDownFromEvent(*ke, false).VK;
+        if (session::AltKeyReachesMenus(vk, m & Qt::ShiftModifier, true, m & Qt::ControlModifier))
+            return false;
         ke->accept();
         return true;
     }

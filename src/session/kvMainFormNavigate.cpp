@@ -291,6 +291,23 @@ void TkvMainForm::ShortcutEditMouseDown() {
     ShortcutEdit->selectAll();
 }
 
+// The key-down part: Esc gives the focus back, a key that is no digit is
+// refused with a word why (and types nothing).
+bool TkvMainForm::ShortcutEditKeyDown(QKeyEvent* e) {
+    switch (session::NumberBoxKeyDown(screen::KeyDownFromEvent(*e, false).VK)) {
+    case session::TNumberBoxKey::GiveBackFocus:
+        DefaultFocus(false);
+        return true;
+    case session::TNumberBoxKey::Refuse:
+        ShowInfoBox(this, QString::fromUtf8("輸入的值必須介於0到9!"));
+        return true;
+    case session::TNumberBoxKey::Digit:
+    case session::TNumberBoxKey::LeaveAlone:
+        break;
+    }
+    return false;
+}
+
 bool TkvMainForm::ShortcutEditKeyPress(QKeyEvent* e) {
     const QString text = e->text();
     if (text.isEmpty()) return false; // caret keys move in the read-only box

@@ -10,16 +10,19 @@
 #include "support/Unprivileged.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 
 using namespace testsupport;
 
@@ -179,6 +182,49 @@ TEST_F(DirectoryDialog, NewRefusesEmptyAndSettingsNamesAndNumbersDuplicates) {
     EXPECT_GE(d->IndexOfSite("site3"), 0) << "site1 and site2 taken";
     EXPECT_EQ(Value(Book(), "site3", "Hostname"), "127.0.0.1");
     EXPECT_EQ(d->ItemAlias(d->ItemIndex()), "site3");
+}
+
+// A copy of a site named by its address is numbered so that it can never be
+// read, or typed, as another address; the default site's shown name typed
+// as an alias is the typed bytes.
+TEST_F(DirectoryDialog, NewNumbersAddressesAsCopiesAndKeepsTypedBytes) {
+    CopyFixtures();
+    auto d = Make();
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+    auto typeNew = [&](const QString& alias, const char* host) {
+        d->AliasEdit->clear();
+        d->AliasEdit->setFocus();
+        // Chinese text arrives from the input method, as typed.
+        QInputMethodEvent typed;
+        typed.setCommitString(alias);
+        QApplication::sendEvent(d->AliasEdit, &typed);
+        d->HostEdit->clear();
+        QTest::keyClicks(d->HostEdit, QString::fromLatin1(host));
+        QTest::mouseClick(d->NewHotBitBtn, Qt::LeftButton);
+        return d->ItemAlias(d->ItemIndex());
+    };
+    EXPECT_EQ(typeNew("127.0.0.1", "127.0.0.1"), "127.0.0.1");
+    EXPECT_EQ(typeNew("127.0.0.1", "127.0.0.1"), "127.0.0.1 (2)");
+    EXPECT_EQ(typeNew("127.0.0.1", "127.0.0.1"), "127.0.0.1 (3)");
+    EXPECT_EQ(typeNew("127.0.0.1 (2)", "127.0.0.1"), "127.0.0.1 (4)");
+    win::TIniText book(Book());
+    EXPECT_FALSE(book.HasSection("127.0.0.2")) << "no alias reads as another host";
+    EXPECT_EQ(Value(Book(), "127.0.0.1 (2)", "Hostname"), "127.0.0.1");
+    EXPECT_EQ(typeNew("::1", "::1"), "::1");
+    EXPECT_EQ(typeNew("::1", "::1"), "::1 (2)");
+    EXPECT_EQ(typeNew("bbs2.host.test", "127.0.0.1"), "bbs2.host.test");
+    EXPECT_EQ(typeNew("bbs2.host.test", "127.0.0.1"), "bbs2.host.test (2)");
+
+    // The default site shows without its hidden first byte; typing what it
+    // shows names a site of the typed bytes, numbered like any taken name.
+    const std::string shownDefault = B5("【預設位址】");
+    EXPECT_EQ(typeNew(QString::fromUtf8("【預設位址】"), "127.0.0.1"), shownDefault + "1");
+    int hidden = 0;
+    for (const std::string& section : win::TIniText(Book()).Sections())
+        if (!section.empty() && section[0] == '\xFF') ++hidden;
+    EXPECT_EQ(hidden, 1) << "only the default site starts with 0xFF";
+    EXPECT_EQ(Value(Book(), shownDefault + "1", "Hostname"), "127.0.0.1");
 }
 
 TEST_F(DirectoryDialog, ReadOnlyBookGivesOneMessageAndLosesNothing) {

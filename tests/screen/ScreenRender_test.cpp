@@ -88,6 +88,26 @@ protected:
         Render();
         return S.DisplayBitmap().Bitmap();
     }
+    // How many cells the display shows otherwise than a full render of the
+    // same screen draws them; the first three are named.
+    int StaleCells() {
+        const TPixelBuffer incremental = S.DisplayBitmap().Bitmap();
+        const TPixelBuffer full = FullRender();
+        EXPECT_EQ(incremental.Width(), full.Width());
+        EXPECT_EQ(incremental.Height(), full.Height());
+        int stale = 0;
+        for (int line = 0; line < S.Rows(); ++line)
+            for (int col = 0; col < S.Columns(); ++col) {
+                const QRect r = S.CellRect(col, line);
+                bool same = true;
+                for (int y = r.top(); y <= r.bottom() && same; ++y)
+                    for (int x = r.left(); x <= r.right() && same; ++x)
+                        same = incremental.Pixel(x, y) == full.Pixel(x, y);
+                if (!same && ++stale <= 3)
+                    ADD_FAILURE() << "cell " << col << "," << line << " differs";
+            }
+        return stale;
+    }
 };
 
 } // namespace
@@ -116,23 +136,35 @@ TEST_P(IncrementalRender, WrittenCellsLookAsAfterAFullRender) {
         S.SetTextColor(7);
         S.SetBackColor(0);
         Render();
-        const TPixelBuffer incremental = S.DisplayBitmap().Bitmap();
-        const TPixelBuffer full = FullRender();
-        ASSERT_EQ(incremental.Width(), full.Width());
-        ASSERT_EQ(incremental.Height(), full.Height());
-        // Cell by cell, for a message that names the stale one.
-        int stale = 0;
-        for (int line = 0; line < S.Rows(); ++line)
-            for (int col = 0; col < S.Columns(); ++col) {
-                const QRect r = S.CellRect(col, line);
-                bool same = true;
-                for (int y = r.top(); y <= r.bottom() && same; ++y)
-                    for (int x = r.left(); x <= r.right() && same; ++x)
-                        same = incremental.Pixel(x, y) == full.Pixel(x, y);
-                if (!same && ++stale <= 3)
-                    ADD_FAILURE() << "cell " << col << "," << line << " differs";
-            }
-        EXPECT_EQ(stale, 0);
+        EXPECT_EQ(StaleCells(), 0);
+    }
+}
+
+// A write that changes how the bytes after it pair (half of a Big5
+// character overwritten, a lead byte written over a single one) shows the
+// rest of the row as a full render does, without stale halves.
+TEST_P(IncrementalRender, WritesThatRepairTheRowLeaveNoStaleHalves) {
+    struct Case {
+        const char* Name;
+        const char* Before; // written at column 0
+        int X;
+        const char* Text; // then written at X
+    } cases[] = {
+        {"first byte of a character", "\xA4\xA4\xA4\xE5\xA6\x72\xA7\xCE abc", 0, "a"},
+        {"lead byte over a single one", "a\xA4\xA4\xA4\xE5\xA6\x72 abc", 0, "\xA4"},
+        {"second byte only", "\xA4\xA4\xA4\xE5\xA6\x72", 3, "x"},
+        {"run ending in a lead byte", "ab\xA4\xA4\xA4\xE5\xA6\x72", 0, "z\xA4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        FillAndRender();
+        S.GotoXY(0, 4);
+        S.WriteStr(c.Before);
+        Render();
+        S.GotoXY(c.X, 4);
+        S.WriteStr(c.Text);
+        Render();
+        EXPECT_EQ(StaleCells(), 0);
     }
 }
 

@@ -7,6 +7,11 @@
 #include "session/WavePlayer.h"
 #include "session/uTiler.h"
 
+#include "platform/core/Process.h"
+#include "platform/core/TelnetHandler.h"
+#include "session/core/DesktopEntry.h"
+#include "session/core/HandlerCommand.h"
+
 #include "support/SandboxHome.h"
 #include "support/ScratchFolder.h"
 
@@ -329,6 +334,50 @@ TEST(WavePlayer, ALoopEndsWhenThePlayerFails) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(p.Playing());
     EXPECT_EQ(TStandIns::Count(s.Log("pw-play"), "start"), 1);
+}
+
+// ---- The telnet-link handler ------------------------------------------------
+
+// What a desktop launcher runs for a telnet link: this program, whatever its
+// folder is called, with the link as its one argument.
+TEST(TelnetLinkHandler, ALauncherStartsTheProgramWithTheLinkWhateverItsFolderIsCalled) {
+    TStandIns s;
+    std::filesystem::create_directories(s.Dir.File("100% a$b"));
+    const std::string program = s.Program("BrannocPro", "", "100% a$b/");
+    const std::string command = HandlerCommandFor(program);
+    const win::TXdgFolders xdg = win::TXdgFolders::FromEnvironment();
+    win::WriteTelnetHandlerCommand(xdg, command, "Brannoc Pro");
+    EXPECT_EQ(win::ReadTelnetHandlerCommand(xdg), command);
+    const std::string entry = xdg.DataHome + "applications/" + win::TelnetHandlerEntry;
+    const std::string link = "telnet://127.0.0.1:2323";
+
+    // The desktop-entry rules, as our own reader applies them.
+    const auto exec = ParseDesktopFile(TScratchFolder::Read(entry)).String("Desktop Entry", "Exec");
+    ASSERT_TRUE(exec);
+    TExecFields fields;
+    fields.Url = link;
+    std::vector<std::string> argv;
+    // Every "%" starts a field code or is doubled.
+    for (std::size_t i = 0; i < exec->size(); ++i) {
+        if ((*exec)[i] != '%') continue;
+        const char code = i + 1 < exec->size() ? (*exec)[i + 1] : '\0';
+        EXPECT_NE(std::string_view("%fFuUick").find(code), std::string_view::npos) << *exec;
+        ++i;
+    }
+    ASSERT_TRUE(SplitExecLine(*exec, fields, argv)) << *exec;
+    if (!argv.empty() && argv[0] == "env") argv.erase(argv.begin());
+    EXPECT_EQ(argv, (std::vector<std::string>{program, link})) << *exec;
+
+    // A real launcher, where the machine has one.
+    if (!std::filesystem::exists("/usr/bin/gio")) GTEST_SKIP() << "no gio (libglib2.0-bin)";
+    win::TSpawnOptions wait;
+    wait.Wait = true;
+    const win::TSpawnResult r = win::SpawnProcess(
+        {"/usr/bin/env", "PATH=/usr/bin:/bin", "/usr/bin/gio", "launch", entry, link}, wait);
+    ASSERT_EQ(r.Error, 0);
+    EXPECT_EQ(r.ExitStatus, 0);
+    ASSERT_TRUE(s.WaitForEnds("BrannocPro", 1)) << "the launcher did not start the program";
+    EXPECT_EQ(TStandIns::FirstArgs(s.Log("BrannocPro")), std::vector<std::string>{link});
 }
 
 // ---- TShellLink -------------------------------------------------------------

@@ -26,6 +26,9 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -462,6 +465,36 @@ TEST_F(MainFormDesktop, WithoutBrowserTheDesktopOpensTheHomePage) {
     std::string args = TScratchFolder::Read(Dir.File("xdg-open.args"));
     EXPECT_EQ(args.rfind("https://", 0), 0u) << args;
     EXPECT_EQ(std::count(args.begin(), args.end(), '\n'), 1);
+}
+
+// 說明 → the home page on a desktop with no opener and no browser: a box
+// says so, rather than nothing happening.
+TEST_F(MainFormDesktop, HomePageWithNothingToOpenItSaysSo) {
+    std::vector<std::pair<const char*, std::string>> saved;
+    for (const char* v : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
+        const char* old = std::getenv(v);
+        saved.emplace_back(v, old ? old : "");
+        ::setenv(v, Dir.File("no desktop").c_str(), 1);
+    }
+    TModalScript modal;
+    modal.Ok();
+    TkvMainForm& f = MakeForm();
+    QApplication::setActiveWindow(&f);
+    QMenuBar* bar = f.menuBar();
+    QAction* help = nullptr;
+    for (QAction* a : bar->actions())
+        if (a->text() == QString::fromUtf8("說明(&H)")) help = a;
+    ASSERT_NE(help, nullptr);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(help).center());
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* item = f.Action(QStringLiteral("Brannoconline1"));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    EXPECT_TRUE(Pump([&] { return !modal.Texts.empty(); }));
+    for (const auto& [name, value] : saved)
+        value.empty() ? ::unsetenv(name) : ::setenv(name, value.c_str(), 1);
+    ASSERT_EQ(modal.Texts.size(), 1u);
+    EXPECT_NE(modal.Texts[0].find("https://"), std::string::npos) << modal.Texts[0];
 }
 
 TEST_F(MainFormDesktop, BellAndProgramStartsGoThroughTheDesktopParts) {

@@ -3,6 +3,7 @@
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "UserInput.h"
+#include "support/ClickButton.h"
 #include "support/ModalScript.h"
 #include "support/SandboxHome.h"
 #include "support/ScriptedServer.h"
@@ -27,9 +28,13 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -343,6 +348,50 @@ TEST_F(EditTest, FindNextScrollsToAHitFarBackAndSelectsIt) {
     EXPECT_EQ(f->FindComboBox->itemText(1), "NEEDLE");
 }
 
+// With case matching on, the box searches for exactly what was typed, also
+// when the history holds the same text in other letter case.
+TEST_F(EditTest, CaseSensitiveFindSearchesForTheTypedText) {
+    Rec.Greeting = "first NEEDLE-42 here\r\nthen needle-42 there\r\nready\r\n";
+    ASSERT_TRUE(ConnectRecorder());
+    Form->Action("Find")->trigger();
+    TFForm* f = Form->EnsureFindForm();
+    ASSERT_TRUE(f->isVisible());
+    QApplication::setActiveWindow(f);
+    if (!f->CaseCheckBox->isChecked()) testsupport::ClickIndicator(f->CaseCheckBox);
+    ASSERT_TRUE(f->CaseCheckBox->isChecked());
+    QLineEdit* edit = f->FindComboBox->lineEdit();
+    auto hit = [&] {
+        std::string text;
+        if (!S().SelectionShown) return text;
+        const int row = S().SelTop() + S().Screen().ViewRow();
+        for (int i = S().SelLeft(); i <= S().SelRight(); ++i)
+            text.push_back(static_cast<char>(S().Screen().Row(row).Cells[i].Char));
+        return text;
+    };
+    auto search = [&](const char* typed, bool enter) {
+        QTest::mouseClick(f->ResetBtn, Qt::LeftButton);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, QString::fromLatin1(typed));
+        if (enter)
+            QTest::keyClick(edit, Qt::Key_Return);
+        else
+            QTest::mouseClick(f->FindNextBtn, Qt::LeftButton);
+        QApplication::processEvents();
+    };
+    search("NEEDLE-42", true);
+    EXPECT_EQ(hit(), "NEEDLE-42");
+    ASSERT_EQ(f->FindComboBox->itemText(0), "NEEDLE-42");
+    for (bool enter : {true, false}) {
+        SCOPED_TRACE(enter ? "Enter" : "Find Next");
+        search("needle-42", enter);
+        EXPECT_EQ(f->FindComboBox->currentText(), "needle-42");
+        EXPECT_EQ(hit(), "needle-42");
+        EXPECT_EQ(f->FindComboBox->itemText(0), "needle-42");
+    }
+}
+
 TEST_F(EditTest, FindSettingsReadBackAndBadOnesLoad) {
     const std::string path = Form->SettingsFileName;
     {
@@ -566,6 +615,41 @@ TEST_F(EditTest, PopupKeepsTheLinkItOpenedOver) {
     Form->OpenUrlHandler = [&](const std::string& url) { opened = url; };
     popup("GotoHyperlink");
     EXPECT_NE(opened.find("127.0.0.1/page"), std::string::npos) << opened;
+}
+
+// The print font is asked on the session's own printer font: the screen's
+// face is offered, and an unchanged OK prints it upright.
+TEST_F(EditTest, PrintFontOpensOnTheSessionsUprightFace) {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is set up";
+    ASSERT_TRUE(ConnectRecorder());
+    const QFont before = S().PrinterFont();
+    const QString face = QFontInfo(before).family();
+    NextFile = Dir("print") + "font.pdf";
+    QString opened;
+    bool italic = true, offered = false;
+    testsupport::TModalScript modal;
+    modal.Then([&](QDialog* d) {
+        auto* fd = qobject_cast<QFontDialog*>(d);
+        if (fd) {
+            opened = fd->currentFont().family();
+            italic = fd->currentFont().italic();
+            for (QListView* list : fd->findChildren<QListView*>())
+                offered = offered || !list->model()
+                                          ->match(list->model()->index(0, 0), Qt::DisplayRole, face,
+                                                  1, Qt::MatchExactly)
+                                          .isEmpty();
+            if (auto* box = fd->findChild<QDialogButtonBox*>())
+                QTest::mouseClick(box->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        }
+        if (d->isVisible()) d->reject();
+    });
+    Form->Action("PrintScreen")->trigger();
+    EXPECT_EQ(opened, face);
+    EXPECT_FALSE(italic);
+    EXPECT_TRUE(offered) << "the screen's face is in the list";
+    EXPECT_FALSE(S().PrinterFont().italic());
+    EXPECT_EQ(QFontInfo(S().PrinterFont()).family(), face);
+    EXPECT_TRUE(std::filesystem::exists(NextFile));
 }
 
 // ---- Printing --------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
 #include "support/ChildProcess.h"
+#include "support/ClickButton.h"
 #include "support/ModalScript.h"
 #include "support/SandboxHome.h"
 #include "support/ScriptedServer.h"
@@ -15,6 +16,7 @@
 #include "controls/LblEffct.h"
 #include "dialogs/AnsiColorDialog.h"
 #include "dialogs/MoveToDialog.h"
+#include "dialogs/PreferenceDialog.h"
 #include "dialogs/SpeedKeyDialog.h"
 #include "platform/CodePage.h"
 #include "platform/QtMessageLoop.h"
@@ -36,10 +38,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
@@ -170,6 +174,13 @@ struct MainFormKeys : ::testing::Test {
         s.setFocus();
         EXPECT_TRUE(WaitFor([&] { return QApplication::focusWidget() == &s; }));
         return s;
+    }
+    // A form from `settings` with one session on a new peer, focused; the
+    // peer is Peers.back().
+    TConnection& StartConnected(const std::string& settings = "") {
+        WriteSettings(settings);
+        Start();
+        return Open(Peer());
     }
     TConnection& S(int i) { return *Form->Sessions.at(static_cast<std::size_t>(i)); }
     QWidget* Focus() const { return QApplication::focusWidget(); }
@@ -314,29 +325,96 @@ TEST_F(MainFormKeys, ShiftedTextStillTypesAndCtrlPunctuationIsFullWidth) {
     EXPECT_EQ(peer.Since(at).find('\xA1'), std::string::npos);
 }
 
-TEST_F(MainFormKeys, AltKeysNeverReachMenuMnemonics) {
+// With Punctuation off, or with a key that has no full-width character, Ctrl
+// types only what makes a control character: Ctrl+. is not ".".
+TEST_F(MainFormKeys, CtrlTypesControlCharactersOrNothing) {
+    TConnection& s = StartConnected("Punctuation=0\r\n");
+    TRecorder& peer = *Peers.back();
+    ASSERT_FALSE(Form->Settings.Punctuation);
+    std::size_t at = peer.Size();
+    for (Qt::Key k :
+         {Qt::Key_Period, Qt::Key_Semicolon, Qt::Key_Comma, Qt::Key_A, Qt::Key_BracketLeft})
+        Key(&s, k, Qt::ControlModifier);
+    Mark(peer, "#1");
+    EXPECT_EQ(peer.Since(at), "\x01\x1b#1");
+
+    Form->Settings.Punctuation = true;
+    at = peer.Size();
+    s.setFocus();
+    for (Qt::Key k : {Qt::Key_1, Qt::Key_Equal, Qt::Key_Apostrophe, Qt::Key_Period})
+        Key(&s, k, Qt::ControlModifier);
+    Mark(peer, "#2");
+    EXPECT_EQ(peer.Since(at), "\xA1\x43#2") << "only the period has a full-width character";
+}
+
+// Alt with a letter that has no command of its own, and Alt pressed and
+// released alone, reach the menu bar; the key types nothing either way.
+TEST_F(MainFormKeys, AltLettersWithoutCommandsAndAltAloneOpenTheMenus) {
+    TConnection& s = StartConnected();
+    TRecorder& peer = *Peers.back();
+    const std::size_t at = peer.Size();
+    // Esc until the menus let the focus go back to the session.
+    auto closeMenus = [&] {
+        for (int i = 0; i < 4 && Focus() != &s; ++i)
+            Key(QApplication::activePopupWidget() ? QApplication::activePopupWidget() : Focus(),
+                Qt::Key_Escape);
+    };
+    const std::pair<Qt::Key, const char*> menus[] = {{Qt::Key_F, "檔案(&F)"},
+                                                     {Qt::Key_E, "編輯(&E)"},
+                                                     {Qt::Key_V, "檢視(&V)"},
+                                                     {Qt::Key_W, "視窗(&W)"}};
+    for (const auto& [k, title] : menus) {
+        Key(Focus(), k, Qt::AltModifier);
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(popup, nullptr) << title;
+        EXPECT_EQ(popup->title(), QString::fromUtf8(title));
+        closeMenus();
+        ASSERT_EQ(Focus(), &s) << title;
+    }
+    // A letter no menu has: nothing opens, the focus stays.
+    Key(&s, Qt::Key_Q, Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(Focus(), &s);
+    // A letter with a command runs it and opens no menu.
+    Key(&s, Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(Focus(), Form->HostNameComboBox);
+    s.setFocus();
+    ASSERT_TRUE(WaitFor([&] { return Focus() == &s; }));
+    // Alt alone: the menu bar takes the keyboard, Down opens its first menu.
+    QTest::keyPress(&s, Qt::Key_Alt);
+    QTest::keyRelease(&s, Qt::Key_Alt);
+    QApplication::processEvents();
+    EXPECT_NE(Form->menuBar()->activeAction(), nullptr);
+    Key(Focus(), Qt::Key_Down);
+    auto* first = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->title(), QString::fromUtf8("檔案(&F)"));
+    closeMenus();
+    EXPECT_EQ(Focus(), &s);
+    Mark(peer, "#m");
+    EXPECT_EQ(peer.Since(at), "#m") << "no Alt key types";
+}
+
+TEST_F(MainFormKeys, AltPAndAltHMoveBetweenTheBoxes) {
     WriteSettings("");
     Start();
     Form->HostNameComboBox->setEditText(QString());
     Form->HostNameComboBox->setFocus();
-    for (Qt::Key k : {Qt::Key_F, Qt::Key_E, Qt::Key_V, Qt::Key_W, Qt::Key_Q}) {
-        Key(Form->HostNameComboBox, k, Qt::AltModifier);
-        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << k;
-        EXPECT_EQ(Focus(), Form->HostNameComboBox);
-    }
-    EXPECT_EQ(Form->HostNameComboBox->currentText(), QString()) << "no Alt key types";
     // Alt+P goes to the port box and Alt+H back, with the accelerator set.
     Key(Focus(), Qt::Key_P, Qt::AltModifier);
     EXPECT_EQ(Focus(), Form->PortEdit);
     EXPECT_EQ(Form->ShortcutBtn->text(), QStringLiteral("&P"));
     Key(Focus(), Qt::Key_H, Qt::AltModifier);
     EXPECT_EQ(Focus(), Form->HostNameComboBox);
+    EXPECT_EQ(Form->HostNameComboBox->currentText(), QString()) << "no Alt key types";
     // With the bar hidden, Alt+P is consumed and the focus stays.
     Form->ConnectionToolBarClick(nullptr);
     EXPECT_FALSE(Form->Action("ConnectionToolBar")->isChecked());
     Form->LineComboBox->setFocus();
     Key(Form->LineComboBox, Qt::Key_P, Qt::AltModifier);
     EXPECT_EQ(Focus(), Form->LineComboBox);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
 TEST_F(MainFormKeys, AltDigitsPickSessionsAndUnusedNumbersBeep) {
@@ -703,9 +781,14 @@ TEST_F(MainFormKeys, SessionNumberBoxAsksBeforeTakingANumber) {
     ASSERT_EQ(S(1).Tag, 2);
     QLineEdit* box = Form->ShortcutEdit;
     box->setFocus();
-    Type(box, "ab");
-    EXPECT_EQ(box->text(), QStringLiteral("3")) << "letters are swallowed";
     testsupport::TModalScript modal;
+    modal.Ok();
+    Type(box, "a");
+    EXPECT_EQ(box->text(), QStringLiteral("3")) << "letters are refused";
+    ASSERT_EQ(modal.Texts.size(), 1u);
+    modal.Texts.clear();
+    QApplication::setActiveWindow(Form.get());
+    box->setFocus();
     modal.Cancel();
     Type(box, "2");
     EXPECT_EQ(S(1).Tag, 2) << "Cancel changes nothing";
@@ -727,6 +810,92 @@ TEST_F(MainFormKeys, SessionNumberBoxAsksBeforeTakingANumber) {
     EXPECT_EQ(box->text(), QStringLiteral("0"));
     Key(&S(2), Qt::Key_2, Qt::AltModifier);
     EXPECT_EQ(Form->CurrentSession, 2) << "number 2 is free now";
+}
+
+// Chooses the line end captioned `caption` on the first tab of the
+// preferences with the mouse, after checking that `shownBefore` is shown.
+static void Pick(QDialog* d, const char* caption, const char* shownBefore) {
+    auto* dlg = qobject_cast<TPreferenceDlg*>(d);
+    ASSERT_NE(dlg, nullptr);
+    QTabBar* tabs = dlg->PageControl->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    QAbstractButton *pick = nullptr, *shown = nullptr;
+    for (QRadioButton* r : dlg->CRLFRadioGroup->findChildren<QRadioButton*>()) {
+        if (r->text() == QString::fromLatin1(caption)) pick = r;
+        if (r->isChecked()) shown = r;
+    }
+    ASSERT_NE(pick, nullptr) << caption;
+    ASSERT_NE(shown, nullptr) << "the stored value is shown";
+    EXPECT_EQ(shown->text(), QString::fromLatin1(shownBefore));
+    testsupport::ClickIndicator(pick);
+    auto* ok = dlg->findChild<QPushButton*>("OKBtn");
+    ASSERT_NE(ok, nullptr);
+    QTest::mouseClick(ok, Qt::LeftButton);
+}
+
+TEST_F(MainFormKeys, SessionNumberBoxGivesTheFocusBackOnEscAndRefusesOtherKeys) {
+    TConnection& s = StartConnected();
+    TRecorder& peer = *Peers.back();
+    QLineEdit* box = Form->ShortcutEdit;
+    Key(&s, Qt::Key_L, Qt::AltModifier);
+    ASSERT_EQ(Focus(), box);
+    {
+        testsupport::TModalScript modal;
+        modal.Ok();
+        Key(box, Qt::Key_X);
+        ASSERT_EQ(modal.Texts.size(), 1u);
+        EXPECT_EQ(modal.Texts[0], "輸入的值必須介於0到9!");
+    }
+    EXPECT_EQ(box->text(), QStringLiteral("1")) << "the key is swallowed";
+    QApplication::setActiveWindow(Form.get());
+    box->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return Focus() == box; }));
+    Key(box, Qt::Key_Escape);
+    EXPECT_EQ(Focus(), &s);
+    const std::size_t at = peer.Size();
+    Type(Focus(), "ok");
+    Mark(peer, "#n");
+    EXPECT_EQ(peer.Since(at), "ok#n") << "the keys after Esc reach the session";
+}
+
+// Enter sends what the preferences name: CR, LF or CR LF, each chosen and
+// shown as itself.
+TEST_F(MainFormKeys, EnterSendsTheLineEndChosenInThePreferences) {
+    TConnection& s = StartConnected();
+    TRecorder& peer = *Peers.back();
+    auto choose = [&](const char* caption, const char* shownBefore) {
+        testsupport::TModalScript modal;
+        modal.Then([&](QDialog* d) {
+            [&] { Pick(d, caption, shownBefore); }();
+            if (d->isVisible()) d->reject(); // a failed step never leaves it open
+        });
+        QApplication::setActiveWindow(Form.get());
+        s.setFocus();
+        Key(&s, Qt::Key_O, Qt::AltModifier);
+        QApplication::setActiveWindow(Form.get());
+        s.setFocus();
+        EXPECT_TRUE(WaitFor([&] { return Focus() == &s; }));
+    };
+    // Each row: the choice, what was shown before it, the stored value and
+    // what Enter then sends.
+    const struct {
+        const char *Caption, *Before;
+        int Stored;
+        const char* Sent;
+    } rows[] = {{"CR LF", "CR", 2, "\r\n"}, {"LF", "CR LF", 1, "\n"}, {"CR", "LF", 0, "\r"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.Caption);
+        choose(r.Caption, r.Before);
+        EXPECT_EQ(Form->Settings.CRLF, r.Stored);
+        const std::size_t at = peer.Size();
+        Type(&s, "a");
+        Key(&s, Qt::Key_Return);
+        const std::string mark = std::string("#") + r.Caption;
+        Mark(peer, mark.c_str());
+        std::string want = "a";
+        want.append(r.Sent).append(mark);
+        EXPECT_EQ(peer.Since(at), want);
+    }
 }
 
 // ---- View toggles --------------------------------------------------------------------

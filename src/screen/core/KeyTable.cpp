@@ -118,6 +118,36 @@ TKeyDecision DecideKey(const TKeyDown& key, const TKeyTable& table, TScrollState
     return d;
 }
 
+int CtrlCharacter(std::uint8_t vk, std::uint8_t shift) {
+    if (!(shift & ssCtrl) || (shift & ssAlt)) return -1;
+    if (vk >= 'A' && vk <= 'Z') return vk & 31;
+    if (shift & ssShift) return -1;
+    switch (vk) {
+    case 219: // [
+        return 0x1B;
+    case 220: // backslash
+        return 0x1C;
+    case 221: // ]
+        return 0x1D;
+    case '2':
+        return 0x00;
+    case '6':
+        return 0x1E;
+    case 189: // -
+        return 0x1F;
+    case 13: // Enter
+        return 0x0A;
+    case VkBack:
+        return 0x7F;
+    case 27: // Esc
+        return 0x1B;
+    case 32: // Space
+        return 0x20;
+    default:
+        return -1;
+    }
+}
+
 bool ShouldDoubleKey(const TRow& row, int columns, int cursorX, int bsDelMode, bool ctrlArrow,
                      const TDoubleRules& rules) {
     columns = std::clamp(columns, 1, RowCells);

@@ -97,6 +97,13 @@ int ScrollViewRow(std::uint8_t vk, const TScrollState& s);
 // holds the new view row afterwards.
 TKeyDecision DecideKey(const TKeyDown& key, const TKeyTable& table, TScrollState& scroll);
 
+// The character a key types while Ctrl is held (without Alt), as the PC
+// keyboard gives it: a letter its control code, "[" "\\" "]" ESC, FS and GS,
+// "2" NUL, "6" RS, "-" US, Enter LF, Backspace DEL, Space and Esc
+// themselves. -1 for every other key, digits and punctuation among them:
+// with Ctrl they type nothing. Ctrl with Shift types only with a letter.
+int CtrlCharacter(std::uint8_t vk, std::uint8_t shift);
+
 struct TDoubleRules {
     bool Big5BackSpace = false;
     bool Big5Delete = false;

@@ -2,6 +2,7 @@
 
 #include "platform/core/Beep.h"
 #include "platform/core/Ticks.h"
+#include "screen/core/Big5Cells.h"
 
 #include <algorithm>
 #include <cstring>
@@ -241,6 +242,31 @@ void TScreenBuffer::EndOfLine() {
     }
 }
 
+void TScreenBuffer::DirtyIfPairingChanges(int y, int x, int k, const std::uint8_t* bytes) {
+    const int cols = std::min(FColumns, RowCells);
+    if (x < 0 || k <= 0 || x + k >= cols) return; // no cell after the run on this row
+    const TCell* cells = ScreenRow(y).Cells;
+    int i = 0;
+    while (i < k && screen::IsLeadByte(cells[x + i].Char) == screen::IsLeadByte(bytes[i]))
+        ++i;
+    if (i == k) return; // every byte pairs as the one it replaces
+    // Where the first character at or after x starts: the cells before x
+    // keep their bytes.
+    int start = 0;
+    while (start < x)
+        start += screen::IsLeadByte(cells[start].Char) && start + 1 < cols ? 2 : 1;
+    // Where the first character after the run starts, old bytes and new.
+    auto after = [&](bool written) {
+        int c = start;
+        while (c < x + k) {
+            const std::uint8_t b = written && c >= x ? bytes[c - x] : cells[c].Char;
+            c += screen::IsLeadByte(b) && c + 1 < cols ? 2 : 1;
+        }
+        return c;
+    };
+    if (after(false) != after(true)) DirtyCell(cols - 1, y);
+}
+
 // Writes n printable bytes in the current colours. Equivalent to writing
 // them one at a time; runs within one line are copied in one go.
 void TScreenBuffer::PutRun(const std::uint8_t* p, std::size_t n) {
@@ -252,6 +278,7 @@ void TScreenBuffer::PutRun(const std::uint8_t* p, std::size_t n) {
         // then lands where the cursor is and the end-of-line rule follows.
         const int room = std::max(1, FColumns - CursorX);
         const int k = static_cast<int>(std::min<std::size_t>(n, room));
+        DirtyIfPairingChanges(CursorY, CursorX, k, p);
         DirtyCell(CursorX, CursorY);
         DirtyCell(CursorX + k - 1, CursorY);
         TCell* c = cells + CursorX;
@@ -348,6 +375,7 @@ void TScreenBuffer::WriteChar(std::uint8_t ch) {
     }
     // PutRun for a single byte: it lands where the cursor is (beyond Columns
     // after Columns shrank), then the end-of-line rule follows.
+    DirtyIfPairingChanges(CursorY, CursorX, 1, &ch);
     ScreenRow(CursorY).Cells[CursorX] =
         TCell{ch, TextColor, BackColor, static_cast<std::uint8_t>(Blink ? 1 : 0),
               static_cast<std::uint8_t>(Underline ? 1 : 0)};

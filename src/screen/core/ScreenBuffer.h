@@ -262,6 +262,12 @@ private:
         if (bottom > DirtyBottom) DirtyBottom = bottom;
     }
     bool KeyWordTest(std::uint8_t b);
+    // Before cells [x, x + k) of screen row y take `bytes`: when the new
+    // bytes pair the cells after them otherwise than the old ones did (a
+    // lead byte written over a single one, or the reverse), those cells
+    // show other characters now, and the dirty rectangle reaches the row's
+    // end.
+    void DirtyIfPairingChanges(int y, int x, int k, const std::uint8_t* bytes);
     void PutRun(const std::uint8_t* p, std::size_t n);
     void EndOfLine();
     void LineFeed();

@@ -5,6 +5,7 @@
 #include "session/core/ProfileEdit.h"
 #include "session/core/StrCrypt.h"
 #include <algorithm>
+#include <cctype>
 
 namespace session {
 
@@ -31,6 +32,52 @@ bool IsDefaultSiteName(std::string_view name) {
 std::string SiteDisplayName(std::string_view alias) {
     if (IsDefaultSiteName(alias)) alias.remove_prefix(1);
     return std::string(alias);
+}
+
+bool AliasReadsAsHost(std::string_view alias) {
+    if (alias.empty()) return false;
+    bool colon = false, dot = false, alnum = false;
+    for (char c : alias) {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u)) {
+            alnum = true;
+        } else if (c == '.') {
+            dot = true;
+        } else if (c == ':') {
+            colon = true;
+        } else if (c != '-' && c != '_' && c != '[' && c != ']' && c != '%') {
+            return false; // a blank, a Big5 character, ...: no address
+        }
+    }
+    // IPv6 (hex groups and colons, perhaps an IPv4 tail); IPv4 and host
+    // names have a dot.
+    return alnum && (colon || dot);
+}
+
+std::string NumberedAlias(const std::string& alias,
+                          const std::function<bool(const std::string&)>& taken) {
+    if (!taken(alias)) return alias;
+    // "host (n)" counts from its host.
+    std::string base = alias;
+    const std::size_t open = base.rfind(" (");
+    if (open != std::string::npos && base.back() == ')' && open + 3 < base.size() &&
+        std::all_of(base.begin() + static_cast<long>(open) + 2, base.end() - 1,
+                    [](char c) { return c >= '0' && c <= '9'; }) &&
+        AliasReadsAsHost(std::string_view(base).substr(0, open)))
+        base.resize(open);
+    if (AliasReadsAsHost(base)) {
+        for (int n = 2;; ++n) {
+            std::string a = base + " (" + std::to_string(n) + ")";
+            if (!taken(a)) return a;
+        }
+    }
+    std::string a = alias;
+    for (int counter = 1; taken(a); ++counter) {
+        while (!a.empty() && a.back() >= '0' && a.back() <= '9')
+            a.pop_back();
+        a += std::to_string(counter);
+    }
+    return a;
 }
 
 int DefaultFontSizeForWidth(int screenWidth) {

@@ -11,6 +11,7 @@
 #include "platform/core/IniFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -28,6 +29,17 @@ bool IsSettingSection(std::string_view name);
 bool IsDefaultSiteName(std::string_view name);
 // The alias as the list shows it: the default site without its 0xFF.
 std::string SiteDisplayName(std::string_view alias);
+
+// True when the alias reads as an address one could type into the host
+// box: a dotted IPv4 address, an IPv6 address or a host name with a dot.
+bool AliasReadsAsHost(std::string_view alias);
+// The alias a new site gets when `taken` says `alias` is in use. A name
+// that reads as a host address gets " (2)", " (3)", ... after it, since
+// renumbering its last digits would name another host (127.0.0.1 must not
+// become 127.0.0.2); any other name has its trailing digits replaced by a
+// counter from 1 (site9 becomes site1, site becomes site1, site2, ...).
+std::string NumberedAlias(const std::string& alias,
+                          const std::function<bool(const std::string&)>& taken);
 
 // The font size a site has when it names none, from the screen width.
 int DefaultFontSizeForWidth(int screenWidth);

@@ -61,6 +61,26 @@ TNumberKey DecideNumberKey(char key, int currentNumber, const std::vector<int>& 
     return r;
 }
 
+TNumberBoxKey NumberBoxKeyDown(int vk) {
+    if (vk == 27) return TNumberBoxKey::GiveBackFocus;
+    if ((vk >= '0' && vk <= '9') || (vk >= 96 && vk <= 105)) return TNumberBoxKey::Digit;
+    switch (vk) {
+    case 0:  // no key of the PC keyboard
+    case 9:  // Tab
+    case 16: // Shift
+    case 17: // Ctrl
+    case 18: // Alt
+    case 20: // Caps Lock
+    case 91: // the Windows keys
+    case 92:
+    case 144: // Num Lock
+    case 145: // Scroll Lock
+        return TNumberBoxKey::LeaveAlone;
+    default:
+        return TNumberBoxKey::Refuse;
+    }
+}
+
 std::string NumberText(int n) {
     if (n == 10) return "0";
     if (n >= 1 && n <= 9) return std::string(1, static_cast<char>('0' + n));

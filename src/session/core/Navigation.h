@@ -36,6 +36,12 @@ struct TNumberKey {
 };
 TNumberKey DecideNumberKey(char key, int currentNumber, const std::vector<int>& numbers,
                            const std::array<bool, 11>& used);
+// A key-down in the session-number box (a virtual key): Esc gives the
+// focus back, the digit keys of both blocks go on to be typed, a key that
+// only shifts, locks or moves between controls (Tab) is left alone, and
+// every other key is refused with a message.
+enum class TNumberBoxKey { GiveBackFocus, Digit, LeaveAlone, Refuse };
+TNumberBoxKey NumberBoxKeyDown(int vk);
 // The box's text for a number: "0" for 10, the digit for 1..9, "" for none.
 std::string NumberText(int n);
 

@@ -108,7 +108,20 @@ TShortcutResult AltKey(int key, const TShortcutState& s) {
     return Consume(); // every other Alt key, Alt alone among them
 }
 
+bool HasAltCommand(int key) {
+    if (key == 'A') return true;
+    for (const TAltCommand& cmd : AltCommands)
+        if (key == cmd.Letter) return true;
+    return false;
+}
+
 } // namespace
+
+bool AltKeyReachesMenus(int key, bool shift, bool alt, bool ctrl) {
+    if (!alt || shift || ctrl) return false;
+    if (key == vk::Menu) return true;
+    return key >= 'A' && key <= 'Z' && !HasAltCommand(key);
+}
 
 TShortcutResult DecideShortcut(int key, bool shift, bool alt, bool ctrl, const TShortcutState& s) {
     if (!shift && !alt && key >= vk::F1 && key <= vk::F12) {

@@ -69,4 +69,11 @@ struct TShortcutResult {
 TShortcutResult DecideShortcut(int key, bool shift, bool alt, bool ctrl,
                                const TShortcutState& state);
 
+// Whether an Alt key-down is left to the menu bar before the shortcut rules
+// see it: Alt alone (pressed and released it opens the menu bar) and Alt
+// with a letter that has no command of its own (a menu's mnemonic). The
+// rules still consume the key-down when no menu takes it, so it types
+// nothing.
+bool AltKeyReachesMenus(int key, bool shift, bool alt, bool ctrl);
+
 } // namespace session

@@ -85,6 +85,21 @@ TEST_F(KeyTableTest, InsertCopyPasteInputMethodAndModeFlags) {
     EXPECT_EQ(Press(VkShift, 0x2A).Action, TKeyAction::PassOn);
 }
 
+TEST(CtrlKeys, TypeControlCharactersOrNothing) {
+    EXPECT_EQ(CtrlCharacter('A', ssCtrl), 1);
+    EXPECT_EQ(CtrlCharacter('Z', ssCtrl | ssShift), 26);
+    EXPECT_EQ(CtrlCharacter(219, ssCtrl), 0x1B);
+    EXPECT_EQ(CtrlCharacter('2', ssCtrl), 0);
+    EXPECT_EQ(CtrlCharacter(13, ssCtrl), 10);
+    EXPECT_EQ(CtrlCharacter(VkBack, ssCtrl), 0x7F);
+    // Digits, punctuation and Ctrl+Shift with them type nothing.
+    for (int vk : {int('1'), int('0'), 187, 188, 190, 186, 222, 191})
+        EXPECT_EQ(CtrlCharacter(static_cast<std::uint8_t>(vk), ssCtrl), -1) << vk;
+    EXPECT_EQ(CtrlCharacter(219, ssCtrl | ssShift), -1);
+    EXPECT_EQ(CtrlCharacter('A', ssCtrl | ssAlt), -1);
+    EXPECT_EQ(CtrlCharacter('A', 0), -1);
+}
+
 TEST(ScrollKeys, MoveTheViewWithinTheHistory) {
     TScrollState s{100, 200, 24};
     EXPECT_EQ(ScrollViewRow(VkPrior, s), 76);

@@ -64,6 +64,26 @@ TEST_F(Buffer, WithoutAutoWrapTheLastColumnTakesTheOverflow) {
     EXPECT_EQ(b.DirtyRight, 79);
 }
 
+// Only a write that makes the bytes after it pair otherwise widens the
+// dirty rectangle to the row's end.
+TEST_F(Buffer, ARepairingWriteDirtiesTheRestOfTheRow) {
+    auto dirtyAfter = [&](const char* before, int x, const char* text) {
+        b.GotoXY(0, 2);
+        b.WriteStr(before);
+        b.ResetDirty();
+        b.GotoXY(x, 2);
+        b.WriteStr(text);
+        return std::pair(b.DirtyLeft, b.DirtyRight);
+    };
+    // "中文" then "a" over the first byte: the rest pairs anew.
+    EXPECT_EQ(dirtyAfter("\xA4\xA4\xA4\xE5xy", 0, "a"), std::pair(0, 79));
+    EXPECT_EQ(dirtyAfter("ab\xA4\xA4\xA4\xE5", 1, "\xA4"), std::pair(1, 79));
+    // Same pairing after the write: only the written cells.
+    EXPECT_EQ(dirtyAfter("\xA4\xA4\xA4\xE5xy", 0, "\xA6\x72"), std::pair(0, 1));
+    EXPECT_EQ(dirtyAfter("abcdef", 2, "xy"), std::pair(2, 3));
+    EXPECT_EQ(dirtyAfter("\xA4\xA4\xA4\xE5", 3, "x"), std::pair(3, 3)) << "a trail stays one";
+}
+
 TEST_F(Buffer, ControlBytesAreIgnoredAndBelBeeps) {
     int beeps = 0;
     win::SetBeepHandler([&](unsigned) { ++beeps; });

@@ -176,7 +176,8 @@ TEST(HandlerCommand, NamesThisProgramWithOrWithoutQuotes) {
     EXPECT_FALSE(HandlerNamesProgram("", "BrannocPro"));
     EXPECT_FALSE(HandlerNamesProgram("\"/opt/BrannocProX\"", "BrannocPro"));
     // What we write is what we recognise, even with blanks and quotes in the path.
-    for (std::string path : {"/opt/bp/BrannocPro", "/home/a b/BrannocPro", "/tmp/q\"x/BrannocPro"})
+    for (std::string path : {"/opt/bp/BrannocPro", "/home/a b/BrannocPro", "/tmp/q\"x/BrannocPro",
+                             "/opt/100%/BrannocPro"})
         EXPECT_TRUE(HandlerNamesProgram(HandlerCommandFor(path), "BrannocPro")) << path;
 }
 

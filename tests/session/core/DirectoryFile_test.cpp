@@ -8,6 +8,7 @@
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/stat.h>
 
 using namespace session;
@@ -54,6 +55,27 @@ TEST(DirectoryFile, NamesOfTheBook) {
     EXPECT_EQ(DefaultFontSizeForWidth(1024), 17);
     EXPECT_EQ(DefaultFontSizeForWidth(800), 13);
     EXPECT_EQ(DefaultFontSizeForWidth(799), 9);
+}
+
+TEST(DirectoryFile, NumberedAliasNeverNamesAnotherHost) {
+    std::set<std::string> taken;
+    auto number = [&](const std::string& a) {
+        std::string n = NumberedAlias(a, [&](const std::string& x) { return taken.count(x) > 0; });
+        taken.insert(n);
+        return n;
+    };
+    for (const char* a : {"127.0.0.1", "::1", "bbs.host.test", "site9", "site"})
+        EXPECT_EQ(number(a), a) << "free names stay";
+    EXPECT_EQ(number("127.0.0.1"), "127.0.0.1 (2)");
+    EXPECT_EQ(number("127.0.0.1 (2)"), "127.0.0.1 (3)") << "a numbered copy counts from its host";
+    EXPECT_EQ(number("::1"), "::1 (2)");
+    EXPECT_EQ(number("bbs.host.test"), "bbs.host.test (2)");
+    EXPECT_EQ(number("site9"), "site1");
+    EXPECT_EQ(number("site"), "site2") << "site1 is taken";
+    for (const char* host : {"127.0.0.1", "10.0.0.255", "::1", "fe80::1%eth0", "a-b.host.test"})
+        EXPECT_TRUE(AliasReadsAsHost(host)) << host;
+    for (const char* name : {"site9", "my bbs", "127.0.0.1 (2)", "", "...", "\xA4\xA4.bbs"})
+        EXPECT_FALSE(AliasReadsAsHost(name)) << name;
 }
 
 TEST(DirectoryFile, FixtureLoads) {

@@ -10,6 +10,7 @@
 
 namespace {
 
+using session::AltKeyReachesMenus;
 using session::DecodeSpeedKey;
 using session::TShortcutAction;
 namespace vk = session::vk;
@@ -178,6 +179,16 @@ TEST(Shortcut, EveryAltKeyIsConsumedGuardedOrNot) {
     }
     EXPECT_EQ(Key(vk::F4, s, false, true).Action, TShortcutAction::CloseMain);
     EXPECT_FALSE(Key(vk::F4, s, false, true).SetCaption);
+}
+
+TEST(Shortcut, OnlyAltAloneAndLettersWithoutACommandReachTheMenus) {
+    for (int k : std::initializer_list<int>{'E', 'F', 'I', 'M', 'Q', 'T', 'V', 'W', vk::Menu})
+        EXPECT_TRUE(AltKeyReachesMenus(k, false, true, false)) << k;
+    for (int k : std::initializer_list<int>{'A', 'C', 'H', 'O', 'Z', '1', vk::F4, vk::Comma})
+        EXPECT_FALSE(AltKeyReachesMenus(k, false, true, false)) << k;
+    EXPECT_FALSE(AltKeyReachesMenus('F', false, false, false)) << "without Alt";
+    EXPECT_FALSE(AltKeyReachesMenus('F', true, true, false)) << "Shift takes the Shift rule";
+    EXPECT_FALSE(AltKeyReachesMenus('F', false, true, true)) << "Ctrl+Alt";
 }
 
 TEST(Shortcut, BoxFocusNeedsItsBarShown) {

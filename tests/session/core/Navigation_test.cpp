@@ -102,3 +102,15 @@ TEST(NumberBox, DigitsOnlyAndTheHolderIsNamed) {
 }
 
 } // namespace
+
+TEST(NumberBox, EscGivesBackDigitsTypeOtherKeysAreRefused) {
+    using session::NumberBoxKeyDown;
+    using session::TNumberBoxKey;
+    EXPECT_EQ(NumberBoxKeyDown(27), TNumberBoxKey::GiveBackFocus);
+    for (int vk : {int('0'), int('9'), 96, 105})
+        EXPECT_EQ(NumberBoxKeyDown(vk), TNumberBoxKey::Digit) << vk;
+    for (int vk : {16, 17, 18, 9, 0})
+        EXPECT_EQ(NumberBoxKeyDown(vk), TNumberBoxKey::LeaveAlone) << vk;
+    for (int vk : {int('A'), 13, 37, 46, 190, 112})
+        EXPECT_EQ(NumberBoxKeyDown(vk), TNumberBoxKey::Refuse) << vk;
+}
