@@ -36,9 +36,9 @@ TEST_F(TerminalStart, AFirstStartKeepsItsSettingsInThePerUserFolderOnly) {
     EXPECT_EQ(beside, std::vector<std::string>{"BrannocPro"}) << "files beside the program";
 }
 
-// A second start hands its site to the running terminal; the new session is
-// titled with its own site, not with the name of the session that was
-// current when the request came.
+// A second start hands its site to the running terminal; once the new
+// session is up, the main window's caption names its site, not the one of
+// the session that was current when the request came.
 TEST_F(TerminalStart, ASiteHandedOverIsTitledWithItsOwnName) {
     desk::TRecordingPeer first, second;
     Box.CopyProgram("BrannocPro");
