@@ -162,7 +162,7 @@ void TkvMainForm::FormCreate() {
     TempDir = win::IncludeTrailingPathDelimiter(FEnv->TempFolder());
     ProgDir = win::IncludeTrailingPathDelimiter(FEnv->ProgramFolder());
     DesktopDir = win::IncludeTrailingPathDelimiter(FEnv->DesktopFolder());
-    SettingsDir = ChooseSettingsFolder(ProgDir, DesktopDir, WinDir, FEnv->FolderWritable(ProgDir));
+    SettingsDir = win::IncludeTrailingPathDelimiter(FEnv->SettingsFolder());
     SettingsFileName = SettingsDir + "Brannoc.ini";
 
     CurrentSession = -1;

@@ -101,7 +101,8 @@ public:
     virtual std::string WindowsFolder();
     virtual std::string TempFolder();
     virtual std::string DesktopFolder();
-    virtual bool FolderWritable(const std::string& folder);
+    // Where Brannoc.ini, Directory.ini and Keys.ini live.
+    virtual std::string SettingsFolder();
     // The program file's full path (what the telnet-link handler runs).
     virtual std::string ProgramPath();
     // The offer to become the telnet-link handler: true = Yes; *dontAsk is

@@ -20,7 +20,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <unistd.h>
 
 std::string TMainFormEnvironment::ProgramFolder() {
     return win::GetProgramFolder();
@@ -34,8 +33,8 @@ std::string TMainFormEnvironment::TempFolder() {
 std::string TMainFormEnvironment::DesktopFolder() {
     return win::GetDesktopFolder();
 }
-bool TMainFormEnvironment::FolderWritable(const std::string& folder) {
-    return !folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0;
+std::string TMainFormEnvironment::SettingsFolder() {
+    return win::GetSettingsFolder(ProgramFolder(), {"Brannoc.ini"});
 }
 std::string TMainFormEnvironment::ProgramPath() {
     return QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();

@@ -4,7 +4,6 @@
 #include "platform/SignalClose.h"
 #include "platform/core/Folders.h"
 #include "platform/core/WindowChannel.h"
-#include "session/core/MainSettings.h"
 #include "sitelist/QuillonForm.h"
 #include "sitelist/SiteMessages.h"
 
@@ -12,7 +11,6 @@
 #include <QPointer>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -47,9 +45,7 @@ void AnswerWindowRequests(win::HWND wnd, const QPointer<TQuillonFrm>& form) {
 } // namespace
 
 std::string QuillonDataFolder(const std::string& programFolder) {
-    bool writable = !programFolder.empty() && ::access(programFolder.c_str(), W_OK | X_OK) == 0;
-    return ChooseSettingsFolder(programFolder, win::GetDesktopFolder(), win::GetWindowsFolder(),
-                                writable);
+    return win::GetSettingsFolder(programFolder, {"Quillon.ini", "Quillon.txt"});
 }
 
 int RunQuillon(int& argc, char** argv, const TQuillonStart& start) {

@@ -19,9 +19,9 @@ struct TQuillonStart {
     std::function<void(TQuillonFrm&)> OnForm;
 };
 
-// Quillon.txt, its backup and Quillon.ini lie in the program's folder,
-// unless that is the desktop or cannot be written: then in the per-user
-// data folder.
+// Quillon.txt, its backup and Quillon.ini lie in the per-user settings
+// folder, unless the program's folder already holds Quillon.ini or
+// Quillon.txt (see win::GetSettingsFolder).
 std::string QuillonDataFolder(const std::string& programFolder);
 
 // The program; returns its exit code. Makes the QApplication unless one exists.

@@ -42,6 +42,13 @@ protected:
     // keys. Each step waits for the menu it opens, which takes the keys
     // once it is up.
     void Menu(const std::string& window, int menu, const std::string& keys) {
+        OpenMenu(window, menu);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Display->Key(keys, 300);
+    }
+    // Opens menu number menu of the window's menu bar as Menu does; the
+    // open menu's window ("" when none opened).
+    std::string OpenMenu(const std::string& window, int menu) {
         Display->SettledFrame(window);
         Display->Activate(window);
         desk::WaitFor([&] { return Display->ActiveWindow() == window; }, 5000);
@@ -66,8 +73,7 @@ protected:
             if (desk::WaitFor([&] { return (now = popup()) != open && !now.empty(); }, 700))
                 open = now, ++moved;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        Display->Key(keys, 300);
+        return open;
     }
     pid_t Pid(const std::string& window) {
         return pid_t(std::atoi(Display->Run("xdotool getwindowpid " + window).c_str()));
@@ -142,6 +148,44 @@ TEST_F(TerminalWindow, TraceWindowSitsInTheScreensCorner) {
     const TRect frame = Display->SettledFrame(trace);
     EXPECT_EQ(frame.Right(), Display->Width()) << "frame " << frame;
     EXPECT_EQ(frame.Bottom(), Display->Height()) << "frame " << frame;
+}
+
+// 視窗大小 > 640*480 makes the whole window that size at the screen's
+// origin: its frame, title bar included, starts at (0, 0) and is on screen.
+TEST_F(TerminalWindow, AFixedSizePutsTheWholeFrameAtTheScreensOrigin) {
+    Box.Write("bin/Brannoc.ini", "[Windows]\r\nAsk=1\r\nTop=200\r\nLeft=300\r\nWidth=900\r\n"
+                                 "Height=700\r\n[Hosts]\r\nh0=127.0.0.1\r\n");
+    TPeerProcess* program = nullptr;
+    const std::string w = Start(program);
+    ASSERT_FALSE(w.empty()) << "no window";
+    ASSERT_EQ(Display->SettledFrame(w), (TRect{300, 200, 900, 700}));
+    // 視窗 (menu 3) > 視窗大小 > 640*480 with the mouse: the pointer goes up
+    // the menu from its bottom (視窗大小 is near the end) until the size
+    // menu opens, then clicks its first item.
+    const std::string open = OpenMenu(w, 3);
+    ASSERT_FALSE(open.empty()) << "the 視窗 menu did not open";
+    const TRect menu = Display->Client(open);
+    const std::vector<std::string> before = Display->Windows(program->Pid);
+    std::string sizes;
+    for (int y = menu.Bottom() - 6; y > menu.Y && sizes.empty(); y -= 8) {
+        Display->Run("xdotool mousemove --sync " + std::to_string(menu.X + menu.W / 2) + " " +
+                     std::to_string(y));
+        desk::WaitFor(
+            [&] {
+                for (const std::string& id : Display->Windows(program->Pid))
+                    if (std::find(before.begin(), before.end(), id) == before.end()) sizes = id;
+                return !sizes.empty();
+            },
+            400);
+    }
+    ASSERT_FALSE(sizes.empty()) << "the 視窗大小 menu did not open";
+    const TRect items = Display->Client(sizes);
+    Display->Click(items.X + items.W / 2, items.Y + 10);
+    ASSERT_TRUE(desk::WaitFor([&] { return Display->Frame(w).W == 640; }, 5000))
+        << "frame " << Display->Frame(w);
+    const TRect frame = Display->SettledFrame(w);
+    EXPECT_EQ(frame, (TRect{0, 0, 640, 480})) << "frame " << frame;
+    EXPECT_GE(Display->Client(w).Y, 0) << "title bar above the screen";
 }
 
 } // namespace

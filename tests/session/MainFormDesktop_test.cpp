@@ -182,10 +182,6 @@ public:
         : TQuietEnvironment({dir.File("prog dir/"), dir.File("win/"), dir.File("tmp/"),
                              desktop.empty() ? "" : dir.File(desktop)},
                             "Brannoc Pro") {}
-    // The program folder is checked as on the desktop.
-    bool FolderWritable(const std::string& folder) override {
-        return TMainFormEnvironment::FolderWritable(folder);
-    }
     bool ReadTelnetHandler(std::string* command) override {
         *command = *Handler;
         return HandlerExists;

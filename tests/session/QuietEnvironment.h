@@ -32,7 +32,8 @@ public:
     std::string WindowsFolder() override { return Folders.Windows; }
     std::string TempFolder() override { return Folders.Temp; }
     std::string DesktopFolder() override { return Folders.Desktop; }
-    bool FolderWritable(const std::string&) override { return true; }
+    // Settings beside the sandbox program, as a portable set-up keeps them.
+    std::string SettingsFolder() override { return Folders.Program; }
     std::string ProgramPath() override { return Folders.Program + ProgramFile; }
     bool AskDefaultTelnet(QWidget*, bool* dontAsk) override {
         if (dontAsk) *dontAsk = true;

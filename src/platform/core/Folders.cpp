@@ -56,6 +56,17 @@ std::string DataFolder(const char* sub) {
     return MakeFolders(path) ? path : std::string();
 }
 
+// path + one of names exists (a folder or a broken entry in a file's place
+// counts: the program then says what is wrong instead of moving away).
+bool HoldsAny(const std::string& path, std::initializer_list<const char*> names) {
+    if (path.empty()) return false;
+    for (const char* n : names) {
+        struct stat st {};
+        if (::lstat((path + n).c_str(), &st) == 0) return true;
+    }
+    return false;
+}
+
 // The value of XDG_DESKTOP_DIR in user-dirs.dirs: "$HOME/sub" or an
 // absolute path, in double quotes.
 std::string ConfiguredDesktop() {
@@ -163,6 +174,39 @@ std::string GetTempFolder() {
     for (const auto& c : candidates)
         if (EnsurePrivateFolder(c.substr(0, c.size() - 1))) return c;
     return {};
+}
+
+std::string ChooseSettingsFolder(const TSettingsPlaces& p) {
+    const std::string program = IncludeTrailingPathDelimiter(p.Program);
+    const std::string config = IncludeTrailingPathDelimiter(p.Config);
+    const std::string old = IncludeTrailingPathDelimiter(p.OldData);
+    if (!program.empty() && p.InProgram && p.ProgramWritable) return program;
+    if (!config.empty() && p.InConfig) return config;
+    if (!old.empty() && p.InOldData) return old;
+    return !config.empty() ? config : old;
+}
+
+std::string GetSettingsFolder(const std::string& programFolder,
+                              std::initializer_list<const char*> names) {
+    TSettingsPlaces p;
+    p.Program = IncludeTrailingPathDelimiter(programFolder);
+    p.ProgramWritable = !p.Program.empty() && ::access(p.Program.c_str(), W_OK | X_OK) == 0;
+    p.InProgram = HoldsAny(p.Program, names);
+    std::string config = XdgBase("XDG_CONFIG_HOME", ".config/");
+    if (!config.empty()) p.Config = config + kSuiteFolder + "/";
+    p.InConfig = HoldsAny(p.Config, names);
+    // Looked at without creating it: only settings already there count.
+    std::string data = XdgBase("XDG_DATA_HOME", ".local/share/");
+    if (!data.empty()) p.OldData = data + kSuiteFolder + "/";
+    p.InOldData = HoldsAny(p.OldData, names);
+    std::string chosen = ChooseSettingsFolder(p);
+    if (chosen == p.Config && !MakeFolders(chosen)) {
+        // No settings folder can be made: the data folder is the next best.
+        p.Config.clear();
+        chosen = ChooseSettingsFolder(p);
+        if (!chosen.empty() && !MakeFolders(chosen)) chosen.clear();
+    }
+    return chosen;
 }
 
 std::string GetDesktopFolder() {

@@ -362,24 +362,3 @@ TRect PlaceMainWindow(TRect r, const std::vector<TRect>& screens) {
     }
     return r;
 }
-
-namespace {
-std::string LowerAscii(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-std::string WithSlash(std::string s) {
-    if (!s.empty() && s.back() != '/') s += '/';
-    return s;
-}
-} // namespace
-
-std::string ChooseSettingsFolder(const std::string& programFolder, const std::string& desktopFolder,
-                                 const std::string& windowsFolder, bool programFolderWritable) {
-    std::string prog = WithSlash(programFolder);
-    std::string desk = WithSlash(desktopFolder);
-    bool onDesktop = !desk.empty() && LowerAscii(prog) == LowerAscii(desk);
-    if (onDesktop || !programFolderWritable || prog.empty()) return WithSlash(windowsFolder);
-    return prog;
-}

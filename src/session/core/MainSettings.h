@@ -180,9 +180,3 @@ struct TRect {
 // minimum and at most the primary screen's size, moved onto the primary
 // screen when it would show on none of the screens.
 TRect PlaceMainWindow(TRect saved, const std::vector<TRect>& screens);
-
-// The settings folder: the Windows folder when the program folder is the
-// desktop folder (letter case ignored, trailing "/" on both) or cannot be
-// written, else the program folder.
-std::string ChooseSettingsFolder(const std::string& programFolder, const std::string& desktopFolder,
-                                 const std::string& windowsFolder, bool programFolderWritable);

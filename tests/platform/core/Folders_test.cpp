@@ -112,3 +112,55 @@ TEST_F(FoldersTest, DesktopFromUserDirsWithFallback) {
     EXPECT_EQ(GetDesktopFolder(), Home + "Desktop/");
     EXPECT_EQ(GetShellFolder("Startup"), "");
 }
+
+TEST(SettingsFolder, BesideTheProgramOnlyWhenItsFileIsThereElseThePerUserFolder) {
+    TSettingsPlaces p{"/opt/bp", "/h/.config/brannocpro/", "/h/.local/share/brannocpro/"};
+    p.ProgramWritable = true;
+    // A first start: the per-user folder, never beside the program.
+    EXPECT_EQ(ChooseSettingsFolder(p), "/h/.config/brannocpro/");
+    // A portable copy, or a set-up that kept its files beside the program.
+    p.InProgram = true;
+    EXPECT_EQ(ChooseSettingsFolder(p), "/opt/bp/");
+    // ... and even when the per-user folder holds another set.
+    p.InConfig = p.InOldData = true;
+    EXPECT_EQ(ChooseSettingsFolder(p), "/opt/bp/");
+    // A program folder that cannot be written is no place for settings.
+    p.ProgramWritable = false;
+    EXPECT_EQ(ChooseSettingsFolder(p), "/h/.config/brannocpro/");
+}
+
+TEST(SettingsFolder, SettingsInTheOldDataPlaceStayThereUntilThePerUserFolderHasSome) {
+    TSettingsPlaces p{"/usr/bin/", "/h/.config/brannocpro/", "/h/.local/share/brannocpro/"};
+    p.InOldData = true;
+    EXPECT_EQ(ChooseSettingsFolder(p), "/h/.local/share/brannocpro/");
+    p.InConfig = true;
+    EXPECT_EQ(ChooseSettingsFolder(p), "/h/.config/brannocpro/");
+    // No home at all: the data folder, else none; trailing "/" added.
+    EXPECT_EQ(ChooseSettingsFolder({"/usr/bin", "", "/d"}), "/d/");
+    EXPECT_EQ(ChooseSettingsFolder({"/usr/bin", "", ""}), "");
+}
+
+TEST_F(FoldersTest, SettingsFolderIsMadePrivateAndFoundByTheProgramsOwnFile) {
+    const std::string prog = Dir / "prog/";
+    std::filesystem::create_directories(prog);
+    TTempDir::Put(prog + "Quillon.ini", "");
+    // The site list's file beside the program says nothing about the terminal's.
+    const std::string config = Home + ".config/brannocpro/";
+    EXPECT_EQ(GetSettingsFolder(prog, {"Brannoc.ini"}), config);
+    EXPECT_EQ(Mode(config), 0700u);
+    EXPECT_FALSE(std::filesystem::exists(Home + ".local")) << "the old place is only looked at";
+    EXPECT_EQ(GetSettingsFolder(prog, {"Quillon.ini", "Quillon.txt"}), prog);
+
+    // A book kept in the old data-folder place is kept using.
+    std::filesystem::remove_all(config);
+    setenv("XDG_CONFIG_HOME", (Dir / "cfg").c_str(), 1);
+    std::filesystem::create_directories(Dir / "data/brannocpro");
+    TTempDir::Put(Dir / "data/brannocpro/Brannoc.ini", "");
+    setenv("XDG_DATA_HOME", (Dir / "data").c_str(), 1);
+    EXPECT_EQ(GetSettingsFolder(prog, {"Brannoc.ini"}), Dir / "data/brannocpro/");
+    EXPECT_FALSE(std::filesystem::exists(Dir / "cfg"));
+    // Once the per-user settings folder holds settings, they win.
+    std::filesystem::create_directories(Dir / "cfg/brannocpro");
+    TTempDir::Put(Dir / "cfg/brannocpro/Brannoc.ini", "");
+    EXPECT_EQ(GetSettingsFolder(prog, {"Brannoc.ini"}), Dir / "cfg/brannocpro/");
+}

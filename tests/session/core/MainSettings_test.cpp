@@ -205,18 +205,6 @@ TEST(MainSettings, MainWindowIsPlacedOnAScreenAtAUsableSize) {
     EXPECT_EQ(PlaceMainWindow({2147483000, 2147483000, 2147483647, 2147483647}, screens).Left, 0);
 }
 
-TEST(MainSettings, SettingsFolderRule) {
-    EXPECT_EQ(
-        ChooseSettingsFolder("/opt/bp/", "/home/u/Desktop/", "/home/u/.local/share/bp/", true),
-        "/opt/bp/");
-    // The program lies on the desktop (any letter case, with or without "/").
-    EXPECT_EQ(ChooseSettingsFolder("/home/u/desktop", "/home/u/Desktop/", "/w/", true), "/w/");
-    // The program folder cannot be written.
-    EXPECT_EQ(ChooseSettingsFolder("/usr/bin/", "", "/w", false), "/w/");
-    // No desktop folder never equals the program folder.
-    EXPECT_EQ(ChooseSettingsFolder("/opt/bp", "", "/w/", true), "/opt/bp/");
-}
-
 TEST(DockOrder, ToolbarsDockInSavedRowAndPositionOrder) {
     auto bars = DesignedToolbars;
     bars[tbConnection].DockRow = 0, bars[tbConnection].DockPos = 0;
