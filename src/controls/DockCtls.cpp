@@ -413,7 +413,9 @@ void TToolbarButton::PopupMenu(bool removeClicks) {
 bool TToolbarButton::eventFilter(QObject* watched, QEvent* event) {
     // A press on this button that closes its menu is not replayed to it, so
     // it cannot open the menu again at once.
-    if (watched == FDropdownMenu && event->type() == QEvent::MouseButtonPress) {
+    // The type first: the guarded menu is read only for a press, never for
+    // the events a menu gets while it is being destroyed.
+    if (event->type() == QEvent::MouseButtonPress && watched == FDropdownMenu) {
         const auto* me = static_cast<QMouseEvent*>(event);
         const bool onMe = rect().contains(mapFromGlobal(me->globalPosition().toPoint()));
         FDropdownMenu->setAttribute(Qt::WA_NoMouseReplay, FRemoveClicks && onMe);

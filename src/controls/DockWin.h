@@ -207,6 +207,23 @@ private:
     int FHandBackTries = 0;
 };
 
+// A guarded pointer to a tool window's floating parent that never
+// downcasts a widget whose own destructor has already run: from then on it
+// reads as null (a plain QPointer would cast the dying base object).
+class TFloatParentPtr {
+public:
+    TFloatParentPtr& operator=(TFloatingWindowParent* p) {
+        FObject = p;
+        return *this;
+    }
+    TFloatingWindowParent* data() const { return dynamic_cast<TFloatingWindowParent*>(FObject.data()); }
+    operator TFloatingWindowParent*() const { return data(); }
+    TFloatingWindowParent* operator->() const { return data(); }
+
+private:
+    QPointer<QObject> FObject;
+};
+
 // Whether a click on `w` (inside `top`) is one on a control that takes
 // typing (a text box, an editable combo box): it keeps the keyboard.
 bool TakesTyping(const QWidget* w, const QWidget* top);
@@ -398,7 +415,7 @@ private:
     int FReparenting = 0;
     bool FVisible = true; // the design's Visible: true from the start
     bool FVisibilityCheckPending = false;
-    QPointer<TFloatingWindowParent> FFloatParent;
+    TFloatParentPtr FFloatParent;
 
     // The running loop.
     TLoop FLoop = TLoop::None;

@@ -172,8 +172,13 @@ void TCustomToolWindow::SetUseLastDock(bool v) {
 }
 
 void TCustomToolWindow::SetFloatingPosition(const QPoint& p) {
-    FFloatingPosition = p;
-    if (!FDocked && FFloatParent && parentWidget() == FFloatParent) FFloatParent->move(p);
+    // A hand-edited place near the end of the int range would leave the
+    // window's rectangle unrepresentable; no screen is anywhere near as far.
+    constexpr int kFarthest = 1 << 24;
+    FFloatingPosition = QPoint(std::clamp(p.x(), -kFarthest, kFarthest),
+                               std::clamp(p.y(), -kFarthest, kFarthest));
+    const QPoint& at = FFloatingPosition;
+    if (!FDocked && FFloatParent && parentWidget() == FFloatParent) FFloatParent->move(at);
 }
 
 void TCustomToolWindow::FloatingMoved(const QPoint& p) {

@@ -66,6 +66,12 @@ TkvMainForm::TkvMainForm(std::vector<std::string> args, std::unique_ptr<TMainFor
 }
 
 TkvMainForm::~TkvMainForm() {
+    // The boxes outlive this destructor (children go with the widget base):
+    // what they emit while they are destroyed must not reach this form.
+    for (QObject* box : std::initializer_list<QObject*>{HostNameComboBox, LineComboBox})
+        if (box) box->disconnect(this);
+    if (HostNameComboBox && HostNameComboBox->lineEdit())
+        HostNameComboBox->lineEdit()->disconnect(this);
     FormDestroy();
     win::DeallocateHWnd(FHandle);
     if (kvMainForm == this) kvMainForm = nullptr;
