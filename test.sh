@@ -5,7 +5,9 @@
 #     each test's own under openbox, driven by X input);
 #  2. clang build of the Qt-free layers with AddressSanitizer and
 #     UndefinedBehaviorSanitizer: their unit tests, then each fuzz target
-#     for a short bounded time.
+#     for a short bounded time;
+#  3. gcc build of the whole program with AddressSanitizer and
+#     UndefinedBehaviorSanitizer: every test but the desktop tier.
 # Exits non-zero when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")"
@@ -43,6 +45,18 @@ step "Engine tests under sanitizers, then fuzz targets"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build/asan && GTEST_OUTPUT="xml:$results/asan/" ctest -j "$jobs" --output-on-failure) ||
+    status=1
+
+step "Sanitizer build (address + undefined behaviour) of the whole program"
+cmake -S . -B build/asan-full -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBP_SANITIZE=ON \
+    >/dev/null &&
+    cmake --build build/asan-full -j "$jobs" || exit 1
+
+step "Unit, widget and integration tests of the whole program under sanitizers"
+mkdir -p "$results/asan-full"
+(cd build/asan-full &&
+    LSAN_OPTIONS="suppressions=$PWD/../../scripts/lsan.supp" \
+    GTEST_OUTPUT="xml:$results/asan-full/" ctest -j "$jobs" -LE desktop --output-on-failure) ||
     status=1
 
 step "Skipped test cases"
