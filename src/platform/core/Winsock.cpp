@@ -389,7 +389,15 @@ int WSAGetLastError() {
 int WSACancelAsyncRequest(HANDLE request) {
     std::lock_guard lock(LookupMutex());
     auto it = Lookups().find(request);
-    if (it == Lookups().end() || it->second.Cancelled) {
+    if (it == Lookups().end()) {
+        // A look-up that has just finished has nothing left to cancel: its
+        // answer may still wait in the queue, and its owner, which stopped
+        // waiting for it, drops it. Only a handle never issued is an error.
+        if (request != 0 && request < gNextLookup) return 0;
+        tWsaError = WSAEINVAL;
+        return SOCKET_ERROR;
+    }
+    if (it->second.Cancelled) {
         tWsaError = WSAEINVAL;
         return SOCKET_ERROR;
     }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <chrono>
 #include <thread>
 
 using namespace net;
@@ -316,6 +317,23 @@ TEST(AsyncSocket, AsynchronousLookups) {
     win::PumpUntil([] { return false; }, 200);
     EXPECT_EQ(done.size(), 3u);
     EXPECT_EQ(What([&] { s.DnsLookup(""); }), "DNS lookup: invalid host name.");
+}
+
+// A look-up whose answer is already queued (finished, not yet delivered)
+// can still be cancelled: it reports 10004 once, raises nothing, and its
+// queued answer is dropped.
+TEST(AsyncSocket, CancellingAFinishedLookupIsNoError) {
+    TAsyncSocket s;
+    std::vector<WORD> done;
+    s.OnDnsLookupDone = [&](TCustomAsyncSocket*, WORD e) { done.push_back(e); };
+    s.DnsLookup("localhost");
+    // No message is handled meanwhile: the answer waits in the queue.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(What([&] { s.CancelDnsLookup(); }), "");
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0], 10004);
+    win::PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(done.size(), 1u);
 }
 
 TEST(AsyncSocket, BackgroundExceptionAbortsUnlessKept) {
