@@ -7,6 +7,7 @@
 // queued for one socket, and the growth of the resident set over the run.
 //
 // Arguments: the number of hostile peers; each run lasts two seconds.
+#include "LoopbackListener.h"
 #include "net/core/TelnetSession.h"
 #include "platform/QtMessageLoop.h"
 #include "platform/core/Messages.h"
@@ -49,18 +50,9 @@ std::string Block(int kind) {
 class THostilePeers {
 public:
     THostilePeers() {
-        Fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(Fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(Fd, 64);
-        socklen_t len = sizeof a;
-        ::getsockname(Fd, reinterpret_cast<sockaddr*>(&a), &len);
-        Port = ntohs(a.sin_port);
         Acceptor = std::thread([this] {
             for (int index = 0;; ++index) {
-                int c = ::accept(Fd, nullptr, nullptr);
+                int c = ::accept(Listener.Fd, nullptr, nullptr);
                 if (c < 0 || Stop) {
                     if (c >= 0) ::close(c);
                     return;
@@ -77,20 +69,12 @@ public:
     }
     ~THostilePeers() {
         Stop = true;
-        int c = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<std::uint16_t>(Port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::close(c);
+        Listener.Wake();
         Acceptor.join();
         for (auto& t : Floods)
             t.join();
-        ::close(Fd);
     }
-    int Fd = -1;
-    int Port = 0;
+    TLoopbackListener Listener{64};
     std::atomic<bool> Stop{false};
     std::thread Acceptor;
     std::vector<std::thread> Floods;
@@ -118,7 +102,7 @@ void BM_HostilePeers(benchmark::State& state) {
         for (int i = 0; i < peers; ++i) {
             terms.push_back(std::make_unique<TTerm>());
             terms.back()->Session.HostName = "127.0.0.1";
-            terms.back()->Session.Port = std::to_string(server.Port);
+            terms.back()->Session.Port = std::to_string(server.Listener.Port);
             terms.back()->Session.Connect();
         }
         QElapsedTimer clock;

@@ -2,6 +2,7 @@
 // bytes, and end to end from a loopback peer through the socket layer, the
 // telnet layer and the interpreter into the screen, beside the interpreter
 // alone on the same bytes (the limit the whole path should approach).
+#include "LoopbackListener.h"
 #include "net/core/TelnetSession.h"
 
 #include <arpa/inet.h>
@@ -85,18 +86,9 @@ BENCHMARK(BM_InterpreterIn2KPieces)->Unit(benchmark::kMillisecond);
 class TPeer {
 public:
     explicit TPeer(std::string data) : Data(std::move(data)) {
-        Fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(Fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(Fd, 4);
-        socklen_t len = sizeof a;
-        ::getsockname(Fd, reinterpret_cast<sockaddr*>(&a), &len);
-        Port = ntohs(a.sin_port);
         Thread = std::thread([this] {
             for (;;) {
-                int c = ::accept(Fd, nullptr, nullptr);
+                int c = ::accept(Listener.Fd, nullptr, nullptr);
                 if (c < 0 || Stop) {
                     if (c >= 0) ::close(c);
                     return;
@@ -117,19 +109,11 @@ public:
     }
     ~TPeer() {
         Stop = true;
-        int c = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<std::uint16_t>(Port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::close(c);
+        Listener.Wake();
         Thread.join();
-        ::close(Fd);
     }
     std::string Data;
-    int Fd = -1;
-    int Port = 0;
+    TLoopbackListener Listener{4};
     std::atomic<bool> Stop{false};
     std::thread Thread;
 };
@@ -144,7 +128,7 @@ void BM_LoopbackSession(benchmark::State& state) {
     for (auto _ : state) {
         closed = false;
         session.HostName = "127.0.0.1";
-        session.Port = std::to_string(peer.Port);
+        session.Port = std::to_string(peer.Listener.Port);
         session.Connect();
         win::PumpUntil([&] { return closed; }, 60000);
     }

@@ -198,8 +198,6 @@ public:
         }
     }
     ~TDisplay() {
-        for (pid_t p : Started_)
-            Stop(p);
         Stop(WmPid_);
         Stop(XvfbPid_);
     }
@@ -442,7 +440,6 @@ private:
     int Width_, Height_;
     std::string Name_;
     pid_t XvfbPid_ = -1, WmPid_ = -1;
-    std::vector<pid_t> Started_;
 };
 
 // A telnet peer on 127.0.0.1 that sends a greeting to each connection and
