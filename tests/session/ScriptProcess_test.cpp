@@ -6,6 +6,7 @@
 // dialog waiting for OK would leave every peer without a connection.
 #include "../support/ChildProcess.h"
 #include "../support/PeerProcess.h"
+#include "../support/RecordingPeer.h"
 #include "../support/SandboxHome.h"
 #include "../support/ScratchFolder.h"
 #include "../support/ScriptedServer.h"
@@ -25,49 +26,10 @@
 
 namespace {
 
+using bptest::TRecordingPeer;
 using testsupport::TScratchFolder;
 
 constexpr int kWaitMs = 20000;
-
-// Shows "hello <keyword>" and keeps what each connection sends, connection
-// by connection.
-struct TRecordingPeer {
-    std::string KeyWord;
-    std::mutex M;
-    std::vector<std::string> Got;
-    std::unique_ptr<bptest::TScriptedServer> Server;
-    explicit TRecordingPeer(std::string keyWord) : KeyWord(std::move(keyWord)) {
-        Server = std::make_unique<bptest::TScriptedServer>(
-            [this](int fd, int index) {
-                {
-                    std::lock_guard<std::mutex> l(M);
-                    if (Got.size() <= static_cast<std::size_t>(index))
-                        Got.resize(static_cast<std::size_t>(index) + 1);
-                }
-                bptest::SendAll(fd, "hello " + KeyWord + "\r\n");
-                for (int rounds = 0; rounds < 600; ++rounds) {
-                    pollfd p{fd, POLLIN, 0};
-                    if (::poll(&p, 1, 100) <= 0) continue;
-                    char buf[4096];
-                    const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-                    if (n <= 0) return;
-                    std::lock_guard<std::mutex> l(M);
-                    Got[static_cast<std::size_t>(index)].append(buf, static_cast<std::size_t>(n));
-                }
-            },
-            true);
-    }
-    // Everything every connection sent.
-    std::string Received() {
-        std::lock_guard<std::mutex> l(M);
-        std::string all;
-        for (const std::string& g : Got)
-            all += g;
-        return all;
-    }
-    bool Has(const std::string& bytes) { return Received().find(bytes) != std::string::npos; }
-    std::string Port() const { return Server->PortStr(); }
-};
 
 bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = kWaitMs) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -122,8 +84,9 @@ protected:
         return v;
     }
     // The peers outlive the program.
+    // Shows "hello <keyword>" and keeps what each connection sends.
     TRecordingPeer& Peer(const std::string& keyWord) {
-        Peers.push_back(std::make_unique<TRecordingPeer>(keyWord));
+        Peers.push_back(std::make_unique<TRecordingPeer>("hello " + keyWord + "\r\n"));
         return *Peers.back();
     }
 
@@ -140,36 +103,36 @@ TEST_F(ScriptProcess, CommandLineScriptLogsEverySessionInWithoutTheDialog) {
     const std::string file = Folder.File("my scripts \xE8\x85\xB3\xE6\x9C\xAC/three.txt");
     TScratchFolder::Write(file, "`three sites and one that refuses\r\n"
                                 "#alpha 127.0.0.1 " +
-                                    a.Port() +
+                                    a.PortStr() +
                                     " kwA\r\nuserA\r\n%POSITION 10 20\r\npw A\r\n"
                                     "#dead 127.0.0.1 " +
                                     std::to_string(refused) +
                                     " never\r\nlost\r\n"
                                     "#beta 127.0.0.1 " +
-                                    b.Port() +
+                                    b.PortStr() +
                                     " kwB\r\n%position 30 40\r\nuserB\r\n"
                                     "#gamma 127.0.0.1 " +
-                                    c.Port() + " kwC\nuserC");
+                                    c.PortStr() + " kwC\nuserC");
     auto p = Start({"SCRIPT://" + file});
     ASSERT_TRUE(p->Started());
     ASSERT_TRUE(WaitUntil([&] { return a.Has("userA\rpw A") && b.Has("userB") && c.Has("userC"); }))
-        << "a: " << a.Received() << "\nb: " << b.Received() << "\nc: " << c.Received();
+        << "a: " << a.ReceivedAll() << "\nb: " << b.ReceivedAll() << "\nc: " << c.ReceivedAll();
     // One session per block, each with its own login and no other's.
-    EXPECT_EQ(a.Server->Accepted(), 1);
-    EXPECT_EQ(b.Server->Accepted(), 1);
-    EXPECT_EQ(c.Server->Accepted(), 1);
+    EXPECT_EQ(a.Accepted(), 1);
+    EXPECT_EQ(b.Accepted(), 1);
+    EXPECT_EQ(c.Accepted(), 1);
     for (TRecordingPeer* peer : {&a, &b, &c}) {
-        const std::string got = peer->Received();
+        const std::string got = peer->ReceivedAll();
         int logins = 0;
         for (const char* login : {"userA", "userB", "userC", "lost"})
             logins += got.find(login) != std::string::npos;
-        EXPECT_EQ(logins, 1) << peer->KeyWord << ": " << got;
+        EXPECT_EQ(logins, 1) << "peer on " << peer->PortStr() << ": " << got;
     }
 
     EXPECT_EQ(Close(*p), 0);
     // Every session's connection ended with the program.
     EXPECT_TRUE(
-        WaitUntil([&] { return a.Server->Idle() && b.Server->Idle() && c.Server->Idle(); }));
+        WaitUntil([&] { return a.Idle() && b.Idle() && c.Idle(); }));
     // The run went into the history; the settings were written in full.
     EXPECT_EQ(Setting("Script", "s0"), file);
     EXPECT_NE(Setting("ToolBar", "Line.Dock"), "<missing>");
@@ -179,10 +142,10 @@ TEST_F(ScriptProcess, ScriptNameInTheFileSystemsOwnBytesIsRunAndKept) {
     // A name that is not UTF-8 (Big5 bytes, as older disks hold them).
     TRecordingPeer& a = Peer("kwA");
     const std::string file = Folder.File("\xB8\xD5\xB8\xD5 run.txt");
-    TScratchFolder::Write(file, "#alpha 127.0.0.1 " + a.Port() + " kwA\r\nbytes login\r\n");
+    TScratchFolder::Write(file, "#alpha 127.0.0.1 " + a.PortStr() + " kwA\r\nbytes login\r\n");
     auto p = Start({"script://" + file});
     ASSERT_TRUE(p->Started());
-    EXPECT_TRUE(WaitUntil([&] { return a.Has("bytes login"); })) << a.Received();
+    EXPECT_TRUE(WaitUntil([&] { return a.Has("bytes login"); })) << a.ReceivedAll();
     EXPECT_EQ(Close(*p), 0);
     EXPECT_EQ(Setting("Script", "s0"), file);
 }
@@ -192,30 +155,30 @@ TEST_F(ScriptProcess, HostWithANulByteIsNotConnectedAsItsFirstPart) {
     // one, and the block's login would go where the file never said.
     TRecordingPeer &cut = Peer("kw"), &next = Peer("kw");
     const std::string file = Folder.File("nul.txt");
-    TScratchFolder::Write(file, std::string("#cut 127.0.0.1\0x ", 18) + cut.Port() +
-                                    " kw\r\nsecret\r\n#next 127.0.0.1 " + next.Port() +
+    TScratchFolder::Write(file, std::string("#cut 127.0.0.1\0x ", 18) + cut.PortStr() +
+                                    " kw\r\nsecret\r\n#next 127.0.0.1 " + next.PortStr() +
                                     " kw\r\nfine\r\n");
     auto p = Start({"SCRIPT://" + file});
     ASSERT_TRUE(p->Started());
-    ASSERT_TRUE(WaitUntil([&] { return next.Has("fine"); })) << next.Received();
+    ASSERT_TRUE(WaitUntil([&] { return next.Has("fine"); })) << next.ReceivedAll();
     // The block before had its look-up and connect long before this one's
     // login went out; a little longer for good measure.
     bptest::SleepMs(300);
-    EXPECT_EQ(cut.Server->Accepted(), 0) << cut.Received();
+    EXPECT_EQ(cut.Accepted(), 0) << cut.ReceivedAll();
     EXPECT_EQ(Close(*p), 0);
 }
 
 TEST_F(ScriptProcess, HistoryKeepsEarlierRunsBehindTheCommandLinesFile) {
     TRecordingPeer& a = Peer("kw");
     const std::string file = Folder.File("again.txt");
-    TScratchFolder::Write(file, "#one 127.0.0.1 " + a.Port() + " kw\r\nfirst\r\n");
+    TScratchFolder::Write(file, "#one 127.0.0.1 " + a.PortStr() + " kw\r\nfirst\r\n");
     TScratchFolder::Write(Folder.File("prog/Brannoc.ini"),
                           "[Windows]\r\nAsk=1\r\n[Hosts]\r\nh0=127.0.0.1\r\n[Script]\r\ns0=" +
                               Folder.File("older.txt") + "\r\ns1=" + file +
                               "\r\ns2=*\r\ns3=" + Folder.File("oldest.txt") + "\r\n");
     auto p = Start({"SCRIPT://" + file});
     ASSERT_TRUE(p->Started());
-    EXPECT_TRUE(WaitUntil([&] { return a.Has("first"); })) << a.Received();
+    EXPECT_TRUE(WaitUntil([&] { return a.Has("first"); })) << a.ReceivedAll();
     EXPECT_EQ(Close(*p), 0);
     // Moved to the front without a copy; the "*" hole is gone.
     EXPECT_EQ(Setting("Script", "s0"), file);

@@ -7,6 +7,7 @@
 #pragma once
 #include "ChildProcess.h"
 #include "PeerProcess.h"
+#include "RecordingPeer.h"
 #include "ScriptedServer.h"
 
 #include <gtest/gtest.h>
@@ -442,55 +443,7 @@ private:
     pid_t XvfbPid_ = -1, WmPid_ = -1;
 };
 
-// A telnet peer on 127.0.0.1 that sends a greeting to each connection and
-// records every byte it receives, connection by connection.
-class TRecordingPeer {
-public:
-    explicit TRecordingPeer(std::string greeting = "\r\nwelcome\r\n")
-        : Greeting_(std::move(greeting)),
-          Server_([this](int fd, int index) { Serve(fd, index); }, true) {}
-    ~TRecordingPeer() { Stopping_ = true; }
-
-    int Port() const { return Server_.Port(); }
-    std::string PortStr() const { return Server_.PortStr(); }
-    int Accepted() const { return Server_.Accepted(); }
-    std::string Received(int index = 0) const {
-        std::lock_guard<std::mutex> l(Mutex_);
-        return index < int(Got_.size()) ? Got_[std::size_t(index)] : std::string();
-    }
-    // Waits until connection `index` has sent `bytes` (anywhere in its stream).
-    bool WaitReceived(const std::string& bytes, int index = 0, int ms = 10000) const {
-        return WaitFor([&] { return Received(index).find(bytes) != std::string::npos; }, ms);
-    }
-    bool WaitAccepted(int n = 1, int ms = 15000) const {
-        return WaitFor([&] { return Accepted() >= n; }, ms);
-    }
-    void Stop() { Stopping_ = true; }
-
-private:
-    void Serve(int fd, int index) {
-        {
-            std::lock_guard<std::mutex> l(Mutex_);
-            if (int(Got_.size()) <= index) Got_.resize(std::size_t(index) + 1);
-        }
-        bptest::SendAll(fd, Greeting_);
-        while (!Stopping_) {
-            pollfd p{fd, POLLIN, 0};
-            int rc = ::poll(&p, 1, 100);
-            if (rc <= 0) continue;
-            char buf[4096];
-            ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-            if (n <= 0) return;
-            std::lock_guard<std::mutex> l(Mutex_);
-            Got_[std::size_t(index)].append(buf, std::size_t(n));
-        }
-    }
-    std::string Greeting_;
-    mutable std::mutex Mutex_;
-    std::vector<std::string> Got_;
-    std::atomic<bool> Stopping_{false};
-    bptest::TScriptedServer Server_;
-};
+using bptest::TRecordingPeer;
 
 // The base of a desktop-tier test: a sandbox and a display with a window
 // manager, ready before the test body; skipped (with what is missing) only
