@@ -890,7 +890,9 @@ TEST_F(MainFormKeys, EnterSendsTheLineEndChosenInThePreferences) {
         const std::size_t at = peer.Size();
         Type(&s, "a");
         Key(&s, Qt::Key_Return);
-        const std::string mark = std::string("#") + r.Caption;
+        // Ends with "." so no row's mark is found inside an earlier one
+        // ("#CR" is in "#CR LF"), and the wait for it is a real one.
+        const std::string mark = std::string("#") + r.Caption + ".";
         Mark(peer, mark.c_str());
         std::string want = "a";
         want.append(r.Sent).append(mark);
