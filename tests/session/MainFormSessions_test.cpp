@@ -561,6 +561,25 @@ TEST_F(MainFormTest, SessionCommandsFollowTheSessionCount) {
     ASSERT_TRUE(WaitFor([] { return session::TConnectionThread::Running() == 0; }));
 }
 
+// The status bar speaks of the sessions there are: once the user has ended
+// the last one, no connect time of it stays beside the zero counts.
+TEST_F(MainFormTest, ClosingTheLastSessionClearsItsConnectTime) {
+    bptest::TScriptedServer& server = Serve(Greeter("hello"));
+    Connect("127.0.0.1", server.PortStr());
+    ASSERT_TRUE(WaitFor([&] { return S(0).IsConnected(); }));
+    const std::string since = "連線時間: " + S(0).ConnectTime.toString("HH:mm:ss").toStdString();
+    ASSERT_EQ(Form->StatusText(2).toStdString(), since);
+    // Disconnect ends the connection and leaves the window; a second
+    // Disconnect on the idle session closes it.
+    Choose("Disconnect");
+    ASSERT_EQ(Count(), 1);
+    Choose("Disconnect");
+    ASSERT_EQ(Count(), 0);
+    EXPECT_EQ(Form->StatusText(0).toStdString(), "總連線數: 0");
+    EXPECT_EQ(Form->StatusText(1).toStdString(), "連線數目: 0");
+    EXPECT_EQ(Form->StatusText(2).trimmed().toStdString(), "連線時間:");
+}
+
 // The session fills its window: fitted to the document area when windows
 // open maximised, at its own pixel size (and the window around it) when not.
 TEST_F(MainFormTest, SessionWindowsAreSizedToTheirScreen) {
