@@ -82,8 +82,8 @@ BP_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-to
     libqt6svg6 adwaita-icon-theme)
 # What the tests add: test frameworks, the sanitizer/fuzzer compiler, the
 # benchmark baseline, the real peers the integration tests start, and the
-# desktop tier's X server, window manager, input and screenshot tools.
+# desktop tier's X server, window manager, input, clipboard and screenshot tools.
 BP_TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang
     libclang-rt-14-dev libvterm-dev busybox-static inetutils-telnetd socat
     microsocks dante-server python3 iproute2 util-linux libglib2.0-bin
-    xvfb openbox xdotool x11-utils x11-apps)
+    xvfb openbox xdotool x11-utils x11-apps xclip)

@@ -367,6 +367,9 @@ void TkvMainForm::SingleConnectClick(QObject*) {
         dlg.DontLoginCheckBox->setChecked(Action(QStringLiteral("DontLogin"))->isChecked());
         if (dlg.exec() == QDialog::Accepted) {
             ok = true;
+            // The dialog's host names the new session, not the session
+            // that was current when the dialog opened.
+            SiteNameOverride.clear();
             HostNameComboBox->setEditText(dlg.HostNameComboBox->currentText());
             PortEdit->setText(dlg.PortEdit->text());
             Action(QStringLiteral("ApplyDefaultSettingMenuItem"))

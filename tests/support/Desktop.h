@@ -327,6 +327,14 @@ public:
         Run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
             " click " + std::to_string(button));
     }
+    // The pointer to a point, nothing pressed (it rests there).
+    void MoveTo(int x, int y) const {
+        Run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y));
+    }
+    void DoubleClick(int x, int y) const {
+        Run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
+            " click --repeat 2 --delay 80 1");
+    }
     // Presses at one point, moves in steps, releases at another.
     void Drag(int x0, int y0, int x1, int y1, int steps = 12) const {
         std::string cmd = "xdotool mousemove --sync " + std::to_string(x0) + " " +
