@@ -1,7 +1,8 @@
 // What the terminal shows on its own window as a person uses it on a real
-// desktop: the caption of a session window that a second start opened, the
-// saved background picture of the document area and its styles, and the
-// clipboard text that resting the pointer on 貼上 puts in the caption.
+// desktop: the caption of a session window that a second start or the
+// connect dialog opened, the saved background picture of the document area
+// and its styles, and the clipboard text that resting the pointer on 貼上
+// puts in the caption.
 #include "../support/Desktop.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ protected:
     }
 };
 
-// ---- the caption of a handed-over session ----------------------------------
+// ---- the caption of a new session window ------------------------------------
 
 // The first run of at least 12 rows, from the top of column x, in the blue
 // of an active session window's caption bar; its middle row, -1 when none.
