@@ -200,3 +200,66 @@ TEST(SendQueueBound, APeerThatFloodsRequestsAndNeverReadsIsNoLongerRead) {
     EXPECT_TRUE(cnx.IsConnected());
     cnx.Close();
 }
+
+namespace {
+
+// A socket whose sends all would block while Stalled, as against a peer
+// that reads nothing.
+class TStalledSocket : public TAsyncSocket {
+public:
+    bool Stalled = true;
+
+protected:
+    int SendRaw(const void* Data, int Len) override {
+        if (!Stalled) return TAsyncSocket::SendRaw(Data, Len);
+        win::wsock32::WSASetLastError(win::WSAEWOULDBLOCK);
+        return -1;
+    }
+};
+
+} // namespace
+
+TEST(SendQueueBound, APeerThatEndsWhileTheQueueIsFullIsSeenClosedAfterTheQueueDrained) {
+    std::atomic<bool> end{false};
+    bptest::TScriptedServer server([&](int fd, int) {
+        while (!end)
+            bptest::SleepMs(10);
+        ::shutdown(fd, SHUT_WR);
+        bptest::ReadToEnd(fd, 20000);
+    });
+    TStalledSocket s;
+    std::string events;
+    int queuedAtClose = -1;
+    s.OnSessionConnected = [&](TCustomAsyncSocket*, WORD e) {
+        events.append("C").append(std::to_string(e));
+    };
+    s.OnSessionClosed = [&](TCustomAsyncSocket*, WORD e) {
+        events.append("X").append(std::to_string(e));
+        queuedAtClose = s.QueuedBytes();
+    };
+    s.OnDataAvailable = [&](TCustomAsyncSocket*, WORD) {
+        char buf[2048];
+        s.Receive(buf, sizeof buf);
+    };
+    s.SetAddr("127.0.0.1");
+    s.SetPort(server.PortStr());
+    s.Connect();
+    ASSERT_TRUE(win::PumpUntil([&] { return events == "C0"; }, 10000));
+
+    // The queue is full when the peer ends its side: the close waits.
+    const std::string block(SendQueueHighMark, 'q');
+    EXPECT_EQ(s.Send(block.data(), static_cast<int>(block.size())), SendQueueHighMark);
+    end = true;
+    ASSERT_TRUE(win::PumpUntil([&] { return s.ReadingHeld(); }, 10000));
+    EXPECT_EQ(events, "C0");
+    EXPECT_EQ(s.State(), wsConnected);
+
+    // The wire takes the queue: the close follows, once.
+    s.Stalled = false;
+    win::PostMessage(s.Handle(), WM_ASYNCSELECT, s.HSocket(),
+                     win::WSAMAKESELECTREPLY(win::FD_WRITE, 0));
+    ASSERT_TRUE(win::PumpUntil([&] { return events != "C0"; }, 20000));
+    EXPECT_EQ(events, "C0X0");
+    EXPECT_LT(queuedAtClose, SendQueueLowMark);
+    EXPECT_FALSE(s.ReadingHeld());
+}
