@@ -102,10 +102,6 @@ private:
         });
         while (!Reading_ && !Stopping_)
             bptest::SleepMs(10);
-        // Reading now, at full speed: a small window would let the answers
-        // through a few kilobytes per delayed acknowledgement.
-        int large = 4 << 20;
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &large, sizeof large);
         char buf[65536];
         while (!Stopping_) {
             pollfd p{fd, POLLIN, 0};
