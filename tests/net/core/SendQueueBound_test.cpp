@@ -169,6 +169,14 @@ TEST(SendQueueBound, APeerThatFloodsRequestsAndNeverReadsIsNoLongerRead) {
         << "the other session got '" << otherData << "'";
     EXPECT_TRUE(s.ReadingHeld());
     EXPECT_EQ(s.ReadCount(), readWhenHeld);
+    // Held, the socket waits without a turn of its own: no event is posted
+    // again and again to see whether the queue has drained.
+    int handled = 0;
+    for (int turn = 0; turn < 20; ++turn) {
+        win::WaitMessage(10);
+        handled += win::ProcessMessages();
+    }
+    EXPECT_LT(handled, 5) << "messages handled while nothing happens";
 
     // Keys typed now are queued behind the answers given so far: an answer
     // goes out when the option byte of its request was read.
