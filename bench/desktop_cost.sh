@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # What the terminal costs on a real desktop: memory with one and with ten
 # connected sessions (each after 2,000 lines), processor time while idle
-# (with and without a blinking cell), and how fast a 16 MB Big5 ANSI flood
-# is absorbed.
+# (with and without a blinking cell), how fast a 16 MB Big5 ANSI flood is
+# absorbed, and memory with a peer that floods option requests and never
+# reads the answers.
 #
 #   bench/desktop_cost.sh [build-dir]     (default: build/release)
 #
 # Environment: IDLE_SECONDS (default 60), FLOOD_MB (16), FLOOD_RUNS (3),
-# LINES_PER_SESSION (2000).
+# LINES_PER_SESSION (2000), NEGOTIATE_MB (64).
 #
 # Runs the real BrannocPro, copied into a sandbox home with XDG folders,
 # runtime folder and TMPDIR of its own, on an Xvfb display of its own
@@ -22,6 +23,7 @@ idle=${IDLE_SECONDS:-60}
 flood_mb=${FLOOD_MB:-16}
 flood_runs=${FLOOD_RUNS:-3}
 lines=${LINES_PER_SESSION:-2000}
+negotiate_mb=${NEGOTIATE_MB:-64}
 
 for p in Xvfb openbox xprop python3; do
     command -v "$p" >/dev/null || { echo "desktop_cost: $p is missing" >&2; exit 1; }
@@ -189,6 +191,20 @@ done
 best=$(awk '$1 == "ok" {print $2}' "$log" | sort -n | head -1)
 median=$(awk '$1 == "ok" {print $2}' "$log" | sort -n | awk '{v[NR] = $1} END {if (NR) print v[int((NR + 1) / 2)]}')
 row "${flood_mb} MB flood to IAC WONT 99: s (best/median)" "${best:-timeout}" "${median:-timeout}"
+
+# ---- Option requests that are never read --------------------------------------------------
+# The peer sends requests until the program stops taking them (its answers
+# would otherwise pile up in the program's send queue); then memory.
+log=$box/peers/negotiate.log
+: >"$log"
+peer negotiate negotiate "$negotiate_mb" "$log"
+settings "$peer_port"
+start_program 127.0.0.1 "$peer_port"
+for _ in $(seq 1800); do [ -s "$log" ] && break; sleep 0.1; done
+read -r state bytes <"$log" || { state=timeout; bytes=0; }
+read -r rss pss < <(memory)
+row "unread requests ($state, $((bytes >> 20)) MB): RSS / PSS (MB)" "$rss" "$pss"
+stop_program
 
 echo
 printf '%-44s %12s %12s\n' "measure" "value" "value"

@@ -6,6 +6,11 @@
     desktop_peer.py flood MBYTES PORTFILE LOG   one flood of Big5 ANSI text per connection,
                                                 ended by IAC DO 99; logs the seconds until
                                                 the IAC WONT 99 reply
+    desktop_peer.py negotiate MBYTES PORTFILE LOG
+                                                up to MBYTES of option requests (IAC DO x and
+                                                a data byte), never reading the answers; logs
+                                                "blocked N" when the program stopped taking
+                                                them for 3 s, or "all N"
 
 The port is written to PORTFILE; a line "sent N" is appended to PORTFILE.sent
 for every connection whose text went out. Ends by itself after an hour.
@@ -61,11 +66,30 @@ def drain(conn):
         pass
 
 
+def negotiate(conn, mbytes):
+    unit = b"".join(b"\xff\xfd" + bytes((26 + i % 230,)) + b"z" for i in range(230))
+    block = unit * (65536 // len(unit))
+    conn.settimeout(3.0)
+    sent, state, off = 0, "all", 0
+    while sent < mbytes << 20:
+        try:
+            n = conn.send(block[off:])
+        except socket.timeout:
+            state = "blocked"
+            break
+        sent += n
+        off = (off + n) % len(block)
+    note(log, "%s %d" % (state, sent))
+    time.sleep(3600)  # never reads; the program's end closes it
+
+
 def serve(conn):
     global served
     conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
     try:
-        if mode in ("fill", "blink"):
+        if mode == "negotiate":
+            negotiate(conn, amount)
+        elif mode in ("fill", "blink"):
             conn.sendall(fill_text(amount))
             if mode == "blink":
                 conn.sendall(b"\x1b[5;1;33m*\x1b[0m")

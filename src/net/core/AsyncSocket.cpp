@@ -422,6 +422,8 @@ void TCustomAsyncSocket::ResetDefaults() {
     FSelectEvent = 0;
     FState = wsClosed;
     bAllSent = true;
+    FHeldEvents = 0;
+    FHeldCloseError = 0;
     FPaused = false;
     FReadCount = 0;
     FCloseInvoked = false;
@@ -818,14 +820,15 @@ void TCustomAsyncSocket::HandleAsyncSelect(win::TMessage& Msg) {
             ChangeState(wsConnected);
             FireSessionConnected(Error);
         }
-        ReceiveRound(Error);
+        if (!HoldWhileQueueFull(win::FD_READ, Error)) ReceiveRound(Error);
     }
     if (Event & win::FD_WRITE) {
         TryToSend();
         if (bAllSent) FireDataSent(Error);
     }
     if (Event & win::FD_ACCEPT) FireSessionAvailable(Error);
-    if ((Event & win::FD_CLOSE) && FState != wsConnecting) {
+    if ((Event & win::FD_CLOSE) && FState != wsConnecting &&
+        !HoldWhileQueueFull(win::FD_CLOSE, Error)) {
         // What is still pending comes first, one round per turn of the
         // message loop like any read: while a round takes bytes and more
         // wait, the close is handled again later.
@@ -859,6 +862,37 @@ void TCustomAsyncSocket::ReceiveRound(WORD Error) {
     if (FireDataAvailable(Error)) return;
     char junk[1024];
     if (Receive(junk, sizeof junk) < 0 && FLastError == win::WSAEWOULDBLOCK) FLastError = 0;
+}
+
+// A read can add answers to the queue (a telnet peer's requests are
+// answered as they are read), so no read starts while the queue is over its
+// bound: the event is remembered instead and nothing else is armed. Held
+// like this the socket costs nothing: the system re-arms reading only when
+// it is read, so no further read event comes, and the peer's bytes wait in
+// the system's buffers. The queue drains on the write events the blocked
+// send armed; ResumeReadingIfDrained then posts the held events again. A
+// close waits as well: it comes behind the data still to be read. A peer
+// that resets meanwhile is seen by the send, which fails.
+bool TCustomAsyncSocket::HoldWhileQueueFull(WORD Event, WORD Error) {
+    if (FHeldEvents == 0 && FQueuedBytes < SendQueueHighMark) return false;
+    FHeldEvents |= Event;
+    if (Event == win::FD_CLOSE) FHeldCloseError = Error;
+    return true;
+}
+
+void TCustomAsyncSocket::ResumeReadingIfDrained() {
+    if (FHeldEvents == 0 || FQueuedBytes >= SendQueueLowMark) return;
+    const WORD held = FHeldEvents;
+    FHeldEvents = 0;
+    if (FHSocket == win::INVALID_SOCKET) return;
+    // Posted, not handled here: this runs inside a send, possibly inside the
+    // owner's own data handler. The close handling reads what is left first.
+    if (held & win::FD_READ)
+        win::PostMessageOnce(FWindowHandle, WM_ASYNCSELECT, FHSocket,
+                             win::WSAMAKESELECTREPLY(win::FD_READ, 0));
+    if (held & win::FD_CLOSE)
+        win::PostMessageOnce(FWindowHandle, WM_ASYNCSELECT, FHSocket,
+                             win::WSAMAKESELECTREPLY(win::FD_CLOSE, FHeldCloseError));
 }
 
 // ---- receiving -----------------------------------------------------------------------
@@ -915,10 +949,12 @@ int TCustomAsyncSocket::GetRcvdCount() {
 
 void TCustomAsyncSocket::DeleteBufferedData() {
     FBufList.clear();
+    FQueuedBytes = 0;
 }
 
 void TCustomAsyncSocket::PutDataInSendQueue(const void* Data, int Len) {
     const char* p = static_cast<const char*>(Data);
+    if (Len > 0) FQueuedBytes += Len;
     while (Len > 0) {
         if (FBufList.empty() || FBufList.back()->WrCount() >= FBufList.back()->BufSize())
             FBufList.push_back(std::make_unique<TBuffer>(FBufSize));
@@ -974,6 +1010,8 @@ void TCustomAsyncSocket::TryToSend() {
             return;
         }
         FBufList.front()->Remove(n);
+        FQueuedBytes -= n;
+        ResumeReadingIfDrained();
         if (OnSendData) OnSendData(this, n);
         if (n < len) return;
     }

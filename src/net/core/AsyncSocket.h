@@ -50,6 +50,16 @@ enum TSocketState {
 using TAsyncSocketOptions = unsigned;
 constexpr TAsyncSocketOptions wsoNoReceiveLoop = 1;
 
+// The send queue's bound. A peer that keeps sending requests the owner
+// answers (telnet negotiation) but never reads the answers would otherwise
+// grow the queue without end: once this many bytes wait to be sent, the
+// socket stops reading, so the peer's further bytes stay in the system's
+// buffers and its own sends block. Reading resumes when the queue has
+// drained below the low mark. What the owner sends meanwhile (a user's keys)
+// is still queued: only reading waits.
+constexpr int SendQueueHighMark = 1 << 20;
+constexpr int SendQueueLowMark = 256 << 10;
+
 enum TSocketSendFlags { wsSendNormal = 0, wsSendUrgent = MSG_OOB };
 enum TSocketLingerOnOff { wsLingerOff = 0, wsLingerOn = 1, wsLingerNoSet = 2 };
 
@@ -161,6 +171,10 @@ public:
     win::SOCKET HSocket() const { return FHSocket; }
     win::HWND Handle() const { return FWindowHandle; }
     bool AllSent() const { return bAllSent; }
+    // Bytes in the send queue not yet taken by the system.
+    int QueuedBytes() const { return FQueuedBytes; }
+    // True while reading waits for the send queue to drain.
+    bool ReadingHeld() const { return FHeldEvents != 0; }
     int BufSize() const { return FBufSize; }
     const std::string& DnsResult() const { return FDnsResult; }
     const std::vector<std::string>& DnsResultList() const { return FDnsResultList; }
@@ -221,6 +235,10 @@ protected:
     // One data-available round (or, without a handler, one discarding read).
     void ReceiveRound(WORD Error);
     void TryToSend();
+    // Holds a read or close event while the send queue is over its bound
+    // (true: the event waits); posts the held events again once it drained.
+    bool HoldWhileQueueFull(WORD Event, WORD Error);
+    void ResumeReadingIfDrained();
     void PutDataInSendQueue(const void* Data, int Len);
     void DeleteBufferedData();
     void SetLingerOption();
@@ -235,6 +253,11 @@ protected:
     win::HWND FWindowHandle = 0;
     std::deque<std::unique_ptr<TBuffer>> FBufList;
     int FBufSize = 1460;
+    int FQueuedBytes = 0;
+    // Input events held back while the send queue drains (FD_READ,
+    // FD_CLOSE), and the error the held close came with.
+    WORD FHeldEvents = 0;
+    WORD FHeldCloseError = 0;
     std::string FDnsResult;
     std::vector<std::string> FDnsResultList;
     int FLastError = 0;
