@@ -565,7 +565,8 @@ TEST_F(TScreenFixture, TabStaysWithTheScreen) {
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    s->setFocus();
+    QTest::mouseClick(s, Qt::LeftButton);
+    ASSERT_TRUE(s->hasFocus());
     QTest::keyClick(s, Qt::Key_Tab);
     EXPECT_TRUE(s->hasFocus());
 }

@@ -1,8 +1,9 @@
 // The screen under the mouse: selections, words and links, and what the
-// selection and the history give out. Copying, saving and printing are the
-// owning window's commands (its menu items call the screen's copy, save
-// and print functions; the window tests choose them with the mouse): here
-// those calls read out what the mouse selected.
+// selection and the history give out. Copying, saving, printing and
+// clearing the history are the owning window's commands (its menu items
+// call the screen's functions; the window tests choose them with the
+// mouse): here those calls read out what the mouse selected, or change the
+// rows under it.
 #include "ScreenWidgets.h"
 
 #include "platform/core/Files.h"

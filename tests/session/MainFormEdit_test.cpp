@@ -129,6 +129,14 @@ struct EditTest : ::testing::Test {
             << name;
     }
 
+    // Drags the mouse over the screen from cell (c0, r0) to (c1, r1).
+    void Drag(int c0, int r0, int c1, int r1) {
+        TConnection& s = S();
+        QTest::mousePress(&s, Qt::LeftButton, {}, s.CellRect(c0, r0).center());
+        QTest::mouseMove(&s, s.CellRect((c0 + c1) / 2, (r0 + r1) / 2).center());
+        QTest::mouseMove(&s, s.CellRect(c1, r1).center());
+        QTest::mouseRelease(&s, Qt::LeftButton, {}, s.CellRect(c1, r1).center());
+    }
     void Preferences(std::function<void(TPreferenceDlg&)> edit, bool ok = true,
                      int questions = 0) {
         sessiontest::ChoosePreferences(*Form, std::move(edit), ok, questions);
@@ -261,7 +269,7 @@ TEST_F(EditTest, CopyNeedsASelectionAndClearsIt) {
     QApplication::clipboard()->setText("untouched");
     Choose("Copy");
     EXPECT_EQ(QApplication::clipboard()->text(), "untouched");
-    S().SetSelection(0, S().Screen().CursorY - 1, 4, S().Screen().CursorY - 1);
+    Drag(0, S().Screen().CursorY - 1, 4, S().Screen().CursorY - 1);
     ASSERT_TRUE(S().SelectionShown);
     Choose("Copy");
     EXPECT_EQ(QApplication::clipboard()->text().trimmed(), "ready");
@@ -584,7 +592,8 @@ TEST_F(EditTest, PreferencesClearButtonsEmptyTheHostHistoryAndEveryBuffer) {
     for (int i = 0; i < 60; ++i)
         S().WriteStr("history line\r\n");
     ASSERT_GT(S().Screen().RowCount(), S().Screen().Rows());
-    S().SetSelection(0, 2, 10, 3);
+    Drag(0, 2, 10, 3);
+    ASSERT_TRUE(S().SelectionShown);
     Form->HostNameComboBox->addItem(QStringLiteral("127.0.0.9"));
     std::ofstream(Form->SettingsFileName, std::ios::binary)
         << "[Hosts]\r\n0=127.0.0.9\r\n[Other]\r\nKept=1\r\n";
@@ -607,15 +616,19 @@ TEST_F(EditTest, PreferencesClearButtonsEmptyTheHostHistoryAndEveryBuffer) {
 }
 
 TEST_F(EditTest, PopupKeepsTheLinkItOpenedOver) {
+    Rec.Greeting = "see http://127.0.0.1/page here\r\nready\r\n";
     ASSERT_TRUE(ConnectRecorder());
-    // The pop-up opened by a right click on the screen over a link.
-    auto popup = [this](const char* command) {
-        S().HoverLinkText = "http://127.0.0.1/page";
-        S().HoverLinkKind = 0;
-        const QPoint at(S().width() / 2, S().height() / 2);
-        QContextMenuEvent e(QContextMenuEvent::Mouse, at, S().mapToGlobal(at));
-        QApplication::sendEvent(&S(), &e);
-        S().HoverLinkText.clear(); // the mouse left the screen for the pop-up
+    ASSERT_TRUE(WaitFor([&] { return !S().Hyperlinks().empty(); }));
+    const THyperlinkInfo link = S().Hyperlinks()[0];
+    const QPoint over = S().CellRect(link.Col + 3, link.Line - S().Screen().ViewRow()).center();
+    const QPoint off = S().CellRect(link.Col + 40, link.Line - S().Screen().ViewRow()).center();
+    // The pop-up opened by a right click on the screen over the link.
+    auto popup = [&](const char* command) {
+        QTest::mouseMove(&S(), over);
+        ASSERT_EQ(S().HoverLinkText, "http://127.0.0.1/page");
+        testsupport::RightClickMenu(&S(), over);
+        QTest::mouseMove(&S(), off); // the mouse leaves the link for the pop-up
+        ASSERT_EQ(S().HoverLinkText, "");
         EXPECT_TRUE(sessiontest::ClickMenuItem(Form->DetachedFormPopupMenu,
                                                Form->Action(QString::fromLatin1(command))));
     };

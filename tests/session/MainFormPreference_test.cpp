@@ -410,6 +410,8 @@ TEST_F(PreferenceTest, SessionWindowClosedDuringThePassIsLeftOut) {
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (closed || Form->StatusText(4) != first) return;
         closed = true;
+        // Closing a window is window handling (the desktop tier drives it);
+        // here only its effect in the middle of the pass counts.
         Form->FormOf(last)->close();
         WaitFor([&] { return Count() == 2; }, 10000);
     });
