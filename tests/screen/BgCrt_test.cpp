@@ -274,7 +274,11 @@ TEST_F(TScreenFixture, UnderlineRowAndBlinkPhases) {
     s.RefreshTimerTick();
     EXPECT_FALSE(s.BlinkPhase());
     EXPECT_EQ(Colours(s, 1, 0).size(), 2u);
-    s.SelectionShown = true; // a shown selection pauses the blink
+    // A selection dragged with the mouse pauses the blink.
+    QTest::mousePress(&s, Qt::LeftButton, {}, s.CellRect(0, 1).center());
+    QTest::mouseMove(&s, s.CellRect(3, 1).center());
+    QTest::mouseRelease(&s, Qt::LeftButton, {}, s.CellRect(3, 1).center());
+    ASSERT_TRUE(s.SelectionShown);
     Now += s.BlinkInterval() + 1;
     s.RefreshTimerTick();
     EXPECT_FALSE(s.BlinkPhase());

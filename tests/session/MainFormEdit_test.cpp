@@ -580,6 +580,7 @@ TEST_F(EditTest, PreferencesCancelChangesNothing) {
         [](TPreferenceDlg& d) {
             testsupport::ClickTab(d.PageControl, 0);
             testsupport::TypeOverSpin(d.MaxBufferRowsSpinEdit, "4000");
+            EXPECT_EQ(d.MaxBufferRowsSpinEdit->value(), 4000); // typed, then cancelled
             testsupport::ClickTab(d.PageControl, 3);
             QTest::mouseClick(d.DefaultNormalSpeedButton, Qt::LeftButton);
         },
