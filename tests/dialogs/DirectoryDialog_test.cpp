@@ -6,7 +6,9 @@
 #include "platform/core/Big5.h"
 #include "platform/core/IniFile.h"
 #include "session/core/StrCrypt.h"
+#include "support/ClickButton.h"
 #include "support/ModalScript.h"
+#include "support/RealInput.h"
 #include "support/Unprivileged.h"
 
 #include <QAction>
@@ -45,11 +47,49 @@ protected:
         Settle();
         return d;
     }
+    // The book in view and its window active, to take the mouse and keys.
+    std::unique_ptr<TDirectoryDlg> MakeShown() {
+        auto d = Make();
+        Show(*d);
+        return d;
+    }
+    static void Show(TDirectoryDlg& d) {
+        d.show();
+        QApplication::setActiveWindow(&d);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+        Settle();
+    }
+    // Clicks the site's row.
     void Select(TDirectoryDlg& d, const std::string& alias) {
         int row = d.IndexOfSite(alias);
         ASSERT_GE(row, 0);
-        d.CheckListBox->setCurrentRow(row);
-        d.LoadSite(alias);
+        ClickRow(d.CheckListBox, row);
+        ASSERT_EQ(d.ItemIndex(), row);
+    }
+    // Clicks the check box of the site's row.
+    static void Check(TDirectoryDlg& d, const std::string& alias) {
+        const int row = d.IndexOfSite(alias);
+        ASSERT_GE(row, 0);
+        const bool was = d.ItemChecked(row);
+        ClickRowCheck(d.CheckListBox, row);
+        ASSERT_NE(d.ItemChecked(row), was) << "the click missed the check box";
+    }
+    static void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+    // Types the alias (and the host) and clicks New.
+    static void TypeNew(TDirectoryDlg& d, const QString& alias, const QString& host = {}) {
+        TypeOver(d.AliasEdit, alias);
+        if (!host.isEmpty()) TypeOver(d.HostEdit, host);
+        Click(d.NewHotBitBtn);
+    }
+    // Right-clicks an empty spot of a group box and clicks the item
+    // `what` of the submenu `sub` (0 the group's own, 1 all groups) of its
+    // pop-up menu.
+    static bool CopyFromGroupMenu(QGroupBox* box, int sub, int what) {
+        QMenu* menu = box->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!menu) return false;
+        RightClickMenu(box, EmptySpot(box));
+        QAction* item = menu->actions().value(sub)->menu()->actions().value(what);
+        return ClickMenuItem(menu, item);
     }
 };
 
@@ -87,11 +127,11 @@ TEST_F(DirectoryDialog, CreationReadsTheBookWithoutAskingAnything) {
 TEST_F(DirectoryDialog, EmptyBookGetsTheDefaultSiteAndDestructionKeepsMarks) {
     TScratchFolder::Write(Host.Dir + "Directory.ini", "[*Setting*]\r\nItemIndex=\r\n");
     {
-        auto d = Make();
+        auto d = MakeShown();
         ASSERT_EQ(d->Count(), 1);
         EXPECT_EQ(d->ItemAlias(0), session::DefaultSiteName());
         EXPECT_EQ(d->HostEdit->text(), "127.0.0.1");
-        d->CheckListBox->item(0)->setCheckState(Qt::Checked);
+        Check(*d, session::DefaultSiteName());
     }
     std::string book = Book();
     EXPECT_EQ(Value(book, session::DefaultSiteName(), "Check"), "1");
@@ -109,22 +149,21 @@ TEST_F(DirectoryDialog, LoginRuleWaitsForTheFirstShowAndARefusalKeepsTheStoredLo
     EXPECT_TRUE(d->LoginCheckBox->isChecked());
     modals.Ignore(d.get());
     modals.Cancel();
-    d->show();
-    Settle();
+    Show(*d);
     EXPECT_EQ(modals.Captions, std::vector<std::string>{"請輸入密碼"});
     EXPECT_FALSE(d->LoginCheckBox->isChecked()) << "a refusal unchecks the box";
     EXPECT_FALSE(d->TriggerStrEdit->isEnabled());
     // Saving now keeps the stored automatic login.
-    d->UpdateClick();
+    Click(d->UpdateHotBitBtn);
     EXPECT_EQ(Value(Book(), B5("乙站"), "Login"), "1");
     ASSERT_EQ(Host.Updates.size(), 1u);
     EXPECT_FALSE(Host.Updates[0].Unlocked);
     // The user's own change of the box is saved.
     modals.Type("secret");
-    d->LoginCheckBox->click();
+    ClickIndicator(d->LoginCheckBox);
     EXPECT_TRUE(d->LoginCheckBox->isChecked());
-    d->LoginCheckBox->click();
-    d->UpdateClick();
+    ClickIndicator(d->LoginCheckBox);
+    Click(d->UpdateHotBitBtn);
     EXPECT_EQ(Value(Book(), B5("乙站"), "Login"), "0");
     d->hide();
 }
@@ -132,8 +171,9 @@ TEST_F(DirectoryDialog, LoginRuleWaitsForTheFirstShowAndARefusalKeepsTheStoredLo
 TEST_F(DirectoryDialog, SiteSavedUnchangedKeepsItsKeys) {
     CopyFixtures();
     const std::string before = Book();
-    auto d = Make();
+    auto d = MakeShown();
     TModalScript modals;
+    modals.Ignore(d.get()); // the book is modal itself
     modals.Type("secret");
     Select(*d, B5("乙站"));
     EXPECT_EQ(d->FontStaticText->text(), "細明體");
@@ -141,7 +181,9 @@ TEST_F(DirectoryDialog, SiteSavedUnchangedKeepsItsKeys) {
     // The login text is a value of the button, not something shown on hover.
     EXPECT_TRUE(d->LoginStrHotBitBtn->toolTip().isEmpty());
     EXPECT_EQ(d->LoginText(), B5("guest^M乞丐^M"));
-    ASSERT_TRUE(d->SaveSite());
+    Click(d->UpdateHotBitBtn);
+    ASSERT_TRUE(WriteErrors.empty());
+    ASSERT_EQ(Host.Updates.size(), 1u);
     const std::string after = Book();
     for (const auto& key : win::TIniText(before).Keys(B5("乙站"))) {
         if (key == "LoginKey" || key == "Check") continue;
@@ -154,31 +196,25 @@ TEST_F(DirectoryDialog, SiteSavedUnchangedKeepsItsKeys) {
 
 TEST_F(DirectoryDialog, NewRefusesEmptyAndSettingsNamesAndNumbersDuplicates) {
     CopyFixtures();
-    auto d = Make();
+    auto d = MakeShown();
     TModalScript modals;
+    modals.Ignore(d.get()); // the book is modal itself
     for (const char* bad : {"", "   ", "*SETTING*"}) {
         modals.Ok();
-        d->AliasEdit->setText(bad);
-        d->NewClick();
+        TypeNew(*d, QString::fromLatin1(bad));
     }
     EXPECT_EQ(modals.Texts, std::vector<std::string>(3, "別名欄位必須有輸入!"));
     EXPECT_FALSE(win::TIniText(Book()).HasSection("*setting*") &&
                  win::TIniText(Book()).Keys("*setting*").size() > 2);
-    d->AliasEdit->setText("  site9 ");
-    d->HostEdit->setText("127.0.0.1");
-    d->NewClick();
+    TypeNew(*d, "  site9 ", "127.0.0.1");
     EXPECT_GE(d->IndexOfSite("site9"), 0) << "blanks trimmed";
-    d->AliasEdit->setText("site9");
-    d->NewClick();
+    TypeNew(*d, "site9");
     EXPECT_GE(d->IndexOfSite("site1"), 0);
-    d->AliasEdit->setText("site");
-    d->NewClick();
+    TypeNew(*d, "site");
     EXPECT_GE(d->IndexOfSite("site"), 0);
-    d->AliasEdit->setText("site");
-    d->NewClick();
+    TypeNew(*d, "site");
     EXPECT_GE(d->IndexOfSite("site2"), 0);
-    d->AliasEdit->setText("site");
-    d->NewClick();
+    TypeNew(*d, "site");
     EXPECT_GE(d->IndexOfSite("site3"), 0) << "site1 and site2 taken";
     EXPECT_EQ(Value(Book(), "site3", "Hostname"), "127.0.0.1");
     EXPECT_EQ(d->ItemAlias(d->ItemIndex()), "site3");
@@ -230,22 +266,22 @@ TEST_F(DirectoryDialog, NewNumbersAddressesAsCopiesAndKeepsTypedBytes) {
 TEST_F(DirectoryDialog, ReadOnlyBookGivesOneMessageAndLosesNothing) {
     if (testpeer::RanUnprivileged()) return;
     CopyFixtures();
-    auto d = Make();
+    auto d = MakeShown();
     const std::string path = Host.Dir + "Directory.ini";
     chmod(path.c_str(), 0400);
     if (access(path.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights over every file";
     const std::string before = Book();
     TModalScript modals;
-    d->ApplyCheckBox->setChecked(false);
+    modals.Ignore(d.get()); // the book is modal itself
+    SetChecked(d->ApplyCheckBox, false);
     Select(*d, B5("包也"));
     modals.Ok(); // "delete?"
-    d->DeleteClick();
+    Click(d->DeleteHotBitBtn);
     EXPECT_GE(d->IndexOfSite(B5("包也")), 0) << "nothing stored, nothing removed";
-    d->AliasEdit->setText("fresh");
-    d->NewClick();
+    TypeNew(*d, "fresh");
     EXPECT_LT(d->IndexOfSite("fresh"), 0);
-    d->TransparencyEdit->setText("x");
-    d->UpdateClick();
+    TypeOver(d->TransparencyEdit, "x");
+    Click(d->UpdateHotBitBtn);
     EXPECT_EQ(WriteErrors.size(), 1u) << "one message for the run";
     EXPECT_EQ(Book(), before);
     chmod(path.c_str(), 0600);
@@ -254,24 +290,24 @@ TEST_F(DirectoryDialog, ReadOnlyBookGivesOneMessageAndLosesNothing) {
 TEST_F(DirectoryDialog, UnreadableBookIsNeverOverwritten) {
     // A folder where the book should be: every write fails, once reported.
     mkdir((Host.Dir + "Directory.ini").c_str(), 0700);
-    auto d = Make();
+    auto d = MakeShown();
     EXPECT_EQ(d->Count(), 1) << "the default site is listed all the same";
-    d->AliasEdit->setText("x");
-    d->NewClick();
-    d->SaveSite();
+    TypeNew(*d, "x");
+    Click(d->UpdateHotBitBtn); // tries the new site once more
     EXPECT_EQ(WriteErrors.size(), 1u);
     EXPECT_LT(d->IndexOfSite("x"), 0);
 }
 
 TEST_F(DirectoryDialog, DeleteAndConnectActOnTheCheckedSites) {
     CopyFixtures();
-    auto d = Make();
+    auto d = MakeShown();
     TModalScript modals;
+    modals.Ignore(d.get()); // the book is modal itself
     // Three checked sites: the two of the fixture and the default site.
-    d->CheckListBox->item(d->IndexOfSite(session::DefaultSiteName()))->setCheckState(Qt::Checked);
+    Check(*d, session::DefaultSiteName());
     modals.Ok();
     modals.Type("secret"); // loading the site with automatic login
-    d->ConnectClick();
+    Click(d->ConnectHotBitBtn);
     EXPECT_EQ(modals.Texts.back(), "你確定要連線到這 3 個站台嗎?");
     ASSERT_EQ(Host.Connects.size(), 3u);
     std::vector<std::string> aliases;
@@ -285,10 +321,11 @@ TEST_F(DirectoryDialog, DeleteAndConnectActOnTheCheckedSites) {
     }
     EXPECT_EQ(d->result(), QDialog::Accepted);
 
-    // Delete the two fixture sites in one write.
-    d->CheckListBox->item(d->IndexOfSite(session::DefaultSiteName()))->setCheckState(Qt::Unchecked);
+    // Opened again, delete the two fixture sites in one write.
+    Show(*d);
+    Check(*d, session::DefaultSiteName());
     modals.Ok();
-    d->DeleteClick();
+    Click(d->DeleteHotBitBtn);
     EXPECT_EQ(modals.Texts.back(), "你確定要刪除這 2 個記錄嗎?");
     EXPECT_EQ(d->Count(), 2);
     EXPECT_FALSE(win::TIniText(Book()).HasSection(B5("乙站")));
@@ -300,13 +337,14 @@ TEST_F(DirectoryDialog, DeleteAndConnectActOnTheCheckedSites) {
 
 TEST_F(DirectoryDialog, CopyingTheLoginGroupAsksThePasswordAndRefreshesTheDefaultSite) {
     CopyFixtures();
-    auto d = Make();
+    auto d = MakeShown();
     TModalScript modals;
+    modals.Ignore(d.get()); // the book is modal itself
+    Check(*d, session::DefaultSiteName());
     modals.Type("secret");
     Select(*d, B5("乙站"));
-    d->CheckListBox->item(d->IndexOfSite(session::DefaultSiteName()))->setCheckState(Qt::Checked);
     modals.Ok();
-    d->CopyGroup(session::sgLogin, true);
+    ASSERT_TRUE(CopyFromGroupMenu(d->LoginGroupBox, 0, 0)); // this group, to the ticked sites
     EXPECT_EQ(modals.Texts.back(), "你確定要複製[自動簽入]到這 3 個站台嗎?");
     EXPECT_EQ(d->DefaultSite().TriggerStr, B5("請輸入代號")) << "the default site is read again";
     EXPECT_EQ(d->DefaultSite().LoginText, B5("guest^M乞丐^M"));
@@ -316,7 +354,7 @@ TEST_F(DirectoryDialog, CopyingTheLoginGroupAsksThePasswordAndRefreshesTheDefaul
     // Copying all groups to all: five confirmations, one per group.
     for (int i = 0; i < 5; ++i)
         modals.Ok();
-    d->CopyAllGroups(false);
+    ASSERT_TRUE(CopyFromGroupMenu(d->OptionGroupBox, 1, 1)); // all groups, to all sites
     EXPECT_EQ(Value(Book(), B5("兀站"), "Font.Size"), "17");
     EXPECT_EQ(Value(Book(), B5("兀站"), "AutoSendKeyLen"), "4");
 }
@@ -327,10 +365,11 @@ TEST_F(DirectoryDialog, ExportAsksForAnyLoginTextAndLeavesOutWhatWouldReadBackWr
     t.Set(B5("乙站"), "Login", "0");
     t.Set(B5("包也"), "TriggerStr", "two words");
     TScratchFolder::Write(Host.Dir + "Directory.ini", t.Text());
-    auto d = Make();
+    auto d = MakeShown();
     TModalScript modals;
+    modals.Ignore(d.get()); // the book is modal itself
     modals.Cancel(); // the password, although the site logs in by hand
-    d->MakeScriptClick();
+    Click(d->MakeScriptHotBitBtn);
     EXPECT_EQ(modals.Captions, std::vector<std::string>{"請輸入密碼"});
 
     const std::string file = Scratch.File("sites");
@@ -340,11 +379,13 @@ TEST_F(DirectoryDialog, ExportAsksForAnyLoginTextAndLeavesOutWhatWouldReadBackWr
         auto* f = qobject_cast<QFileDialog*>(dlg);
         ASSERT_NE(f, nullptr);
         EXPECT_EQ(f->nameFilters().join(";;"), "Script files (*.txt);;All files (*)");
-        f->selectFile(QString::fromStdString(file));
-        static_cast<QDialog*>(f)->accept();
+        auto* name = f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        TypeOver(name, QString::fromStdString(file));
+        TModalScript::Answer(f, true);
     });
     modals.Ok(); // the sites left out
-    d->MakeScriptClick();
+    Click(d->MakeScriptHotBitBtn);
     std::string script = TScratchFolder::Read(file + ".txt");
     EXPECT_EQ(script, "#" + B5("乙站") + " 127.0.0.1 2323 " + B5("請輸入代號") + "\r\n" +
                           B5("guest^M乞丐^M") + "\r\n");
@@ -357,55 +398,70 @@ TEST_F(DirectoryDialog, ExportAsksForAnyLoginTextAndLeavesOutWhatWouldReadBackWr
 
 TEST_F(DirectoryDialog, ControlsFollowTheirRules) {
     CopyFixtures();
-    auto d = Make();
-    d->TransparencyEdit->setText("much");
-    d->SaveSite();
+    auto d = MakeShown();
+    TModalScript modals;
+    modals.Ignore(d.get()); // the book is modal itself
+    TypeOver(d->TransparencyEdit, "much");
+    Click(d->UpdateHotBitBtn);
     EXPECT_EQ(Value(Book(), B5("兀站"), "Transparency"), "20");
     EXPECT_TRUE(WriteErrors.empty());
-    d->ForeAutoSendKeyCheckBox->setChecked(false);
-    d->BackAutoSendKeyCheckBox->setChecked(false);
+    SetChecked(d->ForeAutoSendKeyCheckBox, false);
+    SetChecked(d->BackAutoSendKeyCheckBox, false);
     EXPECT_FALSE(d->AutoSendKeyEdit->isEnabled());
-    d->BackAutoSendKeyCheckBox->setChecked(true);
+    SetChecked(d->BackAutoSendKeyCheckBox, true);
     EXPECT_TRUE(d->AutoSendKeyIntervalSpinEdit->isEnabled());
-    d->PictureCheckBox->setChecked(true);
-    d->TransparentCheckBox->setChecked(true);
+    SetChecked(d->PictureCheckBox, true);
+    SetChecked(d->TransparentCheckBox, true);
     EXPECT_FALSE(d->ColorStaticText->isEnabled());
-    d->TransparentCheckBox->setChecked(false);
+    SetChecked(d->TransparentCheckBox, false);
     EXPECT_TRUE(d->ColorStaticText->isEnabled());
-    // Red captions while the preferences decide font and picture.
-    Host.FontGlobal = Host.PictureGlobal = true;
-    TModalScript modals;
-    modals.Ignore(d.get());
-    d->show();
-    Settle();
-    EXPECT_EQ(d->FontStaticText->palette().color(QPalette::WindowText), QColor(Qt::red));
-    EXPECT_NE(d->PictureGroupBox->styleSheet().indexOf("red"), -1);
-    d->hide();
-    // Column choice "&1" writes 0; Jump goes to the current session's site.
-    d->FieldItems[0]->trigger();
+    // Column choice "&1" from the list's pop-up menu writes 0.
+    const QRect last = d->CheckListBox->visualItemRect(d->CheckListBox->item(d->Count() - 1));
+    RightClickMenu(d->CheckListBox->viewport(), last.bottomLeft() + QPoint(4, 4));
+    EXPECT_TRUE(ClickMenuItem(d->ListMenu, d->FieldItems[0]));
     EXPECT_EQ(win::TIniFile(Host.SettingsFileName()).ReadInteger("DirectoryDialog", "Field", 9), 0);
+    // Red captions while the preferences decide font and picture; Jump goes
+    // to the current session's site.
+    d->hide();
+    Host.FontGlobal = Host.PictureGlobal = true;
     Host.HasCurrent = true;
     Host.Current = "nowhere";
-    d->JumpClick();
+    Show(*d);
+    EXPECT_EQ(d->FontStaticText->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_NE(d->PictureGroupBox->styleSheet().indexOf("red"), -1);
+    Click(d->JumpHotBitBtn);
     EXPECT_EQ(d->ItemAlias(d->ItemIndex()), session::DefaultSiteName());
-    d->UpdateFontSize(session::DefaultSiteName(), 30);
+    d->UpdateFontSize(session::DefaultSiteName(), 30); // the window's own call, no input
+    d->hide();
     EXPECT_EQ(d->FontSizeStaticText->text(), "30");
 }
 
 TEST_F(DirectoryDialog, LoginTextEditorKeepsLinesAndStoresScrambled) {
     CopyFixtures();
-    auto d = Make();
+    auto d = MakeShown();
     TModalScript modals;
+    modals.Ignore(d.get()); // the book is modal itself
     modals.Type("secret");
     Select(*d, B5("乙站"));
     modals.Then([](QDialog* dlg) {
         auto* memo = dlg->findChild<QPlainTextEdit*>("Memo");
-        ASSERT_NE(memo, nullptr);
+        if (!memo) {
+            ADD_FAILURE() << "no text box";
+            dlg->reject();
+            return;
+        }
         EXPECT_EQ(memo->toPlainText().toStdString(), "guest\n乞丐\n");
-        memo->setPlainText("one\ntwo\nthree");
-        dlg->accept();
+        memo->setFocus();
+        QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(memo, Qt::Key_Delete);
+        for (const char* line : {"one", "two"}) {
+            QTest::keyClicks(memo, QString::fromLatin1(line));
+            QTest::keyClick(memo, Qt::Key_Return);
+        }
+        QTest::keyClicks(memo, QStringLiteral("three"));
+        TModalScript::Answer(dlg, true);
     });
-    d->LoginStrClick();
+    Click(d->LoginStrHotBitBtn);
     EXPECT_EQ(d->LoginText(), "one^Mtwo^Mthree");
     EXPECT_EQ(session::DecodeStoredKey(Value(Book(), B5("乙站"), "LoginKey")), "one^Mtwo^Mthree");
     EXPECT_TRUE(d->LoginStrHotBitBtn->toolTip().isEmpty());
@@ -434,14 +490,12 @@ TEST_F(DirectoryDialog, DamagedBooksOpenAndKeepWhatTheyHeld) {
         WriteErrors.clear();
         int count = 0;
         {
-            auto d = Make();
+            auto d = MakeShown();
             count = d->Count();
             ASSERT_GE(count, 1);
             EXPECT_GE(d->IndexOfSite(session::DefaultSiteName()), 0);
             // Usable: a new site is added and saved.
-            d->AliasEdit->setText("fresh");
-            d->HostEdit->setText("127.0.0.1");
-            d->NewClick();
+            TypeNew(*d, "fresh", "127.0.0.1");
             EXPECT_GE(d->IndexOfSite("fresh"), 0);
         }
         EXPECT_TRUE(WriteErrors.empty());

@@ -4,10 +4,11 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFocusEvent>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -65,9 +66,13 @@ protected:
                 out.insert(BgrToColor(Px(s, x, y)));
         return out;
     }
+    // Gives the screen the keyboard as a user does: its window active and
+    // a click on its margin.
     static void Focus(TBgCrt& s) {
-        QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
-        QApplication::sendEvent(&s, &in);
+        QApplication::setActiveWindow(s.window());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(s.window()));
+        QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(0, 0));
+        EXPECT_TRUE(s.hasFocus());
     }
 };
 
@@ -269,7 +274,11 @@ TEST_F(TScreenFixture, UnderlineRowAndBlinkPhases) {
     s.RefreshTimerTick();
     EXPECT_FALSE(s.BlinkPhase());
     EXPECT_EQ(Colours(s, 1, 0).size(), 2u);
-    s.SelectionShown = true; // a shown selection pauses the blink
+    // A selection dragged with the mouse pauses the blink.
+    QTest::mousePress(&s, Qt::LeftButton, {}, s.CellRect(0, 1).center());
+    QTest::mouseMove(&s, s.CellRect(3, 1).center());
+    QTest::mouseRelease(&s, Qt::LeftButton, {}, s.CellRect(3, 1).center());
+    ASSERT_TRUE(s.SelectionShown);
     Now += s.BlinkInterval() + 1;
     s.RefreshTimerTick();
     EXPECT_FALSE(s.BlinkPhase());
@@ -423,8 +432,24 @@ TEST_F(TScreenFixture, ScrollBarFollowsTheBufferAndScrollsTheView) {
     EXPECT_EQ(bar.maximum(), s.TopRow());
     EXPECT_EQ(bar.value(), s.ViewRow());
     EXPECT_EQ(bar.pageStep(), 5);
-    bar.setValue(3);
-    EXPECT_EQ(s.ViewRow(), 3);
+    // A click on the bar's up arrow scrolls the view back one row.
+    bar.resize(16, 200);
+    bar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    QStyleOptionSlider option;
+    option.initFrom(&bar);
+    option.orientation = Qt::Vertical;
+    option.minimum = bar.minimum();
+    option.maximum = bar.maximum();
+    option.sliderPosition = option.sliderValue = bar.value();
+    option.pageStep = bar.pageStep();
+    option.singleStep = bar.singleStep();
+    const QRect up =
+        bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSubLine, &bar);
+    const int top = s.TopRow();
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, up.center());
+    EXPECT_EQ(bar.value(), top - 1);
+    EXPECT_EQ(s.ViewRow(), top - 1);
     EXPECT_TRUE(s.Screen().NeedRender);
 }
 
@@ -476,8 +501,13 @@ TEST_F(TScreenFixture, LazyRefreshDefersGeometryAndBackgroundChanges) {
 }
 
 TEST_F(TScreenFixture, ACaretPictureCoversTheWholeCell) {
-    TBgCrt s;
+    QWidget window;
+    TBgCrt& s = *new TBgCrt(&window);
+    auto* other = new QLineEdit(&window);
+    other->move(0, 200);
+    window.resize(300, 260);
     Prepare(s, 10, 3);
+    window.show();
     QImage glyph(3, 3, QImage::Format_RGB32);
     glyph.fill(Qt::white);
     s.SetCursorGlyph(glyph);
@@ -491,6 +521,9 @@ TEST_F(TScreenFixture, ACaretPictureCoversTheWholeCell) {
     EXPECT_EQ(shown.pixelColor(s.CellRect(2, 1).topLeft()), inverted);
     EXPECT_EQ(shown.pixelColor(s.CellRect(2, 1).bottomRight()), inverted);
     s.SetCursorVisible(false);
+    // The keyboard goes to the other box and comes back with a click.
+    QTest::mouseClick(other, Qt::LeftButton);
+    ASSERT_TRUE(other->hasFocus());
     Focus(s);
     EXPECT_FALSE(s.CaretShown());
 }
@@ -536,7 +569,8 @@ TEST_F(TScreenFixture, TabStaysWithTheScreen) {
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    s->setFocus();
+    QTest::mouseClick(s, Qt::LeftButton);
+    ASSERT_TRUE(s->hasFocus());
     QTest::keyClick(s, Qt::Key_Tab);
     EXPECT_TRUE(s->hasFocus());
 }
@@ -545,7 +579,7 @@ TEST_F(TScreenFixture, PasteWritesClipboardLinesAsBig5) {
     TBgCrt s;
     Prepare(s, 20, 5);
     QApplication::clipboard()->setText(QStringLiteral("ab\r\n中文"));
-    s.Paste();
+    s.Paste(); // the owning window's paste command; the screen takes no input for it
     EXPECT_FALSE(s.ScrollLazy);
     const TRow& first = s.Screen().ScreenRow(0);
     const TRow& second = s.Screen().ScreenRow(1);

@@ -1,3 +1,9 @@
+// The screen under the mouse: selections, words and links, and what the
+// selection and the history give out. Copying, saving, printing and
+// clearing the history are the owning window's commands (its menu items
+// call the screen's functions; the window tests choose them with the
+// mouse): here those calls read out what the mouse selected, or change the
+// rows under it.
 #include "ScreenWidgets.h"
 
 #include "platform/core/Files.h"
@@ -17,6 +23,12 @@ void Drag(TRecordingEmul& e, QPoint from, QPoint to, Qt::KeyboardModifiers m = {
     QTest::mouseMove(&e, e.Cell((from.x() + to.x()) / 2, (from.y() + to.y()) / 2));
     QTest::mouseMove(&e, e.Cell(to.x(), to.y()));
     QTest::mouseRelease(&e, Qt::LeftButton, m, e.Cell(to.x(), to.y()));
+}
+
+// Scrolls the view back `rows` lines with Ctrl+Up, as a user does.
+void ScrollBack(TRecordingEmul& e, int rows) {
+    for (int i = 0; i < rows; ++i)
+        QTest::keyClick(&e, Qt::Key_Up, Qt::ControlModifier);
 }
 
 QString Clip() {
@@ -139,7 +151,8 @@ TEST_F(ScreenMouse, ScreenAndHistoryExportByteForByte) {
 
     // Scrolled back: the saved history ends at the bottom of what is shown,
     // the copied one at the bottom of the screen.
-    Emul.SetViewRow(Emul.TopRow() - 10);
+    ScrollBack(Emul, 10);
+    ASSERT_EQ(Emul.ViewRow(), Emul.TopRow() - 10);
     Emul.SaveBufferToFile(dir.filePath("buffer.txt").toStdString());
     std::string buffer = ReadFile(dir.filePath("buffer.txt"));
     EXPECT_EQ(std::count(buffer.begin(), buffer.end(), '\n'), Emul.ViewRow() + Emul.Rows());
@@ -275,7 +288,8 @@ TEST_F(ScreenMouse, ATrimOfTheRowsShownWhileScrolledBackDropsSelectionHoverAndTh
     for (int i = 0; Emul.TopRow() < 40; ++i)
         Emul.WriteStr("\r\nrow " + std::to_string(i) + " mail sysop@example.org");
     ASSERT_EQ(Emul.Screen().DroppedRows(), 0u);
-    Emul.SetViewRow(0);
+    QTest::keyClick(&Emul, Qt::Key_Home, Qt::ControlModifier);
+    ASSERT_EQ(Emul.ViewRow(), 0);
     Emul.Render();
     ASSERT_FALSE(Emul.Hyperlinks().empty());
     Drag(Emul, {0, 1}, {3, 2});
@@ -312,7 +326,8 @@ TEST_F(ScreenMouse, ClearHistoryKeepsASelectionOnTheScreenAndDropsOneOnTheHistor
 
     for (int i = 0; i < 40; ++i)
         Emul.WriteStr("\r\nmore " + std::to_string(i) + " www.example.org/" + std::to_string(i));
-    Emul.SetViewRow(Emul.TopRow() - 30);
+    ScrollBack(Emul, 30);
+    ASSERT_EQ(Emul.ViewRow(), Emul.TopRow() - 30);
     Emul.Render();
     QTest::mouseMove(&Emul, Emul.Cell(10, 0));
     ASSERT_FALSE(Emul.HoverLinkText.empty());

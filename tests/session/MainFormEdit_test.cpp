@@ -129,6 +129,19 @@ struct EditTest : ::testing::Test {
             << name;
     }
 
+    // Drags the mouse over the screen from cell (c0, r0) to (c1, r1).
+    void Drag(int c0, int r0, int c1, int r1) {
+        TConnection& s = S();
+        QTest::mousePress(&s, Qt::LeftButton, {}, s.CellRect(c0, r0).center());
+        QTest::mouseMove(&s, s.CellRect((c0 + c1) / 2, (r0 + r1) / 2).center());
+        QTest::mouseMove(&s, s.CellRect(c1, r1).center());
+        QTest::mouseRelease(&s, Qt::LeftButton, {}, s.CellRect(c1, r1).center());
+    }
+    void Preferences(std::function<void(TPreferenceDlg&)> edit, bool ok = true,
+                     int questions = 0) {
+        sessiontest::ChoosePreferences(*Form, std::move(edit), ok, questions);
+    }
+
     // Connects one session to a recording peer; true once it shows the greeting.
     bool ConnectRecorder() {
         Server = std::make_unique<bptest::TScriptedServer>(
@@ -256,7 +269,7 @@ TEST_F(EditTest, CopyNeedsASelectionAndClearsIt) {
     QApplication::clipboard()->setText("untouched");
     Choose("Copy");
     EXPECT_EQ(QApplication::clipboard()->text(), "untouched");
-    S().SetSelection(0, S().Screen().CursorY - 1, 4, S().Screen().CursorY - 1);
+    Drag(0, S().Screen().CursorY - 1, 4, S().Screen().CursorY - 1);
     ASSERT_TRUE(S().SelectionShown);
     Choose("Copy");
     EXPECT_EQ(QApplication::clipboard()->text().trimmed(), "ready");
@@ -318,11 +331,15 @@ TEST_F(EditTest, FindNextScrollsToAHitFarBackAndSelectsIt) {
     Rec.Greeting = text + "ready\r\n";
     ASSERT_TRUE(ConnectRecorder());
     ASSERT_GT(S().Screen().TopRow(), 300);
-    TFForm* f = Form->EnsureFindForm();
-    f->FindComboBox->setEditText("NEEDLE");
-    f->DownRadio->setChecked(true);
-    f->ResetBtnClick();
-    Form->FindNextClick(nullptr);
+    Choose("Find");
+    TFForm* f = Form->FindForm;
+    ASSERT_TRUE(f && f->isVisible());
+    QApplication::setActiveWindow(f);
+    QLineEdit* edit = f->FindComboBox->lineEdit();
+    testsupport::TypeOver(edit, "NEEDLE");
+    testsupport::SetChecked(f->DownRadio, true);
+    QTest::mouseClick(f->ResetBtn, Qt::LeftButton);
+    Choose("FindNext");
     ASSERT_TRUE(S().SelectionShown);
     const int row = S().SelTop() + S().Screen().ViewRow();
     std::string hit;
@@ -332,7 +349,7 @@ TEST_F(EditTest, FindNextScrollsToAHitFarBackAndSelectsIt) {
     EXPECT_EQ(S().SelTop(), 0); // scrolled so that the hit is on the top row
     EXPECT_LT(S().Screen().ViewRow(), S().Screen().TopRow());
     if (const char* shot = std::getenv("BP_SCREENSHOT_DIR")) {
-        Form->FindClick(nullptr);
+        Choose("Find");
         QApplication::processEvents();
         Form->grab().save(QString::fromUtf8(shot) + "/find-hit.png");
     }
@@ -340,8 +357,8 @@ TEST_F(EditTest, FindNextScrollsToAHitFarBackAndSelectsIt) {
     // Not found: the box, and the next step starts from the same place.
     testsupport::TModalScript boxes;
     boxes.Ok();
-    f->FindComboBox->setEditText("absent words");
-    f->FindNextBtnClick();
+    testsupport::TypeOver(edit, "absent words");
+    QTest::mouseClick(f->FindNextBtn, Qt::LeftButton);
     ASSERT_EQ(boxes.Texts.size(), 1u);
     EXPECT_EQ(boxes.Texts[0], "找不到 \"absent words\"");
     EXPECT_EQ(f->FindComboBox->itemText(0), "absent words");
@@ -353,9 +370,9 @@ TEST_F(EditTest, FindNextScrollsToAHitFarBackAndSelectsIt) {
 TEST_F(EditTest, CaseSensitiveFindSearchesForTheTypedText) {
     Rec.Greeting = "first NEEDLE-42 here\r\nthen needle-42 there\r\nready\r\n";
     ASSERT_TRUE(ConnectRecorder());
-    Form->Action("Find")->trigger();
-    TFForm* f = Form->EnsureFindForm();
-    ASSERT_TRUE(f->isVisible());
+    Choose("Find");
+    TFForm* f = Form->FindForm;
+    ASSERT_TRUE(f && f->isVisible());
     QApplication::setActiveWindow(f);
     if (!f->CaseCheckBox->isChecked()) testsupport::ClickIndicator(f->CaseCheckBox);
     ASSERT_TRUE(f->CaseCheckBox->isChecked());
@@ -404,7 +421,12 @@ TEST_F(EditTest, FindSettingsReadBackAndBadOnesLoad) {
         ini.Set("Find", "Top", "99999");
         session::WriteProfile(path, ini);
     }
-    TFForm* f = Form->EnsureFindForm();
+    // The find window reads them as the command first opens it.
+    ASSERT_TRUE(ConnectRecorder());
+    Choose("Find");
+    TFForm* f = Form->FindForm;
+    ASSERT_TRUE(f && f->isVisible());
+    QApplication::setActiveWindow(f);
     // The stored place lies off every screen: the window comes back onto one.
     bool onScreen = false;
     for (QScreen* screen : QGuiApplication::screens())
@@ -414,10 +436,10 @@ TEST_F(EditTest, FindSettingsReadBackAndBadOnesLoad) {
     EXPECT_TRUE(f->DownRadio->isChecked());
     EXPECT_TRUE(f->CaseCheckBox->isChecked());
     EXPECT_TRUE(f->FindNextBtn->isEnabled());
-    f->FindComboBox->setEditText("");
+    testsupport::TypeOver(f->FindComboBox->lineEdit(), "");
     EXPECT_FALSE(f->FindNextBtn->isEnabled());
-    f->FindComboBox->setEditText("word");
-    f->UpRadio->setChecked(true);
+    testsupport::TypeOver(f->FindComboBox->lineEdit(), "word");
+    testsupport::ClickIndicator(f->UpRadio);
     Form.reset(); // [Find] is written as the window goes
     std::ifstream in(path);
     std::string ini((std::istreambuf_iterator<char>(in)), {});
@@ -487,29 +509,30 @@ TEST_F(EditTest, PreferencesOkReachesTheSessions) {
     win->showNormal();
     QApplication::processEvents();
     const QRect frame = win->geometry();
+    // The system's font and colour pickers answer at once.
     Form->PreferenceDialogHook = [](TPreferenceDlg& d) {
-        QTimer::singleShot(0, &d, [&d] {
-            d.PageControl->setCurrentIndex(3);
-            d.MaxBufferRowsSpinEdit->setValue(3000);
-            d.ApplyFontCheckBox->setChecked(true);
-            d.ChooseFont = [](QFont& f) {
-                f.setPointSize(f.pointSize() + 6);
-                return true;
-            };
-            d.FontHotBitBtn->click();
-            d.SelectEntry(1);
-            d.ChooseColor = [](TColor& c) {
-                c = 0x123456;
-                return true;
-            };
-            d.TextForegroundComboColorChange();
-            d.HttpHyperlinkSText->OnClick();
-            if (const char* shot = std::getenv("BP_SCREENSHOT_DIR"))
-                d.grab().save(QString::fromUtf8(shot) + "/preferences-colours.png");
-            d.accept();
-        });
+        d.ChooseFont = [](QFont& f) {
+            f.setPointSize(f.pointSize() + 6);
+            return true;
+        };
+        d.ChooseColor = [](TColor& c) {
+            c = 0x123456;
+            return true;
+        };
     };
-    Form->SetPreferenceClick(nullptr);
+    Preferences([](TPreferenceDlg& d) {
+        testsupport::ClickTab(d.PageControl, 0);
+        testsupport::TypeOverSpin(d.MaxBufferRowsSpinEdit, "3000");
+        testsupport::ClickTab(d.PageControl, 1);
+        testsupport::SetChecked(d.ApplyFontCheckBox, true);
+        QTest::mouseClick(d.FontHotBitBtn, Qt::LeftButton);
+        testsupport::ClickTab(d.PageControl, 3);
+        testsupport::ClickIndicator(d.PaletteRadios[1]);
+        QTest::mouseClick(d.TextForegroundSText, Qt::LeftButton);
+        QTest::mouseClick(d.HttpHyperlinkSText, Qt::LeftButton);
+        if (const char* shot = std::getenv("BP_SCREENSHOT_DIR"))
+            d.grab().save(QString::fromUtf8(shot) + "/preferences-colours.png");
+    });
     EXPECT_EQ(Form->LastPreferencePage, 3);
     EXPECT_EQ(Form->Settings.MaxBufferRows, 3000);
     EXPECT_EQ(S().Screen().MaxBufferRows(), 3000);
@@ -533,21 +556,18 @@ TEST_F(EditTest, CopyOnSelectAppliesAtOnceAndTheRightButtonPastes) {
     Form->Settings.CopyMark = false;
     Form->UpdateCommands();
     ASSERT_TRUE(Form->Action("Copy")->isEnabled());
-    Form->PreferenceDialogHook = [](TPreferenceDlg& d) {
-        QTimer::singleShot(0, &d, [&d] {
-            d.CopyMarkCheckBox->setChecked(true);
-            d.RightBtnCopyCheckBox->setChecked(true);
-            d.accept();
-        });
-    };
-    Form->SetPreferenceClick(nullptr);
+    Preferences([](TPreferenceDlg& d) {
+        testsupport::ClickTab(d.PageControl, 0);
+        testsupport::SetChecked(d.CopyMarkCheckBox, true);
+        testsupport::SetChecked(d.RightBtnCopyCheckBox, true);
+    });
     EXPECT_TRUE(Form->Settings.CopyMark);
     EXPECT_FALSE(Form->Action("Copy")->isEnabled());
     EXPECT_FALSE(Form->Action("CopyAnsi")->isEnabled());
     EXPECT_TRUE(Form->Action("Paste")->isEnabled());
 
     QApplication::clipboard()->setText("pasted");
-    Form->SessionMouseDown(&S(), Qt::RightButton, Qt::NoModifier, 0, 0);
+    QTest::mouseClick(&S(), Qt::RightButton, {}, S().CellRect(2, 2).center());
     EXPECT_TRUE(WaitFor([&] {
         return Payload(Rec.Received()).find("pasted") != std::string::npos;
     })) << Payload(Rec.Received());
@@ -556,14 +576,15 @@ TEST_F(EditTest, CopyOnSelectAppliesAtOnceAndTheRightButtonPastes) {
 
 TEST_F(EditTest, PreferencesCancelChangesNothing) {
     const TMainSettings before = Form->Settings;
-    Form->PreferenceDialogHook = [](TPreferenceDlg& d) {
-        QTimer::singleShot(0, &d, [&d] {
-            d.MaxBufferRowsSpinEdit->setValue(4000);
-            d.DefaultColors(false);
-            d.reject();
-        });
-    };
-    Form->SetPreferenceClick(nullptr);
+    Preferences(
+        [](TPreferenceDlg& d) {
+            testsupport::ClickTab(d.PageControl, 0);
+            testsupport::TypeOverSpin(d.MaxBufferRowsSpinEdit, "4000");
+            EXPECT_EQ(d.MaxBufferRowsSpinEdit->value(), 4000); // typed, then cancelled
+            testsupport::ClickTab(d.PageControl, 3);
+            QTest::mouseClick(d.DefaultNormalSpeedButton, Qt::LeftButton);
+        },
+        false);
     EXPECT_TRUE(Form->Settings == before);
 }
 
@@ -572,19 +593,19 @@ TEST_F(EditTest, PreferencesClearButtonsEmptyTheHostHistoryAndEveryBuffer) {
     for (int i = 0; i < 60; ++i)
         S().WriteStr("history line\r\n");
     ASSERT_GT(S().Screen().RowCount(), S().Screen().Rows());
-    S().SetSelection(0, 2, 10, 3);
+    Drag(0, 2, 10, 3);
+    ASSERT_TRUE(S().SelectionShown);
     Form->HostNameComboBox->addItem(QStringLiteral("127.0.0.9"));
     std::ofstream(Form->SettingsFileName, std::ios::binary)
         << "[Hosts]\r\n0=127.0.0.9\r\n[Other]\r\nKept=1\r\n";
-    Form->PreferenceDialogHook = [](TPreferenceDlg& d) {
-        QTimer::singleShot(0, &d, [&d] {
-            d.Confirm = [](const QString&) { return true; };
-            d.ClearHostButton->click();
-            d.ClearBufferButton->click();
-            d.reject();
-        });
-    };
-    Form->SetPreferenceClick(nullptr);
+    // Each button asks first; both questions are answered yes.
+    Preferences(
+        [](TPreferenceDlg& d) {
+            testsupport::ClickTab(d.PageControl, 0);
+            QTest::mouseClick(d.ClearHostButton, Qt::LeftButton);
+            QTest::mouseClick(d.ClearBufferButton, Qt::LeftButton);
+        },
+        false, 2);
     EXPECT_EQ(Form->HostNameComboBox->count(), 0);
     EXPECT_EQ(Form->HostNameComboBox->toolTip(), QString::fromUtf8("位址"));
     std::ifstream in(Form->SettingsFileName, std::ios::binary);
@@ -596,15 +617,19 @@ TEST_F(EditTest, PreferencesClearButtonsEmptyTheHostHistoryAndEveryBuffer) {
 }
 
 TEST_F(EditTest, PopupKeepsTheLinkItOpenedOver) {
+    Rec.Greeting = "see http://127.0.0.1/page here\r\nready\r\n";
     ASSERT_TRUE(ConnectRecorder());
-    // The pop-up opened by a right click on the screen over a link.
-    auto popup = [this](const char* command) {
-        S().HoverLinkText = "http://127.0.0.1/page";
-        S().HoverLinkKind = 0;
-        const QPoint at(S().width() / 2, S().height() / 2);
-        QContextMenuEvent e(QContextMenuEvent::Mouse, at, S().mapToGlobal(at));
-        QApplication::sendEvent(&S(), &e);
-        S().HoverLinkText.clear(); // the mouse left the screen for the pop-up
+    ASSERT_TRUE(WaitFor([&] { return !S().Hyperlinks().empty(); }));
+    const THyperlinkInfo link = S().Hyperlinks()[0];
+    const QPoint over = S().CellRect(link.Col + 3, link.Line - S().Screen().ViewRow()).center();
+    const QPoint off = S().CellRect(link.Col + 40, link.Line - S().Screen().ViewRow()).center();
+    // The pop-up opened by a right click on the screen over the link.
+    auto popup = [&](const char* command) {
+        QTest::mouseMove(&S(), over);
+        ASSERT_EQ(S().HoverLinkText, "http://127.0.0.1/page");
+        testsupport::RightClickMenu(&S(), over);
+        QTest::mouseMove(&S(), off); // the mouse leaves the link for the pop-up
+        ASSERT_EQ(S().HoverLinkText, "");
         EXPECT_TRUE(sessiontest::ClickMenuItem(Form->DetachedFormPopupMenu,
                                                Form->Action(QString::fromLatin1(command))));
     };
@@ -643,7 +668,7 @@ TEST_F(EditTest, PrintFontOpensOnTheSessionsUprightFace) {
         }
         if (d->isVisible()) d->reject();
     });
-    Form->Action("PrintScreen")->trigger();
+    Choose("PrintScreen");
     EXPECT_EQ(opened, face);
     EXPECT_FALSE(italic);
     EXPECT_TRUE(offered) << "the screen's face is in the list";
@@ -691,7 +716,7 @@ TEST_F(PrintTest, BufferOfFiveHundredRowsFillsTheRightNumberOfPdfPages) {
     ASSERT_GE(S().Screen().TopRow(), 500 - S().Screen().Rows());
     NextFile = Dir("print") + "buffer.pdf";
     testsupport::TModalScript none; // no error box
-    Form->PrintBufferClick(nullptr);
+    Choose("PrintBuffer");
     ASSERT_EQ(Asked.size(), 1u) << "no printer: a PDF file is asked for";
     EXPECT_NE(Asked[0].find("*.pdf"), std::string::npos) << Asked[0];
     EXPECT_EQ(S().PrinterFont().pointSize(), 10);
@@ -734,13 +759,13 @@ TEST_F(PrintTest, CancelledQuestionsPrintNothing) {
     testsupport::TModalScript none;
     // The file question cancelled: no file, no box, and the next print asks again.
     NextFile.clear();
-    Form->PrintBufferClick(nullptr);
-    Form->PrintScreenClick(nullptr);
+    Choose("PrintBuffer");
+    Choose("PrintScreen");
     EXPECT_EQ(Asked.size(), 2u);
     EXPECT_TRUE(std::filesystem::is_empty(Dir("print-cancel")));
     // The font question cancelled: nothing else is asked.
     FontOk = false;
-    Form->PrintScreenClick(nullptr);
+    Choose("PrintScreen");
     EXPECT_EQ(FontAsked, 3);
     EXPECT_EQ(Asked.size(), 2u);
     EXPECT_TRUE(std::filesystem::is_empty(Dir("print-cancel")));
@@ -754,9 +779,9 @@ TEST_F(PrintTest, EachPrintWithoutAChosenFileAsksForItsOwn) {
     const std::string first = Dir("print") + "first.pdf";
     const std::string second = Dir("print") + "second.pdf";
     NextFile = first;
-    Form->PrintBufferClick(nullptr);
+    Choose("PrintBuffer");
     NextFile = second;
-    Form->PrintScreenClick(nullptr);
+    Choose("PrintScreen");
     ASSERT_EQ(Asked.size(), 2u);
     EXPECT_GT(PdfPages(first), 1);
     EXPECT_EQ(PdfPages(second), 1);
@@ -769,21 +794,26 @@ TEST_F(PrintTest, SetUpChoosesAPdfFileThatPrintsGoTo) {
     dialogs.Then([&](QDialog* d) {
         auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
         auto* file = d->findChild<QLineEdit*>(QStringLiteral("filename"));
-        ASSERT_TRUE(printers && file);
-        printers->setCurrentIndex(printers->count() - 1); // print to a file
-        file->setText(QString::fromStdString(chosen));
-        d->accept();
+        if (!printers || !file) {
+            ADD_FAILURE() << "no printer or file box";
+            d->reject();
+            return;
+        }
+        // Print to a file, the last printer of the list.
+        EXPECT_TRUE(testsupport::ChooseComboItem(printers, printers->count() - 1));
+        testsupport::TypeOver(file, QString::fromStdString(chosen));
+        testsupport::TModalScript::Answer(d, true);
     });
-    Form->SetupPrinterClick(nullptr);
+    Choose("SetupPrinter");
     EXPECT_EQ(Form->Printer().outputFormat(), QPrinter::PdfFormat);
     EXPECT_EQ(Form->Printer().outputFileName().toStdString(), chosen);
 
-    Form->PrintBufferClick(nullptr);
+    Choose("PrintBuffer");
     EXPECT_TRUE(Asked.empty()) << "the set-up's file is used";
     EXPECT_GT(PdfPages(chosen), 1);
     // A cancelled set-up keeps the choice.
     dialogs.Cancel();
-    Form->SetupPrinterClick(nullptr);
+    Choose("SetupPrinter");
     EXPECT_EQ(Form->Printer().outputFileName().toStdString(), chosen);
 }
 
@@ -794,7 +824,7 @@ TEST_F(PrintTest, UnwritablePdfFileShowsTheFailure) {
     NextFile = notFolder + "/out.pdf";
     testsupport::TModalScript boxes;
     boxes.Ok();
-    Form->PrintScreenClick(nullptr);
+    Choose("PrintScreen");
     ASSERT_EQ(boxes.Texts.size(), 1u);
     EXPECT_NE(boxes.Texts[0].find("列印失敗"), std::string::npos) << boxes.Texts[0];
     EXPECT_NE(boxes.Texts[0].find("not-a-folder/out.pdf"), std::string::npos) << boxes.Texts[0];

@@ -4,7 +4,9 @@
 // settings, and a session dropped by its peer while the pass runs.
 #include "QuietEnvironment.h"
 #include "SessionPeers.h"
+#include "UserInput.h"
 #include "support/ChildProcess.h"
+#include "support/ClickButton.h"
 #include "support/SandboxHome.h"
 
 #include "dialogs/PreferenceDialog.h"
@@ -28,6 +30,7 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -47,6 +50,37 @@ namespace {
 using sessiontest::Dir;
 using sessiontest::Home;
 using TTestEnvironment = sessiontest::TSandboxEnvironment;
+using testsupport::ClickIndicator;
+using testsupport::ClickTab;
+using testsupport::SetChecked;
+using testsupport::TypeOver;
+using testsupport::TypeOverSpin;
+
+// The dialog's pages.
+enum { kGeneral = 0, kFont = 1, kBackground = 2, kColours = 3, kBig5 = 4, kSound = 5, kCaret = 6 };
+
+// Clicks a button or a colour swatch with the mouse.
+void Click(QWidget* w) {
+    QTest::mouseClick(w, Qt::LeftButton);
+}
+
+// The font page's box turned on and its button clicked: the font picker
+// (answered by `grow`) chooses the size.
+void ChooseFontSize(TPreferenceDlg& d, int grow) {
+    ClickTab(d.PageControl, kFont);
+    SetChecked(d.ApplyFontCheckBox, true);
+    d.ChooseFont = [grow](QFont& f) {
+        f.setPointSize(f.pointSize() + grow);
+        return true;
+    };
+    Click(d.FontHotBitBtn);
+}
+
+// The scroll-back size typed on the first page.
+void TypeBufferRows(TPreferenceDlg& d, int rows) {
+    ClickTab(d.PageControl, kGeneral);
+    TypeOverSpin(d.MaxBufferRowsSpinEdit, QString::number(rows));
+}
 
 // The program's clock runs (screens render once output pauses), and the test
 // moves it on for the housekeeping timer's delays.
@@ -107,11 +141,8 @@ struct PreferenceTest : ::testing::Test {
         Form->Settings.Remove = true;
         Form->Settings.ReConnect = false;
         Form->Settings.Max = false;
-        for (int i = 0; i < 3; ++i) {
-            Form->HostNameComboBox->setCurrentText(QStringLiteral("127.0.0.1"));
-            Form->PortEdit->setText(QString::number(port));
-            Form->ConnectClick(nullptr);
-        }
+        for (int i = 0; i < 3; ++i)
+            sessiontest::TypeAndConnect(*Form, QStringLiteral("127.0.0.1"), QString::number(port));
         ASSERT_EQ(Count(), 3);
         ASSERT_TRUE(WaitFor([&] { return Form->ConnectCount == 3; }));
         // Each shell answers before the test goes on.
@@ -136,15 +167,9 @@ struct PreferenceTest : ::testing::Test {
         S(i).SendStr(command + "\r");
         return WaitFor([&] { return ScreenHas(S(i), answer); });
     }
-    // Runs the preferences dialog: `edit` changes its controls, then OK.
+    // Chooses the preferences command: `edit` works its controls, then OK.
     void Preferences(std::function<void(TPreferenceDlg&)> edit) {
-        Form->PreferenceDialogHook = [edit](TPreferenceDlg& d) {
-            QTimer::singleShot(0, &d, [&d, edit] {
-                edit(d);
-                d.accept();
-            });
-        };
-        Form->SetPreferenceClick(nullptr);
+        sessiontest::ChoosePreferences(*Form, std::move(edit));
     }
     void Tick(int ms = 1000) {
         gAhead += static_cast<win::DWORD>(ms);
@@ -161,13 +186,13 @@ TEST_F(PreferenceTest, ScrollBackSizeReachesEverySessionAndTrimsTheHistory) {
     ASSERT_TRUE(Shell(0, "seq 1000 1400; echo end$((2+3))", "end5"));
     const int filled = S(0).Screen().RowCount();
     ASSERT_GT(filled, 400);
-    Preferences([](TPreferenceDlg& d) { d.MaxBufferRowsSpinEdit->setValue(2500); });
+    Preferences([](TPreferenceDlg& d) { TypeBufferRows(d, 2500); });
     EXPECT_EQ(Form->Settings.MaxBufferRows, 2500);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(S(i).Screen().MaxBufferRows(), 2500) << "session " << i;
 
     // A smaller size holds the history to it once more output arrives.
-    Preferences([](TPreferenceDlg& d) { d.MaxBufferRowsSpinEdit->setValue(200); });
+    Preferences([](TPreferenceDlg& d) { TypeBufferRows(d, 200); });
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(S(i).Screen().MaxBufferRows(), 200) << "session " << i;
     ASSERT_TRUE(Shell(0, "seq 2000 2300; echo end$((3+4))", "end7"));
@@ -179,13 +204,16 @@ TEST_F(PreferenceTest, ScrollBackSizeReachesEverySessionAndTrimsTheHistory) {
 TEST_F(PreferenceTest, LineEndDelayDecodingBellAndBig5KeysReachEverySession) {
     const TMainSettings before = Form->Settings;
     Preferences([&](TPreferenceDlg& d) {
-        d.CRLFRadioGroup->Item(before.CRLF == 0 ? 1 : 0)->click();
-        d.DelayIntervalSpinEdit->setValue(before.DelayInterval + 30);
-        d.QPDecodeCheckBox->setChecked(!before.DecodeQP);
-        d.BeepSpinEdit->setValue(before.ClearBeepInterval / 1000 + 7);
-        d.Big5BackSpaceCheckBox->setChecked(!before.Big5BackSpace);
-        d.Big5DeleteCheckBox->setChecked(!before.Big5Delete);
-        d.Big5ArrowCheckBox->setChecked(!before.Big5Arrow);
+        ClickTab(d.PageControl, kGeneral);
+        ClickIndicator(d.CRLFRadioGroup->Item(before.CRLF == 0 ? 1 : 0));
+        TypeOverSpin(d.DelayIntervalSpinEdit, QString::number(before.DelayInterval + 30));
+        SetChecked(d.QPDecodeCheckBox, !before.DecodeQP);
+        ClickTab(d.PageControl, kSound);
+        TypeOverSpin(d.BeepSpinEdit, QString::number(before.ClearBeepInterval / 1000 + 7));
+        ClickTab(d.PageControl, kBig5);
+        SetChecked(d.Big5BackSpaceCheckBox, !before.Big5BackSpace);
+        SetChecked(d.Big5DeleteCheckBox, !before.Big5Delete);
+        SetChecked(d.Big5ArrowCheckBox, !before.Big5Arrow);
     });
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE("session " + std::to_string(i));
@@ -214,14 +242,7 @@ TEST_F(PreferenceTest, BiggerFontGrowsWindowsThatAreNotMaximisedKeepingTheirLeft
     const int size = Form->Settings.FontSize;
     const int before1 = S(1).Font().pointSize(), before2 = S(2).Font().pointSize();
 
-    Preferences([](TPreferenceDlg& d) {
-        d.ApplyFontCheckBox->setChecked(true);
-        d.ChooseFont = [](QFont& f) {
-            f.setPointSize(f.pointSize() + 6);
-            return true;
-        };
-        d.FontHotBitBtn->click();
-    });
+    Preferences([](TPreferenceDlg& d) { ChooseFontSize(d, 6); });
     QApplication::processEvents();
     ASSERT_EQ(Form->Settings.FontSize, size + 6);
     // The maximised window keeps its place and shows the chosen size; the
@@ -246,13 +267,7 @@ TEST_F(PreferenceTest, BiggerFontGrowsWindowsThatAreNotMaximisedKeepingTheirLeft
     w2->resize(w2->width() + 300, w2->height() + 200);
     QApplication::processEvents();
     const QRect big = w2->geometry();
-    Preferences([](TPreferenceDlg& d) {
-        d.ChooseFont = [](QFont& f) {
-            f.setPointSize(f.pointSize() - 1);
-            return true;
-        };
-        d.FontHotBitBtn->click();
-    });
+    Preferences([](TPreferenceDlg& d) { ChooseFontSize(d, -1); });
     QApplication::processEvents();
     EXPECT_EQ(Form->Settings.FontSize, size + 5);
     EXPECT_EQ(S(2).Font().pointSize(), size + 5);
@@ -274,18 +289,19 @@ TEST_F(PreferenceTest, PaletteAndLinkColoursChangeThePixelsOfEveryScreen) {
         EXPECT_EQ(PixelsOf(S(i), newLink), 0);
     }
     Preferences([&](TPreferenceDlg& d) {
-        d.PageControl->setCurrentIndex(3);
-        d.SelectEntry(1);
+        ClickTab(d.PageControl, kColours);
+        ClickIndicator(d.PaletteRadios[1]);
+        // The colour picker answers with the new colours.
         d.ChooseColor = [&](TColor& c) {
             c = newBack;
             return true;
         };
-        d.TextBackgroundComboColorChange();
+        Click(d.TextBackgroundSText);
         d.ChooseColor = [&](TColor& c) {
             c = newLink;
             return true;
         };
-        d.HttpHyperlinkSText->OnClick();
+        Click(d.HttpHyperlinkSText);
     });
     EXPECT_EQ(Form->Settings.BgColors[1], newBack);
     EXPECT_EQ(Form->Settings.WwwHyperlinkColor, newLink);
@@ -301,17 +317,19 @@ TEST_F(PreferenceTest, PictureAndCaretSettingsArriveAndGoAgain) {
     const std::string picture = WritePicture("back.png", QColor(10, 200, 30), {64, 48});
     const std::string caret = WritePicture("caret.png", QColor(250, 250, 0), {7, 13});
     Preferences([&](TPreferenceDlg& d) {
-        d.PageControl->setCurrentIndex(2);
-        d.ApplyPictureCheckBox->setChecked(true);
-        d.PictureCheckBox->setChecked(true);
+        // The file picker answers with the picture files.
+        ClickTab(d.PageControl, kBackground);
+        SetChecked(d.ApplyPictureCheckBox, true);
+        SetChecked(d.PictureCheckBox, true);
         d.ChoosePicture = [&](const std::string&) { return picture; };
-        d.OpenSpeedButton->click();
-        d.PictureStyleComboBox->setCurrentIndex(1); // tiled
-        d.TransparentCheckBox->setChecked(true);
-        d.TransparencyEdit->setText(QStringLiteral("35"));
-        d.CaretTypeRadioGroup->Item(1)->click(); // picture caret
+        Click(d.OpenSpeedButton);
+        EXPECT_TRUE(testsupport::ChooseComboItem(d.PictureStyleComboBox, 1)); // tiled
+        SetChecked(d.TransparentCheckBox, true);
+        TypeOver(d.TransparencyEdit, QStringLiteral("35"));
+        ClickTab(d.PageControl, kCaret);
+        ClickIndicator(d.CaretTypeRadioGroup->Item(1)); // picture caret
         d.ChoosePicture = [&](const std::string&) { return caret; };
-        d.CaretImageButton->click();
+        Click(d.CaretImageButton);
     });
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE("session " + std::to_string(i));
@@ -326,9 +344,11 @@ TEST_F(PreferenceTest, PictureAndCaretSettingsArriveAndGoAgain) {
 
     // Back to a block caret of another height, and no picture.
     Preferences([&](TPreferenceDlg& d) {
-        d.PictureCheckBox->setChecked(false);
-        d.CaretTypeRadioGroup->Item(0)->click();
-        d.CaretHeightSpinEdit->setValue(S(0).CursorHeight() + 3);
+        ClickTab(d.PageControl, kBackground);
+        SetChecked(d.PictureCheckBox, false);
+        ClickTab(d.PageControl, kCaret);
+        ClickIndicator(d.CaretTypeRadioGroup->Item(0));
+        TypeOverSpin(d.CaretHeightSpinEdit, QString::number(S(0).CursorHeight() + 3));
     });
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE("session " + std::to_string(i));
@@ -354,13 +374,8 @@ TEST_F(PreferenceTest, SessionDroppedByItsPeerDuringThePassBreaksNothing) {
     });
     watch.start();
     Preferences([](TPreferenceDlg& d) {
-        d.MaxBufferRowsSpinEdit->setValue(1800);
-        d.ApplyFontCheckBox->setChecked(true);
-        d.ChooseFont = [](QFont& f) {
-            f.setPointSize(f.pointSize() + 2);
-            return true;
-        };
-        d.FontHotBitBtn->click();
+        TypeBufferRows(d, 1800);
+        ChooseFontSize(d, 2);
     });
     watch.stop();
     ASSERT_TRUE(dropped) << "the pass never showed the second session";
@@ -395,11 +410,13 @@ TEST_F(PreferenceTest, SessionWindowClosedDuringThePassIsLeftOut) {
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (closed || Form->StatusText(4) != first) return;
         closed = true;
+        // Closing a window is window handling (the desktop tier drives it);
+        // here only its effect in the middle of the pass counts.
         Form->FormOf(last)->close();
         WaitFor([&] { return Count() == 2; }, 10000);
     });
     watch.start();
-    Preferences([](TPreferenceDlg& d) { d.MaxBufferRowsSpinEdit->setValue(1700); });
+    Preferences([](TPreferenceDlg& d) { TypeBufferRows(d, 1700); });
     watch.stop();
     ASSERT_TRUE(closed);
     ASSERT_EQ(Count(), 2);
@@ -416,13 +433,15 @@ TEST_F(PreferenceTest, PicturesInFoldersWithChineseNamesLoad) {
     const std::string picture = WritePicture("背景.png", QColor(10, 20, 200), {32, 32}, "圖片");
     const std::string caret = WritePicture("游標.png", QColor(200, 0, 0), {5, 11}, "圖片");
     Preferences([&](TPreferenceDlg& d) {
-        d.ApplyPictureCheckBox->setChecked(true);
-        d.PictureCheckBox->setChecked(true);
+        ClickTab(d.PageControl, kBackground);
+        SetChecked(d.ApplyPictureCheckBox, true);
+        SetChecked(d.PictureCheckBox, true);
         d.ChoosePicture = [&](const std::string&) { return win::Utf8ToBig5(picture); };
-        d.OpenSpeedButton->click();
-        d.CaretTypeRadioGroup->Item(1)->click();
+        Click(d.OpenSpeedButton);
+        ClickTab(d.PageControl, kCaret);
+        ClickIndicator(d.CaretTypeRadioGroup->Item(1));
         d.ChoosePicture = [&](const std::string&) { return win::Utf8ToBig5(caret); };
-        d.CaretImageButton->click();
+        Click(d.CaretImageButton);
     });
     EXPECT_EQ(Form->Settings.CaretImageFilename, win::Utf8ToBig5(caret));
     for (int i = 0; i < 3; ++i) {
@@ -461,14 +480,7 @@ TEST_F(PreferenceTest, MinimisedWindowStaysMinimisedAndFitsOnceRestored) {
     if (!w1->isMinimized() || Form->CurrentSession == 1)
         GTEST_SKIP() << "the minimised window did not stay minimised and in the background";
     const QRect minimised = w1->geometry();
-    Preferences([](TPreferenceDlg& d) {
-        d.ApplyFontCheckBox->setChecked(true);
-        d.ChooseFont = [](QFont& f) {
-            f.setPointSize(f.pointSize() + 6);
-            return true;
-        };
-        d.FontHotBitBtn->click();
-    });
+    Preferences([](TPreferenceDlg& d) { ChooseFontSize(d, 6); });
     QApplication::processEvents();
     EXPECT_TRUE(w1->isMinimized());
     EXPECT_EQ(w1->geometry(), minimised);

@@ -6,10 +6,13 @@
 #pragma once
 
 #include "dialogs/DirectoryDialog.h"
+#include "dialogs/PreferenceDialog.h"
 #include "session/kvMainForm.h"
 #include "support/ModalScript.h"
+#include "support/RealInput.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -23,47 +26,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace sessiontest {
 
-// The menus from `m` down to the one holding `a` (empty when `a` is not
-// inside `m`).
-inline std::vector<QMenu*> MenuPath(QMenu* m, QAction* a) {
-    for (QAction* x : m->actions()) {
-        if (x == a) return {m};
-        if (QMenu* sub = x->menu()) {
-            std::vector<QMenu*> below = MenuPath(sub, a);
-            if (!below.empty()) {
-                below.insert(below.begin(), m);
-                return below;
-            }
-        }
-    }
-    return {};
-}
-
-// Clicks `a` in the open menu `top`, going down through its submenus first.
-// False when `a` is not in it or a menu did not open.
-inline bool ClickMenuItem(QMenu* top, QAction* a) {
-    if (!top || !a || !QTest::qWaitFor([&] { return top->isVisible(); }, 2000)) return false;
-    const std::vector<QMenu*> path = MenuPath(top, a);
-    if (path.empty()) return false;
-    for (std::size_t i = 1; i < path.size(); ++i) {
-        QMenu* parent = path[i - 1];
-        QTest::mouseClick(parent, Qt::LeftButton, {},
-                          parent->actionGeometry(path[i]->menuAction()).center());
-        if (!QTest::qWaitFor([&] { return path[i]->isVisible(); }, 2000)) return false;
-    }
-    QMenu* holder = path.back();
-    const QPoint at = holder->actionGeometry(a).center();
-    QTest::mouseMove(holder, at);
-    QTest::mouseClick(holder, Qt::LeftButton, {}, at);
-    // A disabled item keeps its menus open: the user closes them with Esc.
-    for (auto m = path.rbegin(); m != path.rend(); ++m)
-        if ((*m)->isVisible()) QTest::keyClick(*m, Qt::Key_Escape);
-    return true;
-}
+using testsupport::ClickMenuItem;
+using testsupport::MenuPath;
+using testsupport::TypeOver;
+using testsupport::TypeOverSpin;
+using testsupport::TypeText;
 
 // Chooses `a` from the window's menu bar: its menu clicked open, then the
 // item. False when no menu of the bar holds `a` or a menu did not open.
@@ -83,34 +55,6 @@ inline bool ChooseMenuItem(QMainWindow& w, QAction* a) {
 inline bool ChoosePopupItem(QWidget* on, QPoint at, QMenu* menu, QAction* a) {
     QTest::mouseClick(on, Qt::RightButton, {}, at);
     return ClickMenuItem(menu, a);
-}
-
-// Types `text` into `box` key by key (characters beyond Latin-1 as key
-// events carrying just their text, as an input method gives them).
-inline void TypeText(QWidget* box, const QString& text) {
-    for (const QChar c : text) {
-        if (c.unicode() < 0x100)
-            QTest::keyClick(box, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-// Replaces the text of `box`: everything in it selected with the keys and
-// typed over (a Delete clears it when `text` is empty).
-inline void TypeOver(QLineEdit* box, const QString& text) {
-    box->setFocus();
-    QTest::keyClick(box, Qt::Key_End);
-    QTest::keyClick(box, Qt::Key_Home, Qt::ShiftModifier);
-    QTest::keyClick(box, Qt::Key_Delete);
-    TypeText(box, text);
-}
-
-// Replaces the text of a spin box: Ctrl+A and the new value typed.
-inline void TypeOverSpin(QWidget* spin, const QString& text) {
-    spin->setFocus();
-    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
-    TypeText(spin, text);
 }
 
 // Types the host and the port into the connection bar and clicks Connect.
@@ -140,16 +84,38 @@ inline void ConnectFromBook(TkvMainForm& f, testsupport::TModalScript& modals,
             return;
         }
         QTimer::singleShot(0, book, [book, row, &clicked] {
-            QListWidget* list = book->CheckListBox;
-            list->scrollToItem(list->item(row));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                              list->visualItemRect(list->item(row)).center());
+            testsupport::ClickRow(book->CheckListBox, row);
             QTest::mouseClick(book->ConnectHotBitBtn, Qt::LeftButton);
             clicked = true;
         });
     });
     EXPECT_TRUE(ChooseMenuItem(f, f.Action(QStringLiteral("Directory"))));
     EXPECT_TRUE(clicked) << "no row " << alias << " in the address book";
+}
+
+// Chooses the preferences command from the menu bar; `edit` works the
+// dialog's controls, then its OK (or Cancel) button is clicked. The first
+// `questions` message boxes the controls raise are answered OK.
+inline void ChoosePreferences(TkvMainForm& f, std::function<void(TPreferenceDlg&)> edit,
+                              bool ok = true, int questions = 0) {
+    testsupport::TModalScript modals;
+    modals.Then([&](QDialog* d) {
+        auto* dlg = dynamic_cast<TPreferenceDlg*>(d);
+        if (!dlg) {
+            ADD_FAILURE() << "not the preferences: " << d->windowTitle().toStdString();
+            d->reject();
+            return;
+        }
+        for (int i = 0; i < questions; ++i)
+            modals.Ok();
+        // The input comes once the script's answer has returned, so that
+        // the script can answer the questions it raises.
+        QTimer::singleShot(0, dlg, [&, dlg] {
+            edit(*dlg);
+            testsupport::TModalScript::Answer(dlg, ok);
+        });
+    });
+    EXPECT_TRUE(ChooseMenuItem(f, f.Action(QStringLiteral("SetPreference"))));
 }
 
 } // namespace sessiontest

@@ -19,4 +19,9 @@ inline void ClickIndicator(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, r.center());
 }
 
+// Clicks the box when it does not show `on` yet.
+inline void SetChecked(QAbstractButton* button, bool on) {
+    if (button->isChecked() != on) ClickIndicator(button);
+}
+
 } // namespace testsupport
