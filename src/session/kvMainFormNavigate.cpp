@@ -179,6 +179,8 @@ template <class F> void EditSettingsFile(const std::string& fileName, F change) 
 } // namespace
 
 void TkvMainForm::HostLabelEffectClick() {
+    // Either way the box shows something else than the current session.
+    SiteNameOverride.clear();
     std::string removed;
     if (!RemoveShown(HostNameComboBox, &removed)) {
         HostNameComboBox->setEditText(QString());
@@ -235,8 +237,12 @@ bool TkvMainForm::ConnectOnEnter(QKeyEvent* e) {
 bool TkvMainForm::HostNameComboBoxKey(QKeyEvent* e) {
     if ((e->modifiers() & Qt::ControlModifier) && e->key() == Qt::Key_Delete) {
         std::string removed;
-        if (RemoveShown(HostNameComboBox, &removed))
+        if (RemoveShown(HostNameComboBox, &removed)) {
+            // The box now shows another entry: the current session's name
+            // no longer names what Enter would open.
+            SiteNameOverride.clear();
             if (QLineEdit* line = HostNameComboBox->lineEdit()) line->selectAll();
+        }
         return true;
     }
     int key = screen::KeyDownFromEvent(*e, false).VK;

@@ -13,12 +13,18 @@
 #include "platform/QtMessageLoop.h"
 #include "platform/core/Big5.h"
 #include "platform/core/Ticks.h"
+#include "session/ConnectionThread.h"
 #include "session/core/NetworkUp.h"
 #include "session/kvMainForm.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QImage>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -578,6 +584,40 @@ TEST_F(MainFormTest, ClosingTheLastSessionClearsItsConnectTime) {
     EXPECT_EQ(Form->StatusText(0).toStdString(), "總連線數: 0");
     EXPECT_EQ(Form->StatusText(1).toStdString(), "連線數目: 0");
     EXPECT_EQ(Form->StatusText(2).trimmed().toStdString(), "連線時間:");
+}
+
+// Ctrl+Del in the host box drops the shown entry and shows the next one;
+// Enter then opens a session named after what the box shows, not after the
+// session that was current before.
+TEST_F(MainFormTest, HostRemovedWithCtrlDelLeavesNoStaleNameForTheNextSession) {
+    // Two names for the same peer, answered here: nothing reaches a resolver.
+    session::SetResolver([](const std::string& host) -> std::uint32_t {
+        if (host != "board-a" && host != "board-b") throw std::runtime_error("unknown " + host);
+        return htonl(INADDR_LOOPBACK);
+    });
+    struct TRestore {
+        ~TRestore() { session::SetResolver(nullptr); }
+    } restore;
+    bptest::TScriptedServer& server = Serve(Greeter("hello"));
+    Connect("board-a", server.PortStr());
+    ASSERT_TRUE(WaitFor([&] { return Count() == 1 && S(0).IsConnected(); }));
+    Connect("board-b", server.PortStr());
+    ASSERT_TRUE(WaitFor([&] { return Count() == 2 && S(1).IsConnected(); }));
+    ASSERT_EQ(S(1).SiteName, "board-b");
+
+    // Keys go where the application sends them: to the box holding the focus.
+    QTest::mouseClick(Form->HostNameComboBox->lineEdit(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return QApplication::focusWidget() == Form->HostNameComboBox; }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(Form->HostNameComboBox->currentText().toStdString(), "board-a");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return Count() == 3 && S(2).IsConnected(); }));
+    EXPECT_EQ(S(2).SiteName, "board-a");
+    const QList<QMdiSubWindow*> windows = Form->MdiArea->subWindowList();
+    ASSERT_EQ(windows.size(), 3);
+    EXPECT_EQ(windows.back()->windowTitle().toStdString(), "board-a");
+    EXPECT_TRUE(Form->windowTitle().endsWith(QStringLiteral(" - board-a")))
+        << Form->windowTitle().toStdString();
 }
 
 // The session fills its window: fitted to the document area when windows
