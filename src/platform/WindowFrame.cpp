@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #ifdef BP_HAVE_XCB
@@ -23,10 +24,20 @@ namespace {
 QMargins gLastKnown;
 bool gHaveLastKnown = false;
 
+// The last frame seen around a window in the normal state (neither
+// maximised nor full screen): placing a window puts it in that state.
+QMargins gLastNormal;
+bool gHaveLastNormal = false;
+
 QMargins Remember(const QMargins& m) {
     gLastKnown = m;
     gHaveLastKnown = true;
     return m;
+}
+
+void RememberNormal(const QMargins& m) {
+    gLastNormal = m;
+    gHaveLastNormal = true;
 }
 
 #ifdef BP_HAVE_XCB
@@ -38,7 +49,11 @@ struct TXcb {
     xcb_connection_t* Connection = nullptr;
     xcb_window_t Root = 0;
     xcb_atom_t FrameExtents = 0, RequestFrameExtents = 0, Supported = 0, WmCheck = 0;
+    xcb_atom_t State = 0, MaximizedVert = 0, MaximizedHorz = 0, Fullscreen = 0;
 };
+
+// The normal frame last seen around each window of ours.
+std::unordered_map<xcb_window_t, QMargins> gNormalFrames;
 
 xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
@@ -68,6 +83,10 @@ const TXcb* Xcb() {
     x.RequestFrameExtents = Atom(x.Connection, "_NET_REQUEST_FRAME_EXTENTS");
     x.Supported = Atom(x.Connection, "_NET_SUPPORTED");
     x.WmCheck = Atom(x.Connection, "_NET_SUPPORTING_WM_CHECK");
+    x.State = Atom(x.Connection, "_NET_WM_STATE");
+    x.MaximizedVert = Atom(x.Connection, "_NET_WM_STATE_MAXIMIZED_VERT");
+    x.MaximizedHorz = Atom(x.Connection, "_NET_WM_STATE_MAXIMIZED_HORZ");
+    x.Fullscreen = Atom(x.Connection, "_NET_WM_STATE_FULLSCREEN");
     return &x;
 }
 
@@ -92,6 +111,23 @@ bool ReadExtents(const TXcb& x, xcb_window_t w, QMargins* m) {
     auto clamp = [](uint32_t v) { return static_cast<int>(std::min<uint32_t>(v, 4096)); };
     *m = QMargins(clamp(e[0]), clamp(e[2]), clamp(e[1]), clamp(e[3]));
     return true;
+}
+
+// Whether the manager shows the window maximised or full screen: then its
+// frame is not the normal one (a maximised frame loses its borders).
+bool Stretched(const TXcb& x, xcb_window_t w) {
+    for (uint32_t a : Property(x, w, x.State, XCB_ATOM_ATOM, 64))
+        if (a == x.MaximizedVert || a == x.MaximizedHorz || a == x.Fullscreen) return true;
+    return false;
+}
+
+// Keeps a frame read from the manager, and as the window's normal frame
+// when the manager shows the window in the normal state.
+void Seen(const TXcb& x, xcb_window_t w, const QMargins& m) {
+    Remember(m);
+    if (Stretched(x, w)) return;
+    gNormalFrames[w] = m;
+    RememberNormal(m);
 }
 
 bool WindowManagerRuns(const TXcb& x) {
@@ -130,7 +166,7 @@ bool X11Margins(const QWidget* window, QMargins* m) {
     if (!x) return false;
     const auto id = static_cast<xcb_window_t>(window->winId());
     if (ReadExtents(*x, id, m)) {
-        Remember(*m);
+        Seen(*x, id, *m);
         return true;
     }
     if (!WindowManagerRuns(*x)) {
@@ -138,7 +174,7 @@ bool X11Margins(const QWidget* window, QMargins* m) {
         return true;
     }
     if (ManagerAnswersRequests(*x) && RequestExtents(*x, id, m)) {
-        Remember(*m);
+        Seen(*x, id, *m);
         return true;
     }
     // A manager that tells nothing: what the toolkit measured once the
@@ -153,7 +189,39 @@ bool X11Margins(const QWidget* window, QMargins* m) {
     return true;
 }
 
+// The normal frame of a window that the manager shows maximised or full
+// screen, or has just been asked to show normal: the one last seen around
+// it; for a window never seen normal, its frame once the manager shows it
+// normal (waiting a little for that), else the last normal frame seen
+// around any window. False when this is not an X11 display.
+bool X11NormalMargins(const QWidget* window, QMargins* m) {
+    const TXcb* x = Xcb();
+    if (!x) return false;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    if (auto it = gNormalFrames.find(id); it != gNormalFrames.end()) {
+        *m = it->second;
+        return true;
+    }
+    const auto until = std::chrono::steady_clock::now() + kRequestWait;
+    while (Stretched(*x, id) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (Stretched(*x, id) && gHaveLastNormal)
+        *m = gLastNormal;
+    else
+        X11Margins(window, m);
+    return true;
+}
+
 #endif
+
+// The frame a maximised or full-screen window gets back in the normal state.
+QMargins NormalMargins(const QWidget* window) {
+#ifdef BP_HAVE_XCB
+    QMargins m;
+    if (X11NormalMargins(window, &m)) return m;
+#endif
+    return FrameMargins(window);
+}
 
 } // namespace
 
@@ -182,7 +250,11 @@ QRect FrameRect(const QWidget* window) {
 void SetFrameRect(QWidget* window, const QRect& outer) {
     if (!window) return;
     window = window->window();
-    const QMargins m = FrameMargins(window);
+    // A maximised frame lacks the borders: the place is the normal frame's.
+    constexpr Qt::WindowStates stretch = Qt::WindowMaximized | Qt::WindowFullScreen;
+    const bool stretched = window->windowState() & stretch;
+    if (stretched) window->setWindowState(window->windowState() & ~stretch);
+    const QMargins m = stretched ? NormalMargins(window) : FrameMargins(window);
     window->setGeometry(outer.x() + m.left(), outer.y() + m.top(),
                         std::max(1, outer.width() - m.left() - m.right()),
                         std::max(1, outer.height() - m.top() - m.bottom()));

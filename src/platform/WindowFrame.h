@@ -22,7 +22,9 @@ QMargins FrameMargins(const QWidget* window);
 QRect FrameRect(const QWidget* window);
 
 // Places a top-level window so that its outer frame is `outer`; the client
-// keeps at least one pixel each way.
+// keeps at least one pixel each way. A maximised or full-screen window is
+// put back into the normal state (a hidden one stays hidden) and `outer`
+// is its normal frame, borders included.
 void SetFrameRect(QWidget* window, const QRect& outer);
 
 // Moves a top-level window's outer frame to `topLeft`, keeping its size.

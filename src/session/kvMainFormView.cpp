@@ -84,10 +84,11 @@ void TkvMainForm::ConnectionForm2Click(QObject* sender) {
 
 namespace {
 // The fixed sizes are the whole window's: the frame goes to the screen's
-// (0, 0) and is width x height; the client is what the frame leaves.
+// (0, 0) and is width x height; the client is what the frame leaves. A
+// maximised window is first given back its normal frame, borders and all.
 void PlaceAt(QWidget* w, int width, int height) {
-    w->showNormal();
     win::SetFrameRect(w, QRect(0, 0, width, height));
+    w->showNormal();
 }
 } // namespace
 

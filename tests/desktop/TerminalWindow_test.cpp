@@ -30,6 +30,12 @@ protected:
         program = &StartProgram("BrannocPro", std::move(args));
         return Display->WaitWindow(program->Pid, "Brannoc");
     }
+    // Starts the program with its window saved at (300, 200), 900 x 700.
+    std::string StartPlaced(TPeerProcess*& program) {
+        Box.Write("bin/Brannoc.ini", "[Windows]\r\nAsk=1\r\nTop=200\r\nLeft=300\r\nWidth=900\r\n"
+                                     "Height=700\r\n[Hosts]\r\nh0=127.0.0.1\r\n");
+        return Start(program);
+    }
     // Starts the program with a session on the peer (the find and trace
     // commands need one); its window once the session is connected.
     std::string StartConnected(TPeerProcess*& program, const desk::TRecordingPeer& peer) {
@@ -75,6 +81,48 @@ protected:
         }
         return open;
     }
+    // 視窗 (menu 3) > 視窗大小 > 640*480 with the mouse: the pointer goes up
+    // the menu from its bottom (視窗大小 is near the end) until the size
+    // menu opens, then clicks its first item. False when a menu did not open.
+    bool Pick640x480(const std::string& window) {
+        const std::string open = OpenMenu(window, 3);
+        if (open.empty()) return false;
+        const pid_t pid = Pid(window);
+        const TRect menu = Display->Client(open);
+        const std::vector<std::string> before = Display->Windows(pid);
+        std::string sizes;
+        for (int y = menu.Bottom() - 6; y > menu.Y && sizes.empty(); y -= 8) {
+            Display->Run("xdotool mousemove --sync " + std::to_string(menu.X + menu.W / 2) + " " +
+                         std::to_string(y));
+            desk::WaitFor(
+                [&] {
+                    for (const std::string& id : Display->Windows(pid))
+                        if (std::find(before.begin(), before.end(), id) == before.end()) sizes = id;
+                    return !sizes.empty();
+                },
+                400);
+        }
+        if (sizes.empty()) return false;
+        const TRect items = Display->Client(sizes);
+        Display->Click(items.X + items.W / 2, items.Y + 10);
+        return true;
+    }
+    bool Maximised(const std::string& window) {
+        return Display->WmState(window).find("_NET_WM_STATE_MAXIMIZED_HORZ") != std::string::npos;
+    }
+    // What the user sees of a small window that belongs in the screen's
+    // bottom-right corner: its whole frame on the screen with the frame's
+    // corner on the screen's, and all of its client, down to the bottom row
+    // where the dialogs keep their boxes and buttons, on the screen.
+    void ExpectWholeInTheScreensCorner(const std::string& id) {
+        const TRect frame = Display->SettledFrame(id), client = Display->Client(id);
+        EXPECT_TRUE(frame.Inside(Display->Screen())) << "frame " << frame;
+        EXPECT_EQ(frame.Right(), Display->Width()) << "frame " << frame;
+        EXPECT_EQ(frame.Bottom(), Display->Height()) << "frame " << frame;
+        EXPECT_TRUE(client.Inside(Display->Screen()))
+            << "client " << client << ": its bottom row is off the screen";
+        EXPECT_TRUE(client.Inside(frame)) << "client " << client << " frame " << frame;
+    }
     pid_t Pid(const std::string& window) {
         return pid_t(std::atoi(Display->Run("xdotool getwindowpid " + window).c_str()));
     }
@@ -119,24 +167,23 @@ TEST_F(TerminalWindow, FirstStartsWholeWindowLiesOnTheScreen) {
 }
 
 // The find window's frame sits in the main window's bottom-right corner,
-// which for a window as large as the screen is the screen's: all of it is
-// on the screen.
+// which for a first start's window, as large as the screen, is the
+// screen's: all of it is on the screen, the case box in its bottom row too
+// (it used to hang below the screen by the frame's height).
 TEST_F(TerminalWindow, FindWindowLiesOnTheScreenInTheMainWindowsCorner) {
     desk::TRecordingPeer peer;
     TPeerProcess* program = nullptr;
     std::string w = StartConnected(program, peer);
     ASSERT_FALSE(w.empty()) << "no window or no session";
-    const TRect main = Display->SettledFrame(w);
+    ASSERT_EQ(Display->SettledFrame(w), Display->Screen());
     Menu(w, 1, "f"); // 編輯 > 尋找...
     std::string find = Display->WaitWindow(program->Pid, "尋找字串");
     ASSERT_FALSE(find.empty()) << "no find window";
-    const TRect frame = Display->SettledFrame(find);
-    EXPECT_TRUE(frame.Inside(Display->Screen())) << "frame " << frame;
-    EXPECT_EQ(frame.Right(), main.Right()) << "frame " << frame << " main " << main;
-    EXPECT_EQ(frame.Bottom(), main.Bottom()) << "frame " << frame << " main " << main;
+    ExpectWholeInTheScreensCorner(find);
 }
 
-// The trace window's frame sits in the screen's bottom-right corner.
+// The trace window's frame sits in the screen's bottom-right corner, with
+// its bottom row (繼續, 繼續*10, 不要暫停) on the screen.
 TEST_F(TerminalWindow, TraceWindowSitsInTheScreensCorner) {
     desk::TRecordingPeer peer;
     TPeerProcess* program = nullptr;
@@ -145,46 +192,50 @@ TEST_F(TerminalWindow, TraceWindowSitsInTheScreensCorner) {
     Menu(w, 0, "e"); // 檔案 > 讀入追蹤畫面...
     std::string trace = Display->WaitWindow(program->Pid, "追蹤對話框");
     ASSERT_FALSE(trace.empty()) << "no trace window";
-    const TRect frame = Display->SettledFrame(trace);
-    EXPECT_EQ(frame.Right(), Display->Width()) << "frame " << frame;
-    EXPECT_EQ(frame.Bottom(), Display->Height()) << "frame " << frame;
+    ExpectWholeInTheScreensCorner(trace);
 }
 
 // 視窗大小 > 640*480 makes the whole window that size at the screen's
 // origin: its frame, title bar included, starts at (0, 0) and is on screen.
 TEST_F(TerminalWindow, AFixedSizePutsTheWholeFrameAtTheScreensOrigin) {
-    Box.Write("bin/Brannoc.ini", "[Windows]\r\nAsk=1\r\nTop=200\r\nLeft=300\r\nWidth=900\r\n"
-                                 "Height=700\r\n[Hosts]\r\nh0=127.0.0.1\r\n");
     TPeerProcess* program = nullptr;
-    const std::string w = Start(program);
+    const std::string w = StartPlaced(program);
     ASSERT_FALSE(w.empty()) << "no window";
     ASSERT_EQ(Display->SettledFrame(w), (TRect{300, 200, 900, 700}));
-    // 視窗 (menu 3) > 視窗大小 > 640*480 with the mouse: the pointer goes up
-    // the menu from its bottom (視窗大小 is near the end) until the size
-    // menu opens, then clicks its first item.
-    const std::string open = OpenMenu(w, 3);
-    ASSERT_FALSE(open.empty()) << "the 視窗 menu did not open";
-    const TRect menu = Display->Client(open);
-    const std::vector<std::string> before = Display->Windows(program->Pid);
-    std::string sizes;
-    for (int y = menu.Bottom() - 6; y > menu.Y && sizes.empty(); y -= 8) {
-        Display->Run("xdotool mousemove --sync " + std::to_string(menu.X + menu.W / 2) + " " +
-                     std::to_string(y));
-        desk::WaitFor(
-            [&] {
-                for (const std::string& id : Display->Windows(program->Pid))
-                    if (std::find(before.begin(), before.end(), id) == before.end()) sizes = id;
-                return !sizes.empty();
-            },
-            400);
-    }
-    ASSERT_FALSE(sizes.empty()) << "the 視窗大小 menu did not open";
-    const TRect items = Display->Client(sizes);
-    Display->Click(items.X + items.W / 2, items.Y + 10);
+    ASSERT_TRUE(Pick640x480(w)) << "the 視窗 or 視窗大小 menu did not open";
     ASSERT_TRUE(desk::WaitFor([&] { return Display->Frame(w).W == 640; }, 5000))
         << "frame " << Display->Frame(w);
     const TRect frame = Display->SettledFrame(w);
     EXPECT_EQ(frame, (TRect{0, 0, 640, 480})) << "frame " << frame;
+    EXPECT_GE(Display->Client(w).Y, 0) << "title bar above the screen";
+}
+
+// 視窗大小 on a maximised window gives the window back its normal frame,
+// title bar and borders, and makes that whole frame 640 x 480 at the
+// screen's origin (the maximised frame, with no borders, used to size it:
+// 642 x 486 at (-1, -1)).
+TEST_F(TerminalWindow, AFixedSizeOfAMaximisedWindowIsTheNormalFrameAtTheOrigin) {
+    TPeerProcess* program = nullptr;
+    const std::string w = StartPlaced(program);
+    ASSERT_FALSE(w.empty()) << "no window";
+    const TRect normal = Display->SettledFrame(w);
+    const std::vector<int> normalExtents = Display->FrameExtents(w);
+    // A double click on the title bar maximises the window (the window
+    // manager's own gesture).
+    Display->Activate(w);
+    const TRect client = Display->Client(w);
+    Display->Run("xdotool mousemove --sync " + std::to_string(client.X + client.W / 2) + " " +
+                 std::to_string(normal.Y + normalExtents[2] / 2) + " click --repeat 2 --delay 80 1");
+    ASSERT_TRUE(desk::WaitFor([&] { return Maximised(w); }, 5000)) << Display->WmState(w);
+    const TRect maximised = Display->SettledFrame(w);
+    ASSERT_EQ(maximised.W, Display->Width()) << "frame " << maximised;
+    ASSERT_NE(Display->FrameExtents(w), normalExtents) << "a maximised frame without its borders";
+
+    ASSERT_TRUE(Pick640x480(w)) << "the 視窗 or 視窗大小 menu did not open";
+    ASSERT_TRUE(desk::WaitFor([&] { return !Maximised(w); }, 5000)) << Display->WmState(w);
+    const TRect frame = Display->SettledFrame(w);
+    EXPECT_EQ(frame, (TRect{0, 0, 640, 480})) << "frame " << frame;
+    EXPECT_EQ(Display->FrameExtents(w), normalExtents) << "not the normal frame";
     EXPECT_GE(Display->Client(w).Y, 0) << "title bar above the screen";
 }
 
