@@ -1,6 +1,8 @@
 #include "platform/WindowFrame.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -160,8 +162,11 @@ bool RequestExtents(const TXcb& x, xcb_window_t w, QMargins* m) {
     }
 }
 
-// The frame on X11; false when this is not an X11 display.
-bool X11Margins(const QWidget* window, QMargins* m) {
+// The frame on X11; false when this is not an X11 display. `guessed` (if
+// given) tells whether the manager said nothing of this window's frame, so
+// that the frame is the last one seen around another window, or none.
+bool X11Margins(const QWidget* window, QMargins* m, bool* guessed = nullptr) {
+    if (guessed) *guessed = false;
     const TXcb* x = Xcb();
     if (!x) return false;
     const auto id = static_cast<xcb_window_t>(window->winId());
@@ -186,6 +191,17 @@ bool X11Margins(const QWidget* window, QMargins* m) {
         return true;
     }
     *m = gHaveLastKnown ? gLastKnown : QMargins();
+    if (guessed) *guessed = true;
+    return true;
+}
+
+// The frame the manager has put around a shown window, once it tells it.
+bool X11AnnouncedMargins(const QWidget* window, QMargins* m) {
+    const TXcb* x = Xcb();
+    if (!x) return false;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    if (!ReadExtents(*x, id, m)) return false;
+    Seen(*x, id, *m);
     return true;
 }
 
@@ -213,6 +229,96 @@ bool X11NormalMargins(const QWidget* window, QMargins* m) {
 }
 
 #endif
+
+// The client rectangle inside an outer frame; at least one pixel each way.
+QRect ClientFor(const QRect& outer, const QMargins& m) {
+    return QRect(outer.x() + m.left(), outer.y() + m.top(),
+                 std::max(1, outer.width() - m.left() - m.right()),
+                 std::max(1, outer.height() - m.top() - m.bottom()));
+}
+
+// Places a window once more when it was placed by a guessed frame: as soon
+// as the window is shown and its manager tells the frame it really got,
+// the client is moved so that this frame, not the guess, lies at the place
+// asked for. The manager tells it some time after the window is mapped,
+// and may take it back while the window is hidden, so while shown the
+// window asks now and then, for a few seconds at most (a manager that
+// never tells keeps the guess).
+class TFramePlacer : public QObject {
+public:
+    TFramePlacer(QWidget* window, const QRect& outer) : QObject(window), FWindow(window), FOuter(outer) {
+        setObjectName(Name());
+        FPoll.setInterval(kPollMs);
+        connect(&FPoll, &QTimer::timeout, this, [this] { Check(); });
+        window->installEventFilter(this);
+        if (window->isVisible()) FPoll.start();
+    }
+    // A newer place replaces this one.
+    static void Forget(QWidget* window) {
+        for (QObject* p : window->findChildren<QObject*>(Name(), Qt::FindDirectChildrenOnly))
+            static_cast<TFramePlacer*>(p)->Done();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show && !FDone) FPoll.start();
+        if (e->type() == QEvent::Hide) FPoll.stop();
+        return false;
+    }
+
+private:
+    static constexpr int kPollMs = 40;
+    static constexpr int kGiveUpPolls = 3000 / kPollMs;
+    static QString Name() { return QStringLiteral("FramePlacer"); }
+
+    void Check() {
+        if (FDone || !FWindow->isVisible()) return;
+        QMargins m;
+#ifdef BP_HAVE_XCB
+        const bool told = X11AnnouncedMargins(FWindow, &m);
+#else
+        const bool told = false;
+#endif
+        if (!told) {
+            if (++FPolls >= kGiveUpPolls) Done();
+            return;
+        }
+        const QRect client = ClientFor(FOuter, m);
+        if (FWindow->geometry() != client) FWindow->setGeometry(client);
+        Done();
+    }
+    void Done() {
+        if (FDone) return;
+        FDone = true;
+        FPoll.stop();
+        FWindow->removeEventFilter(this);
+        deleteLater();
+    }
+
+    QWidget* FWindow;
+    QRect FOuter;
+    QTimer FPoll;
+    int FPolls = 0;
+    bool FDone = false;
+};
+
+// The frame of a window about to be placed, and whether it is a guess.
+QMargins PlacingMargins(const QWidget* window, bool* guessed) {
+    *guessed = false;
+#ifdef BP_HAVE_XCB
+    QMargins m;
+    if (X11Margins(window, &m, guessed)) return m;
+#endif
+    return FrameMargins(window);
+}
+
+// Puts the client inside `outer` by the frame `m`; a guessed frame is
+// checked again once the window is shown.
+void PlaceClient(QWidget* window, const QRect& outer, const QMargins& m, bool guessed) {
+    TFramePlacer::Forget(window);
+    window->setGeometry(ClientFor(outer, m));
+    if (guessed) new TFramePlacer(window, outer);
+}
 
 // The frame a maximised or full-screen window gets back in the normal state.
 QMargins NormalMargins(const QWidget* window) {
@@ -254,17 +360,18 @@ void SetFrameRect(QWidget* window, const QRect& outer) {
     constexpr Qt::WindowStates stretch = Qt::WindowMaximized | Qt::WindowFullScreen;
     const bool stretched = window->windowState() & stretch;
     if (stretched) window->setWindowState(window->windowState() & ~stretch);
-    const QMargins m = stretched ? NormalMargins(window) : FrameMargins(window);
-    window->setGeometry(outer.x() + m.left(), outer.y() + m.top(),
-                        std::max(1, outer.width() - m.left() - m.right()),
-                        std::max(1, outer.height() - m.top() - m.bottom()));
+    bool guessed = false;
+    const QMargins m = stretched ? NormalMargins(window) : PlacingMargins(window, &guessed);
+    PlaceClient(window, outer, m, guessed);
 }
 
 void MoveFrameTo(QWidget* window, const QPoint& topLeft) {
     if (!window) return;
     window = window->window();
-    const QMargins m = FrameMargins(window);
-    window->setGeometry(QRect(topLeft + QPoint(m.left(), m.top()), window->size()));
+    bool guessed = false;
+    const QMargins m = PlacingMargins(window, &guessed);
+    // The frame keeps its size: the client's, with the frame around it.
+    PlaceClient(window, QRect(topLeft, window->size().grownBy(m)), m, guessed);
 }
 
 } // namespace win

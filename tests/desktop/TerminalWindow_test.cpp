@@ -157,6 +157,35 @@ TEST_F(TerminalWindow, FrameStaysWhereItWasAcrossRestarts) {
     }
 }
 
+// A window manager that does not say beforehand which frame it will give
+// a window (or answers too late): the window is placed once more when the
+// frame is known, so the saved place is still the frame's.
+TEST_F(TerminalWindow, SavedPlaceHoldsWhenTheManagerTellsTheFrameOnlyAfterShowing) {
+    // Takes the frame request out of what the manager announces; the
+    // manager keeps framing windows as before.
+    std::string supported = Display->Run("xprop -root -notype _NET_SUPPORTED");
+    const auto eq = supported.find('=');
+    ASSERT_NE(eq, std::string::npos) << supported;
+    supported = std::regex_replace(supported.substr(eq + 1),
+                                   std::regex(R"(\s*_NET_REQUEST_FRAME_EXTENTS,?)"), "");
+    supported = std::regex_replace(supported, std::regex(R"(,\s*$|\s+$|^\s+)"), "");
+    Display->Run("xprop -root -f _NET_SUPPORTED 32a -set _NET_SUPPORTED '" + supported + "'");
+    ASSERT_EQ(Display->Run("xprop -root _NET_SUPPORTED").find("_NET_REQUEST_FRAME_EXTENTS"),
+              std::string::npos);
+
+    Box.Write("bin/Brannoc.ini", "[Windows]\r\nAsk=1\r\nTop=100\r\nLeft=100\r\nWidth=900\r\n"
+                                 "Height=700\r\n[Hosts]\r\nh0=127.0.0.1\r\n");
+    TPeerProcess* program = nullptr;
+    std::string w = Start(program);
+    ASSERT_FALSE(w.empty()) << "no window";
+    EXPECT_EQ(Display->SettledFrame(w), (TRect{100, 100, 900, 700}));
+    CloseByUser(*program, w);
+    EXPECT_EQ(IniValue("Left"), 100);
+    EXPECT_EQ(IniValue("Top"), 100);
+    EXPECT_EQ(IniValue("Width"), 900);
+    EXPECT_EQ(IniValue("Height"), 700);
+}
+
 TEST_F(TerminalWindow, FirstStartsWholeWindowLiesOnTheScreen) {
     Box.Write("bin/Brannoc.ini", "[Windows]\r\nAsk=1\r\n[Hosts]\r\nh0=127.0.0.1\r\n");
     TPeerProcess* program = nullptr;
