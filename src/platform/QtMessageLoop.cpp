@@ -16,6 +16,7 @@ namespace {
 // Lives in the loop's thread; drains the queue when woken and re-arms a
 // single-shot timer for the next due window timer.
 class TQtDispatcher : public QObject {
+    Q_OBJECT
 public:
     TQtDispatcher() {
         Timer.setSingleShot(true);
@@ -23,16 +24,20 @@ public:
         QObject::connect(&Timer, &QTimer::timeout, this, [this] { Drain(); });
     }
 
+    // Any thread. The call is queued by name, so the event that carries it
+    // is made and freed inside the toolkit; what it announces waits in the
+    // thread's own message queue, behind that queue's lock. (An event or a
+    // functor made here would be read on the loop's thread after a hand-over
+    // through the toolkit's own locks, which the thread checker cannot see.)
     void Wake() {
         if (Pending.exchange(true)) return;
-        QMetaObject::invokeMethod(
-            this, [this] { Drain(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
     }
 
     // One turn: the messages queued so far. What their handlers post (a
     // socket's next read) has woken another turn, which Qt runs after the
     // input, paint and timer events that arrived meanwhile.
-    void Drain() {
+    Q_INVOKABLE void Drain() {
         Pending = false;
         ProcessQueuedMessages();
         int due = NextTimerDueMs();
@@ -72,3 +77,5 @@ void InstallQtMessageLoop() {
 }
 
 } // namespace win
+
+#include "QtMessageLoop.moc"

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 using namespace win;
@@ -28,6 +30,28 @@ TEST(QtMessageLoop, PostsFromAWorkerRunOnTheQtLoop) {
     });
     worker.join();
     EXPECT_TRUE(SpinUntil([&] { return got == 10; }, 5000));
+    DeallocateHWnd(w);
+}
+
+// A look-up worker posts while the loop is idle, so each of its posts wakes
+// the loop itself; nothing joins the worker before the messages are handled.
+// (Under the thread checker this also shows that the wake-up hands nothing
+// across threads behind its back.)
+TEST(QtMessageLoop, AWorkerWakesTheIdleLoopForEachPost) {
+    InstallQtMessageLoop();
+    std::atomic<int> got{0};
+    HWND w = AllocateHWnd([&](TMessage& m) { got += static_cast<int>(m.WParam); });
+    SpinUntil([] { return false; }, 20); // the loop has nothing left to do
+    std::thread worker([&] {
+        for (int i = 1; i <= 5; ++i) {
+            PostMessage(w, WM_USER, 1, 0);
+            // The next post comes only once the loop handled this one.
+            for (int spins = 0; got.load() < i && spins < 5000; ++spins)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    EXPECT_TRUE(SpinUntil([&] { return got.load() == 5; }, 10000));
+    worker.join();
     DeallocateHWnd(w);
 }
 

@@ -84,8 +84,17 @@ struct TWindow {
     std::shared_ptr<TWndMethod> Handler;
 };
 
-std::mutex gWinMutex;
-std::unordered_map<HWND, TWindow> gWindows;
+// The window table is never destroyed: detached threads (the window
+// channel's listener answering a broadcast) may look windows up until the
+// process is gone, after the static destructors have run.
+std::mutex& WinMutex() {
+    static auto* m = new std::mutex;
+    return *m;
+}
+std::unordered_map<HWND, TWindow>& Windows() {
+    static auto* m = new std::unordered_map<HWND, TWindow>;
+    return *m;
+}
 std::atomic<std::uint32_t> gNextHandle{1};
 
 std::mutex gHookMutex;
@@ -137,9 +146,9 @@ bool PopLocked(TThreadQueue& q, TEntry& e) {
 
 // The queue of the thread that owns wnd; null when there is no such window.
 std::shared_ptr<TThreadQueue> OwnerOf(HWND wnd) {
-    std::lock_guard lock(gWinMutex);
-    auto it = gWindows.find(wnd);
-    return it == gWindows.end() ? nullptr : it->second.Owner.lock();
+    std::lock_guard lock(WinMutex());
+    auto it = Windows().find(wnd);
+    return it == Windows().end() ? nullptr : it->second.Owner.lock();
 }
 
 void Dispatch(TEntry& e) {
@@ -154,9 +163,9 @@ void Dispatch(TEntry& e) {
     }
     std::shared_ptr<TWndMethod> handler;
     {
-        std::lock_guard lock(gWinMutex);
-        auto it = gWindows.find(e.Msg.Hwnd);
-        if (it != gWindows.end()) handler = it->second.Handler;
+        std::lock_guard lock(WinMutex());
+        auto it = Windows().find(e.Msg.Hwnd);
+        if (it != Windows().end()) handler = it->second.Handler;
     }
     if (handler && *handler) (*handler)(e.Msg);
     if (e.Sync) {
@@ -217,8 +226,8 @@ void SetRemoteWindowHooks(TRemoteWindowHooks hooks) {
 HWND AllocateHWnd(TWndMethod handler) {
     OwnQueue();
     HWND h = static_cast<HWND>(ProcessHandleTag()) << 32 | gNextHandle.fetch_add(1);
-    std::lock_guard lock(gWinMutex);
-    gWindows[h] = TWindow{tQueue, std::make_shared<TWndMethod>(std::move(handler))};
+    std::lock_guard lock(WinMutex());
+    Windows()[h] = TWindow{tQueue, std::make_shared<TWndMethod>(std::move(handler))};
     return h;
 }
 
@@ -226,11 +235,11 @@ void DeallocateHWnd(HWND wnd) {
     if (!wnd) return;
     std::shared_ptr<TThreadQueue> owner;
     {
-        std::lock_guard lock(gWinMutex);
-        auto it = gWindows.find(wnd);
-        if (it == gWindows.end()) return;
+        std::lock_guard lock(WinMutex());
+        auto it = Windows().find(wnd);
+        if (it == Windows().end()) return;
         owner = it->second.Owner.lock();
-        gWindows.erase(it);
+        Windows().erase(it);
     }
     if (owner && owner == tQueue) {
         auto& timers = owner->Timers;
@@ -240,14 +249,14 @@ void DeallocateHWnd(HWND wnd) {
 
 bool IsWindow(HWND wnd) {
     if (auto hooks = RemoteHooksFor(wnd)) return hooks->IsWindow && hooks->IsWindow(wnd);
-    std::lock_guard lock(gWinMutex);
-    return gWindows.count(wnd) != 0;
+    std::lock_guard lock(WinMutex());
+    return Windows().count(wnd) != 0;
 }
 
 void SetWndMethod(HWND wnd, TWndMethod handler) {
-    std::lock_guard lock(gWinMutex);
-    auto it = gWindows.find(wnd);
-    if (it != gWindows.end()) it->second.Handler = std::make_shared<TWndMethod>(std::move(handler));
+    std::lock_guard lock(WinMutex());
+    auto it = Windows().find(wnd);
+    if (it != Windows().end()) it->second.Handler = std::make_shared<TWndMethod>(std::move(handler));
 }
 
 bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -337,9 +346,9 @@ int ProcessSentMessages() {
 std::vector<HWND> EnumWindows() {
     std::vector<HWND> all;
     {
-        std::lock_guard lock(gWinMutex);
-        all.reserve(gWindows.size());
-        for (auto& [h, w] : gWindows)
+        std::lock_guard lock(WinMutex());
+        all.reserve(Windows().size());
+        for (auto& [h, w] : Windows())
             all.push_back(h);
     }
     std::sort(all.begin(), all.end());

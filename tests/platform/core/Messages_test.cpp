@@ -205,3 +205,27 @@ TEST(Messages, ATurnHandlesWhatWasQueuedAndAPostedOnceMessageWaitsOnlyOnce) {
     EXPECT_EQ(got.size(), 3u);
     EXPECT_FALSE(PostMessageOnce(w, WM_USER + 1, 200, 7));
 }
+
+// A detached thread (the window channel's listener answering a broadcast)
+// may still walk the windows while the process ends: the window table
+// outlives the static destructors, so neither a crash nor, under the thread
+// checker, a race with the end of the process follows.
+TEST(MessagesExit, AThreadWalkingTheWindowsWhileTheProcessEndsFindsThemStillThere) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            HWND w = AllocateHWnd([](TMessage&) {});
+            std::atomic<bool> walking{false};
+            std::thread([&walking] {
+                for (;;) {
+                    EnumWindows();
+                    walking = true;
+                }
+            }).detach();
+            while (!walking)
+                std::this_thread::yield();
+            (void)w;
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
