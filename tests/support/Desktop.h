@@ -62,7 +62,7 @@ inline std::string Quote(const std::string& s) {
 // What the desktop tier needs on this machine; empty when all is there.
 inline std::string Missing() {
     std::string missing;
-    for (const char* p : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "xwd"})
+    for (const char* p : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "xwd", "wmctrl"})
         if (!testpeer::HaveProgram(p)) missing += std::string(missing.empty() ? "" : ", ") + p;
     return missing;
 }
