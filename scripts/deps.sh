@@ -16,6 +16,17 @@ bp_installed_packages() {
         sort -u
 }
 
+# True when an init script only sets the system up at boot (its header's
+# Default-Start is the single-user level S alone, as procps's sysctl step
+# and x11-common's X socket folder): no daemon, so it stays as it is.
+# BP_SYSROOT lets the tests point at a tree of their own.
+bp_boot_setup_script() {
+    local start
+    start=$(sed -n 's/^#[[:space:]]*Default-Start:[[:space:]]*//p' "${BP_SYSROOT:-}$1" 2>/dev/null |
+        head -n 1)
+    [ "$(echo $start)" = S ]
+}
+
 # Services of the given packages (init scripts and systemd units) are
 # disabled at boot and stopped: on a developer's machine the packaged
 # daemons (danted, and the inetd and syslogd that come with telnetd) must
@@ -29,6 +40,7 @@ bp_disable_services() {
         name=${f##*/}
         case "$f" in
         /etc/init.d/*)
+            bp_boot_setup_script "$f" && continue
             $sudo update-rc.d "$name" disable >/dev/null 2>&1 || true
             [ -z "$systemd" ] && { $sudo service "$name" stop >/dev/null 2>&1 || true; }
             ;;
@@ -86,4 +98,4 @@ BP_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-to
 BP_TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang
     libclang-rt-14-dev libvterm-dev busybox-static inetutils-telnetd socat
     microsocks dante-server python3 iproute2 util-linux libglib2.0-bin
-    xvfb openbox xdotool x11-utils x11-apps xclip)
+    xvfb openbox xdotool x11-utils x11-apps wmctrl xclip)

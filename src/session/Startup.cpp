@@ -146,7 +146,7 @@ int CheckStart(int argc, char** argv) {
     env.Display = qEnvironmentVariable("DISPLAY").toStdString();
     env.WaylandDisplay = qEnvironmentVariable("WAYLAND_DISPLAY").toStdString();
     env.X11Opens = win::X11DisplayOpens(env.Display);
-    const std::string message = NoDisplayMessage(env, program);
+    const std::string message = NoDisplayMessage(env, program, argc > 0 && argv[0] ? argv[0] : "");
     if (message.empty()) return -1;
     std::fputs(message.c_str(), stderr);
     return 1;

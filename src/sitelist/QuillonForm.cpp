@@ -3,6 +3,7 @@
 
 #include "dialogs/AboutDialog.h"
 #include "platform/Artwork.h"
+#include "platform/WindowFrame.h"
 #include "platform/core/Files.h"
 #include "sitelist/FindSiteDialog.h"
 #include "sitelist/SetSiteDialog.h"
@@ -189,7 +190,9 @@ void TQuillonFrm::ApplySettings() {
         screens.push_back({g.x(), g.y(), g.width(), g.height()});
     }
     TRect r = FitOnScreens(FSettings.Window, screens);
-    setGeometry(r.Left, r.Top, std::max(r.Width, 200), std::max(r.Height, 150));
+    // The stored place is the whole window's, title bar and borders
+    // included: a first start fills the screen with the title bar on it.
+    win::SetFrameRect(this, QRect(r.Left, r.Top, std::max(r.Width, 200), std::max(r.Height, 150)));
     Splitter->setSizes(
         {std::max(FSettings.TreeWidth, 0), std::max(r.Width - FSettings.TreeWidth, 1)});
     for (int i = 0; i < 4; ++i)
@@ -198,7 +201,7 @@ void TQuillonFrm::ApplySettings() {
 }
 
 void TQuillonFrm::StoreSettings() {
-    QRect g = geometry();
+    const QRect g = win::FrameRect(this);
     FSettings.Window = {g.x(), g.y(), g.width(), g.height()};
     FSettings.KeyWord = FindSiteDlg->KeyWord();
     FSettings.TreeWidth = Splitter->sizes().value(0);

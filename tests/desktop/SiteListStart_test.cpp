@@ -1,6 +1,7 @@
 // The two programs on a real desktop: the terminal's 站台列表 command starts
-// the site list from the terminal's own folder, and both programs' windows
-// carry their icon.
+// the site list from the terminal's own folder, both programs' windows
+// carry their icon, and the site list's window keeps its place with the
+// title bar on the screen.
 #include "../support/Desktop.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,38 @@ TEST_F(SiteListStart, TheSiteListCommandStartsTheSiteListAndBothShowTheirIcon) {
     EXPECT_NE(Display->Run("readlink /proc/" + std::to_string(std::atoi(pid.c_str())) + "/exe")
                   .find(Box.Bin() + "Quillon"),
               std::string::npos);
+}
+
+// Quillon.ini keeps the whole window's place, title bar and borders
+// included: a first start fills the screen with the title bar on it (not
+// above the screen's top), and a kept place comes back as it was and is
+// written back unchanged.
+TEST_F(SiteListStart, TheSiteListWindowKeepsItsWholeFrameOnTheScreen) {
+    ASSERT_FALSE(Box.CopyProgram("Quillon").empty());
+    auto& first = StartProgram("Quillon");
+    std::string list = Display->WaitWindow(first.Pid, "^站台列表");
+    ASSERT_FALSE(list.empty()) << "no site-list window";
+    const desk::TRect screen{0, 0, 1280, 1024};
+    desk::TRect frame = Display->SettledFrame(list);
+    EXPECT_TRUE(frame.Inside(screen)) << "frame " << frame.X << "," << frame.Y << " " << frame.W
+                                      << "x" << frame.H;
+    EXPECT_EQ(frame, screen);
+    Display->Run("wmctrl -i -c " + list);
+    ASSERT_EQ(first.Wait(20000), 0);
+
+    Box.Write("bin/Quillon.ini",
+              "[Windows]\r\nLeft=100\r\nTop=80\r\nWidth=700\r\nHeight=500\r\n");
+    auto& again = StartProgram("Quillon");
+    list = Display->WaitWindow(again.Pid, "^站台列表");
+    ASSERT_FALSE(list.empty()) << "no site-list window";
+    frame = Display->SettledFrame(list);
+    EXPECT_EQ(frame, (desk::TRect{100, 80, 700, 500}))
+        << "frame " << frame.X << "," << frame.Y << " " << frame.W << "x" << frame.H;
+    Display->Run("wmctrl -i -c " + list);
+    ASSERT_EQ(again.Wait(20000), 0);
+    const std::string ini = Box.Read("bin/Quillon.ini");
+    for (const char* kept : {"Left=100\r\n", "Top=80\r\n", "Width=700\r\n", "Height=500\r\n"})
+        EXPECT_NE(ini.find(kept), std::string::npos) << kept << " in\n" << ini;
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 # bp_install from scripts/deps.sh against stand-ins for the package tools:
 # the services of every package the step installed, dependencies included,
 # end up disabled at boot (and stopped); those of packages that were there
-# before, and packages without services, are left alone. Nothing outside
+# before, packages without services and boot set-up scripts are left alone. Nothing outside
 # a temporary folder is touched: apt-get, dpkg, update-rc.d, service,
 # systemctl, sudo and the policy file's tee/chmod/rm are stand-ins.
 set -uo pipefail
@@ -39,8 +39,16 @@ printf '/etc/init.d/inetutils-inetd\n/etc/init.d/README\n' >"$t/files/inetutils-
 printf '/etc/init.d/inetutils-syslogd\n/usr/lib/systemd/system/inetutils-syslogd.service\n' \
     >"$t/files/inetutils-syslogd"
 printf '/usr/bin/socat\n' >"$t/files/socat"
+# Boot set-up scripts (Default-Start: S alone) are no daemons: left as they are.
+printf '/etc/init.d/procps\n/usr/bin/sysctl\n' >"$t/files/procps"
+mkdir -p "$t/root/etc/init.d"
+printf '#!/bin/sh\n### BEGIN INIT INFO\n# Default-Start:     S\n### END INIT INFO\n' \
+    >"$t/root/etc/init.d/procps"
+printf '#!/bin/sh\n### BEGIN INIT INFO\n# Default-Start:     2 3 4 5\n### END INIT INFO\n' \
+    >"$t/root/etc/init.d/danted"
 
-out=$(PATH="$t/bin:$PATH" bash -c ". '$src/scripts/deps.sh'; bp_install dante-server inetutils-telnetd socat coreutils" 2>&1)
+out=$(PATH="$t/bin:$PATH" BP_SYSROOT="$t/root" \
+    bash -c ". '$src/scripts/deps.sh'; bp_install dante-server inetutils-telnetd socat procps coreutils" 2>&1)
 rc=$?
 fail=0
 expect() { grep -qxF "$1" "$log" || { echo "missing: $1"; fail=1; }; }
@@ -57,6 +65,7 @@ else
     refuse "systemctl"
 fi
 refuse olddaemon
+refuse procps
 refuse README
 # The packages that were asked for but already there are not installed again.
 grep -q 'ii  coreutils' "$t/state" && [ "$(grep -c ' coreutils$' "$t/state")" -eq 1 ] ||

@@ -62,7 +62,7 @@ inline std::string Quote(const std::string& s) {
 // What the desktop tier needs on this machine; empty when all is there.
 inline std::string Missing() {
     std::string missing;
-    for (const char* p : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "xwd"})
+    for (const char* p : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "xwd", "wmctrl"})
         if (!testpeer::HaveProgram(p)) missing += std::string(missing.empty() ? "" : ", ") + p;
     return missing;
 }
@@ -211,11 +211,15 @@ public:
     int Height() const { return Height_; }
     TRect Screen() const { return {0, 0, Width_, Height_}; }
 
-    // The sandbox's environment with this display, the xcb platform and a
-    // quiet desktop (no accessibility bus, no session bus).
+    // The sandbox's environment with this display, the xcb platform, a
+    // UTF-8 locale as a desktop session has (in the C locale the toolkit
+    // writes a Chinese title's legacy WM_NAME as Latin-1 bytes, and a
+    // search by title misses it) and a quiet desktop (no accessibility
+    // bus, no session bus).
     std::vector<std::string> Environment() const {
         std::vector<std::string> env = Sandbox_.Environment();
         env.push_back("DISPLAY=" + Name_);
+        env.push_back("LC_ALL=C.UTF-8");
         env.push_back("QT_QPA_PLATFORM=xcb");
         env.push_back("NO_AT_BRIDGE=1");
         env.push_back("QT_ACCESSIBILITY=0");
@@ -225,9 +229,12 @@ public:
     }
 
     // Runs a shell command against this display; its standard output.
+    // The X tools run in a UTF-8 locale whatever the caller's: window
+    // titles are Chinese, and in the C locale xdotool and xprop cannot
+    // convert them, so a search by title finds nothing.
     std::string Run(const std::string& cmd, int* status = nullptr) const {
         std::string out;
-        int rc = testpeer::RunCommand("DISPLAY=" + Name_ + " " + cmd, out);
+        int rc = testpeer::RunCommand("LC_ALL=C.UTF-8 DISPLAY=" + Name_ + " " + cmd, out);
         if (status) *status = rc;
         return out;
     }

@@ -8,7 +8,9 @@
 #include "session/core/MainSettings.h"
 #include "session/core/ProfileEdit.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace {
 
@@ -205,7 +207,24 @@ std::string UsageText(const std::string& program) {
            "to the running window, which connects it; script:// runs a script file.\n";
 }
 
-std::string NoDisplayMessage(const TDisplayEnvironment& env, const std::string& program) {
+namespace {
+
+// A word for the shell: as it is when it holds only plain characters, else
+// in single quotes.
+std::string ShellWord(const std::string& w) {
+    const bool plain = !w.empty() && std::all_of(w.begin(), w.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("_./+-=:,@%", c);
+    });
+    if (plain) return w;
+    std::string q = "'";
+    for (char c : w) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+} // namespace
+
+std::string NoDisplayMessage(const TDisplayEnvironment& env, const std::string& program,
+                             const std::string& started) {
     const bool x11 = !env.Display.empty() && env.X11Opens;
     const bool wayland = !env.WaylandDisplay.empty();
     std::vector<std::string> names;
@@ -230,8 +249,9 @@ std::string NoDisplayMessage(const TDisplayEnvironment& env, const std::string& 
     else
         why = "neither DISPLAY nor WAYLAND_DISPLAY is set";
     return program + " needs a graphical desktop (X11 or Wayland), and " + why +
-           ".\nTo try it without a desktop, run it on a virtual screen:\n    xvfb-run -a " +
-           program + "\n";
+           ".\nTo try it without a desktop, run it on a virtual screen (xvfb-run comes with "
+           "Debian's package xvfb):\n    xvfb-run -a " +
+           ShellWord(started.empty() ? program : started) + "\n";
 }
 
 TArguments FirstThree(const std::vector<std::string>& args) {

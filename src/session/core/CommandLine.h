@@ -99,8 +99,10 @@ struct TDisplayEnvironment {
 // Empty when a platform can be had (any platform named explicitly other
 // than xcb or wayland, such as offscreen, is taken as it is); else the
 // message saying what is missing and how to try the program without a
-// desktop.
-std::string NoDisplayMessage(const TDisplayEnvironment& env, const std::string& program);
+// desktop: the command line it shows starts the program as it was started
+// (`started`, argv[0]; the program's name when empty).
+std::string NoDisplayMessage(const TDisplayEnvironment& env, const std::string& program,
+                             const std::string& started = "");
 
 // What the first show does with the command line.
 enum class TStartAction { None, RunScript, Connect };

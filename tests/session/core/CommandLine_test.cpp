@@ -199,3 +199,24 @@ TEST(FirstInstance, ToolkitOptionsAreNotHostsOrPorts) {
     EXPECT_EQ(r.Action, TStartAction::Connect);
     EXPECT_EQ(r.Fields.PortBox, "2323");
 }
+
+// Without a desktop the message shows a command that starts the program as
+// it was started (run.sh starts build/program/BrannocPro, which is on no
+// PATH), quoted for the shell when the path needs it.
+TEST(NoDisplay, TheHintStartsTheProgramAsItWasStarted) {
+    TDisplayEnvironment none;
+    const auto hint = [&](const std::string& started) {
+        const std::string m = NoDisplayMessage(none, "BrannocPro", started);
+        const auto at = m.find("xvfb-run -a ");
+        return at == std::string::npos ? std::string("<none>") : m.substr(at);
+    };
+    EXPECT_EQ(hint("build/program/BrannocPro"), "xvfb-run -a build/program/BrannocPro\n");
+    EXPECT_EQ(hint(""), "xvfb-run -a BrannocPro\n");
+    EXPECT_EQ(hint("/opt/my apps/BrannocPro"), "xvfb-run -a '/opt/my apps/BrannocPro'\n");
+    EXPECT_EQ(hint("/tmp/it's/BrannocPro"), "xvfb-run -a '/tmp/it'\\''s/BrannocPro'\n");
+    // Where a desktop can be had there is no message at all.
+    TDisplayEnvironment x11;
+    x11.Display = ":0";
+    x11.X11Opens = true;
+    EXPECT_EQ(NoDisplayMessage(x11, "BrannocPro", "build/program/BrannocPro"), "");
+}
