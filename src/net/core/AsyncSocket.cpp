@@ -1,6 +1,7 @@
 #include "net/core/AsyncSocket.h"
 
 #include <algorithm>
+#include <chrono>
 #include <arpa/inet.h>
 #include <cctype>
 #include <cstdio>
@@ -852,16 +853,36 @@ void TCustomAsyncSocket::HandleAsyncSelect(win::TMessage& Msg) {
 }
 
 void TCustomAsyncSocket::ReceiveRound(WORD Error) {
-    // One round per event, however much is waiting: the read that takes
-    // bytes re-arms FD_READ, so the rest comes with the next event, after
-    // everything else the owner thread has to do (paint, keys, timers, the
-    // other sessions). A peer that sends without pause can slow its own
-    // session, never stall the thread.
-    if (FHSocket == win::INVALID_SOCKET) return;
-    FLastError = 0;
-    if (FireDataAvailable(Error)) return;
-    char junk[1024];
-    if (Receive(junk, sizeof junk) < 0 && FLastError == win::WSAEWOULDBLOCK) FLastError = 0;
+    // One bounded round per event, however much is waiting: reads while
+    // bytes wait, up to a byte and a time budget, then back to the owner
+    // thread. A read that takes bytes re-arms FD_READ, so the rest comes
+    // with the next event, after everything else the thread has to do
+    // (paint, keys, timers, the other sessions). A peer that sends without
+    // pause can slow its own session, never stall the thread; a fast one
+    // is read in large rounds, not one buffer per turn of the loop.
+    const auto start = std::chrono::steady_clock::now();
+    unsigned taken = 0;
+    for (;;) {
+        if (FHSocket == win::INVALID_SOCKET) return;
+        FLastError = 0;
+        const int before = FReadCount;
+        if (!FireDataAvailable(Error)) {
+            char junk[1024];
+            if (Receive(junk, sizeof junk) < 0 && FLastError == win::WSAEWOULDBLOCK)
+                FLastError = 0;
+            return;
+        }
+        const unsigned got = static_cast<unsigned>(FReadCount) - static_cast<unsigned>(before);
+        // A handler that took nothing leaves the bytes for a later event.
+        if (got == 0 || (ComponentOptions & wsoNoReceiveLoop)) return;
+        if (FLastError != 0 || FHSocket == win::INVALID_SOCKET || FState != wsConnected) return;
+        taken += got;
+        if (taken >= unsigned(ReceiveRoundBytes) || FQueuedBytes >= SendQueueHighMark ||
+            std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(ReceiveRoundMs))
+            return;
+        win::u_long n = 0;
+        if (WS(ioctlsocket)(FHSocket, FIONREAD, &n) != 0 || n == 0) return;
+    }
 }
 
 // A read can add answers to the queue (a telnet peer's requests are

@@ -60,6 +60,12 @@ constexpr TAsyncSocketOptions wsoNoReceiveLoop = 1;
 constexpr int SendQueueHighMark = 1 << 20;
 constexpr int SendQueueLowMark = 256 << 10;
 
+// One read event's budget: the socket reads while bytes wait, up to this
+// many bytes or this long, then gives the owner thread back; the rest
+// comes with the next event.
+constexpr int ReceiveRoundBytes = 1 << 20;
+constexpr int ReceiveRoundMs = 16;
+
 enum TSocketSendFlags { wsSendNormal = 0, wsSendUrgent = MSG_OOB };
 enum TSocketLingerOnOff { wsLingerOff = 0, wsLingerOn = 1, wsLingerNoSet = 2 };
 
