@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace net;
 
 namespace {
@@ -227,11 +229,21 @@ TEST(TelnetSession, HostilePeersNeitherStallAnotherSessionNorGrowWithoutBound) {
                 if (!bptest::SendAll(fd, block)) return;
         },
         true);
+    // Turns as the program's loop makes them: the messages queued before
+    // each turn, not also those their handlers post meanwhile.
+    const auto turnsUntil = [](const std::function<bool()>& done, int ms) {
+        const auto from = bptest::detail::NowMs();
+        while (!done() && bptest::detail::NowMs() - from < ms) {
+            win::ProcessQueuedMessages();
+            win::WaitMessage(5);
+        }
+        return done();
+    };
     std::vector<std::unique_ptr<TTerm>> terms;
     for (int i = 0; i < 4; ++i) {
         terms.push_back(std::make_unique<TTerm>());
         terms.back()->ConnectTo(server.Port());
-        ASSERT_TRUE(win::PumpUntil([&] { return server.Accepted() == i + 1; }, 5000));
+        ASSERT_TRUE(turnsUntil([&] { return server.Accepted() == i + 1; }, 5000));
     }
     const auto floodBytes = [&] {
         long long n = 0;
